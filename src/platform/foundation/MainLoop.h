@@ -1,0 +1,93 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/foundation/Clock.h"
+
+namespace tq {
+
+class MainLoop;
+
+// A one-shot or repeating timer on the main loop. Invalidating it (or destroying the loop)
+// stops further firings; a timer that is not kept by anyone still fires until invalidated.
+class Timer {
+public:
+    void invalidate();
+    bool isValid() const { return valid_; }
+    double interval() const { return interval_; }
+    bool repeats() const { return repeats_; }
+
+private:
+    friend class MainLoop;
+    Timer(double interval, bool repeats, std::function<void(Timer&)> block)
+        : interval_(interval), repeats_(repeats), block_(std::move(block)) {}
+    double interval_;
+    bool repeats_;
+    bool valid_ = true;
+    std::function<void(Timer&)> block_;
+};
+
+// The application's one thread of work. Every reply, timer, delayed step and notification runs
+// here. `post` is the only entry that other threads may call.
+class MainLoop {
+public:
+    using Task = std::function<void()>;
+
+    explicit MainLoop(Clock& clock);
+    ~MainLoop();
+    MainLoop(const MainLoop&) = delete;
+    MainLoop& operator=(const MainLoop&) = delete;
+
+    Clock& clock() { return clock_; }
+    double now() const { return clock_.now(); }
+
+    // Thread-safe: queue a task for the next turn of the loop.
+    void post(Task task);
+    // Run a task once `seconds` have passed on the loop's clock.
+    void postAfter(double seconds, Task task);
+    std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, std::function<void(Timer&)> block);
+
+    // Work that is in flight outside the loop (an HTTP transfer, say). While any is pending,
+    // `settle` keeps waiting for its result to be posted.
+    void beginExternalWork();
+    void endExternalWork();
+    int externalWorkInFlight() const;
+
+    // Runs the posted tasks that are queued now and the timers already due; returns how many ran.
+    int runPending();
+    // Program loop: runs until `quit`, sleeping until the next task or timer.
+    void run();
+    void quit();
+
+    // Tests: run posted work until nothing is queued and nothing is in flight, without moving the
+    // clock, waiting at most `realSeconds` of real time for outside work. Returns whether it settled.
+    bool settle(double realSeconds = 10.0);
+    // Tests with a manual clock: move time forward, running everything that falls due, in order.
+    void advance(double seconds);
+
+private:
+    struct Scheduled {
+        Task task;
+    };
+    bool runDueTimers();
+    void fireTimer(const std::shared_ptr<Timer>& timer);
+    void scheduleAt(double when, Task task);
+
+    Clock& clock_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Task> posted_;
+    int external_ = 0;
+    bool quit_ = false;
+    // Keyed by (due time, sequence) so that equal due times run in the order they were scheduled.
+    std::map<std::pair<double, std::uint64_t>, Task> scheduled_;
+    std::uint64_t sequence_ = 0;
+};
+
+}  // namespace tq

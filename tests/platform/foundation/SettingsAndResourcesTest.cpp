@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SettingsStore.h"
+#include "support/TestEnvironment.h"
+
+namespace tq {
+namespace {
+
+TEST(SettingsStore, WritesSurviveARelaunchOnlyOnceSynchronized) {
+    test::TempDir dir;
+    auto file = dir.path() / "settings.json";
+    {
+        SettingsStore store(file, {});
+        EXPECT_FALSE(store.holdsValue("lang"));
+        store.setInteger("lang", 2);
+        store.setBool("openAppList", false);
+        store.setString("distanceUnit", "mile");
+        EXPECT_TRUE(store.synchronize());
+    }
+    SettingsStore again(file, {});
+    EXPECT_TRUE(again.holdsValue("lang"));
+    EXPECT_EQ(again.integerForKey("lang"), 2);
+    EXPECT_TRUE(again.holdsValue("openAppList"));
+    EXPECT_FALSE(again.boolForKey("openAppList"));
+    EXPECT_EQ(again.stringForKey("distanceUnit"), "mile");
+    EXPECT_FALSE(again.boolForKey("followMe"));
+    EXPECT_EQ(again.stringForKey("followMe"), std::nullopt);
+}
+
+TEST(SettingsStore, DamagedFileReadsAsEmpty) {
+    test::TempDir dir;
+    auto file = dir.path() / "settings.json";
+    ASSERT_TRUE(writeFileAtomically(file, "{not json"));
+    SettingsStore store(file, {});
+    EXPECT_FALSE(store.holdsValue("lang"));
+}
+
+TEST(SettingsStore, PreferredLanguagesComeFromTheLocaleVariables) {
+    using Env = std::map<std::string, std::string>;
+    struct Case {
+        Env env;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {{{"LANG", "fr_FR.UTF-8"}}, {"fr-FR"}},
+        {{{"LANGUAGE", "es_MX:en"}, {"LANG", "fr_FR.UTF-8"}}, {"es-MX", "en"}},
+        {{{"LC_ALL", "en_GB.UTF-8"}, {"LANG", "fr_FR.UTF-8"}}, {"en-GB"}},
+        {{{"LC_MESSAGES", "de_DE@euro"}, {"LANG", "C"}}, {"de-DE"}},
+        {{{"LANG", "C.UTF-8"}}, {}},
+        {{}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SettingsStore::preferredLanguagesFromEnvironment(c.env), c.expected);
+    }
+    SettingsStore store(test::TempDir().path() / "s.json", {"pt-BR"});
+    EXPECT_EQ(store.stringArrayForKey(SettingsStore::kPreferredLanguagesKey), (std::vector<std::string>{"pt-BR"}));
+}
+
+TEST(PropertyList, ReadsXmlAndRejectsWhatIsNotAStringTable) {
+    const std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict><key>Close</key><string>Fermer</string><key>Notice</key><string>Avis</string></dict></plist>)";
+    auto parsed = parsePropertyList(xml);
+    ASSERT_TRUE(parsed.value);
+    auto table = asStringTable(*parsed.value);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->at("Close"), "Fermer");
+
+    const std::string withNumber = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>Close</key><string>Fermer</string><key>N</key><integer>3</integer></dict></plist>)";
+    auto numbered = parsePropertyList(withNumber);
+    ASSERT_TRUE(numbered.value);
+    EXPECT_FALSE(asStringTable(*numbered.value));
+
+    EXPECT_FALSE(parsePropertyList("this is not a property list").value);
+    EXPECT_FALSE(parsePropertyList("").error.empty());
+}
+
+TEST(PropertyList, ReadsBinaryForm) {
+    // bplist00 holding {"a": "b"}, made by the platform's own writer.
+    const unsigned char bytes[] = {0x62, 0x70, 0x6c, 0x69, 0x73, 0x74, 0x30, 0x30, 0xd1, 0x01, 0x02, 0x51, 0x61,
+                                   0x51, 0x62, 0x08, 0x0b, 0x0d, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01,
+                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0f};
+    auto parsed = parsePropertyList(std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
+    ASSERT_TRUE(parsed.value) << parsed.error;
+    auto table = asStringTable(*parsed.value);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->at("a"), "b");
+}
+
+TEST(Bundle, FindsResourcesByNameAndType) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "html");
+    ASSERT_TRUE(writeFileAtomically(dir.path() / "TrelvoQuestLanguageEN.plist", "x"));
+    ASSERT_TRUE(writeFileAtomically(dir.path() / "html" / "offline.html", "y"));
+    Bundle bundle(dir.path());
+    EXPECT_EQ(bundle.pathForResource("TrelvoQuestLanguageEN", "plist"), dir.path() / "TrelvoQuestLanguageEN.plist");
+    EXPECT_EQ(bundle.pathForResource("offline", "html"), dir.path() / "html" / "offline.html");
+    EXPECT_FALSE(bundle.pathForResource("missing", "plist"));
+    EXPECT_FALSE(bundle.pathForResource("../etc/passwd", ""));
+}
+
+TEST(Environment, SharedInstancesAreBuiltOnceAndGoWithTheirEnvironment) {
+    static int alive = 0;
+    struct Manager {
+        explicit Manager(Environment&) { ++alive; }
+        ~Manager() { --alive; }
+    };
+    {
+        test::TestEnvironment env;
+        auto& a = env->shared<Manager>();
+        auto& b = Environment::current().shared<Manager>();
+        EXPECT_EQ(&a, &b);
+        EXPECT_EQ(alive, 1);
+    }
+    EXPECT_EQ(alive, 0);
+    EXPECT_FALSE(Environment::hasCurrent());
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/foundation/Environment.h"
+
+namespace tq::test {
+
+// A fresh temporary directory, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// An Environment for one test: temporary cache and config directories, the build's bundle, a
+// manual clock, and console lines kept for reading.
+struct TestEnvironmentOptions {
+    std::filesystem::path bundleDir = TQ_TEST_BUNDLE_DIR;
+    std::vector<std::string> preferredLanguages{"en-GB"};
+    DeviceDescription device{};
+    bool manualClock = true;
+};
+
+class TestEnvironment {
+public:
+    explicit TestEnvironment(TestEnvironmentOptions options = {});
+    ~TestEnvironment();
+
+    Environment& env() { return *env_; }
+    Environment* operator->() { return env_.get(); }
+    const std::filesystem::path& root() const { return dir_.path(); }
+    // Run posted work until nothing is in flight (bounded in real time); fails the test if it does not settle.
+    void settle(double realSeconds = 20.0);
+    void advance(double seconds) { env_->loop().advance(seconds); }
+
+    // Builds a new Environment on the same directories, as a second launch of the program would.
+    void relaunch(TestEnvironmentOptions options = {});
+
+private:
+    EnvironmentConfig configFor(const TestEnvironmentOptions& options) const;
+    TempDir dir_;
+    std::unique_ptr<Environment> env_;
+};
+
+}  // namespace tq::test
