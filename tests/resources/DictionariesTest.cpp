@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProductSites.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -25,9 +26,9 @@ struct DictionaryFile {
 // The application reads the copies laid out in the bundle, so those are what is checked.
 const std::vector<DictionaryFile>& dictionaryFiles() {
     static const std::vector<DictionaryFile> files = {
-        {"TrelvoQuestLanguageEN", "www.trelvoquest-tours.com"},
-        {"TrelvoQuestLanguageFR", "www.trelvoquest.com"},
-        {"TrelvoQuestLanguageES", "www.trelvoquest.es"},
+        {"TrelvoQuestLanguageEN", ProductSites::english},
+        {"TrelvoQuestLanguageFR", ProductSites::french},
+        {"TrelvoQuestLanguageES", ProductSites::spanish},
     };
     return files;
 }
