@@ -1,6 +1,8 @@
 #include "platform/net/HttpTransfer.h"
 
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -107,11 +109,20 @@ std::optional<HttpError> HttpTransfer::checkAddress() const {
 
 std::optional<HttpError> HttpTransfer::openTemporaryFile() {
     const auto& target = *destination_;
-    temporaryPath_ = target.parent_path() / ("." + target.filename().string() + ".part-" + std::to_string(id_));
-    file_ = std::fopen(temporaryPath_.c_str(), "wbx");
+    // A unique name per transfer: two downloads to one target, or a file left by an interrupted
+    // run, never collide.
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".part-XXXXXX")).string();
+    int descriptor = ::mkstemp(pattern.data());
+    if (descriptor < 0) {
+        return HttpError::make(HttpErrorKind::cannotWriteToFile, std::string(std::strerror(errno)) + ": " + pattern);
+    }
+    ::fchmod(descriptor, 0644);
+    temporaryPath_ = pattern;
+    file_ = ::fdopen(descriptor, "wb");
     if (!file_) {
-        auto detail = std::string(std::strerror(errno)) + ": " + temporaryPath_.string();
-        temporaryPath_.clear();
+        ::close(descriptor);
+        auto detail = std::string(std::strerror(errno)) + ": " + pattern;
+        discardTemporaryFile();
         return HttpError::make(HttpErrorKind::cannotWriteToFile, detail);
     }
     return std::nullopt;

@@ -75,6 +75,23 @@ TEST_F(HttpDownloadTest, FailedDownloadLeavesNothingAndKeepsTheOldFile) {
     }
 }
 
+TEST_F(HttpDownloadTest, TwoDownloadsToOneTargetNeverMixTheirBytes) {
+    service.reply("/a", ScriptedReply::bytes(std::string(300000, 'a')));
+    service.reply("/b", ScriptedReply::bytes(std::string(300000, 'b')));
+    auto target = folder() / "same.bin";
+    int succeeded = 0;
+    for (const char* path : {"/a", "/b"}) {
+        client().download(HttpRequest::get(service.url(path)), target, [&](HttpResponse response) {
+            succeeded += response.succeeded();
+        });
+    }
+    env.settle();
+    EXPECT_EQ(succeeded, 2);
+    auto bytes = readFile(target).value_or("");
+    EXPECT_TRUE(bytes == std::string(300000, 'a') || bytes == std::string(300000, 'b'));
+    EXPECT_TRUE(leftovers("same.bin").empty());
+}
+
 TEST_F(HttpDownloadTest, MissingFolderFailsAsAWriteErrorWithoutARequest) {
     service.reply("/file", ScriptedReply::bytes("data"));
     auto response = download("/file", folder() / "no-such-folder" / "file.bin");
