@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/ProductSites.h"
 #include "platform/foundation/FileSystem.h"
 #include "support/TestCertificate.h"
 
@@ -234,8 +235,7 @@ private:
 };
 
 std::vector<std::string> TestWebService::defaultHostNames() {
-    return {"www.trelvoquest-demo.com", "fr.trelvoquest-demo.com", "en.trelvoquest-demo.com",
-            "media.trelvoquest-demo.com"};
+    return {ProductSites::french, ProductSites::english, ProductSites::spanish, kFixtureMediaHost};
 }
 
 TestWebService::TestWebService(std::vector<std::string> hostNames)

@@ -14,6 +14,9 @@ namespace tq::test {
 
 using HeaderList = std::vector<std::pair<std::string, std::string>>;
 
+// The host of the media addresses inside the fixture tours.
+inline constexpr const char* kFixtureMediaHost = "media.trelvoquest.com";
+
 // One request as the test web service received it.
 struct RecordedRequest {
     std::string method;
@@ -58,7 +61,8 @@ class TestWebService {
 public:
     using Handler = std::function<ScriptedReply(const RecordedRequest&)>;
 
-    // Host names the service answers for when a test names none.
+    // Host names the service answers for when a test names none: the three product sites (French
+    // first) and the fixtures' media host.
     static std::vector<std::string> defaultHostNames();
 
     explicit TestWebService(std::vector<std::string> hostNames = defaultHostNames());

@@ -19,7 +19,7 @@ TEST_F(HttpClientTest, GetSendsHeadersUnderTheRealHostAndHandsOverStatusHeadersA
     service.reply("/public/webservice/getCountryWhereToursIOS/", reply);
 
     auto response = fetch(HttpRequest::get(service.url("/public/webservice/getCountryWhereToursIOS/?callback=no",
-                                                       "fr.trelvoquest-demo.com"),
+                                                       service.hostNames().at(0)),
                                            {{"api-version", "1.1"}}));
 
     EXPECT_TRUE(response.succeeded()) << response.error->description;
@@ -31,7 +31,7 @@ TEST_F(HttpClientTest, GetSendsHeadersUnderTheRealHostAndHandsOverStatusHeadersA
     EXPECT_EQ(request.method, "GET");
     EXPECT_EQ(request.target, "/public/webservice/getCountryWhereToursIOS/?callback=no");
     EXPECT_EQ(request.query, "callback=no");
-    EXPECT_EQ(request.host, "fr.trelvoquest-demo.com");
+    EXPECT_EQ(request.host, service.hostNames().at(0));
     EXPECT_EQ(request.header("api-version"), "1.1");
 }
 
@@ -74,7 +74,7 @@ int closedLocalPort() {
 }
 
 TEST_F(HttpClientTest, ConnectionRefusedIsReportedAsCannotConnect) {
-    env->hostRoutes()["www.trelvoquest-demo.com"] = "127.0.0.1:" + std::to_string(closedLocalPort());
+    env->hostRoutes()[service.hostNames().at(0)] = "127.0.0.1:" + std::to_string(closedLocalPort());
     auto response = fetch("/anything");
     EXPECT_EQ(kindOf(response), HttpErrorKind::cannotConnectToHost);
     EXPECT_EQ(response.error->description, "Could not connect to the server.");
@@ -126,13 +126,13 @@ TEST_F(HttpClientTest, CompressedBodyIsCappedByItsDecodedSize) {
 }
 
 TEST_F(HttpClientTest, RedirectIsFollowedToTheFinalReply) {
-    service.reply("/old", ScriptedReply::redirect(service.url("/new", "media.trelvoquest-demo.com"), 301));
+    service.reply("/old", ScriptedReply::redirect(service.url("/new", kFixtureMediaHost), 301));
     service.reply("/new", ScriptedReply::text("moved here"));
     auto response = fetch("/old");
     EXPECT_TRUE(response.succeeded());
     EXPECT_EQ(response.body, "moved here");
-    EXPECT_EQ(response.url, "https://media.trelvoquest-demo.com/new");
-    EXPECT_EQ(service.requestsTo("/new").front().host, "media.trelvoquest-demo.com");
+    EXPECT_EQ(response.url, std::string("https://") + kFixtureMediaHost + "/new");
+    EXPECT_EQ(service.requestsTo("/new").front().host, kFixtureMediaHost);
 }
 
 TEST_F(HttpClientTest, EndlessRedirectsStopAtTheLimit) {
@@ -168,7 +168,7 @@ TEST_F(HttpClientTest, AddressesThatAreNoHttpUrlsFailWithoutARequest) {
         HttpErrorKind kind;
     };
     for (const auto& [url, kind] : {Case{"", HttpErrorKind::badURL}, Case{"https://bad host/x", HttpErrorKind::badURL},
-                                    Case{"ftp://www.trelvoquest-demo.com/x", HttpErrorKind::unsupportedURL},
+                                    Case{"ftp://" + service.hostNames().at(0) + "/x", HttpErrorKind::unsupportedURL},
                                     Case{"file:///etc/passwd", HttpErrorKind::unsupportedURL}}) {
         EXPECT_EQ(kindOf(fetch(HttpRequest::get(url))), kind) << url;
     }
@@ -179,13 +179,13 @@ TEST_F(HttpClientTest, FormPostSendsTheEncodedBodyWithTheCallersContentType) {
     service.reply("/public/webservice/isUpdatesAvailableIos", ScriptedReply::json(R"({"results":[],"status":"success"})"));
     std::optional<HttpResponse> outcome;
     FormObject fields{{"tours", FormValue::List{FormValue::Object{{"id", "418"}, {"date", "2024-03-18 09:41:07"}}}}};
-    client().postForm(service.url("/public/webservice/isUpdatesAvailableIos", "en.trelvoquest-demo.com"), fields,
+    client().postForm(service.url("/public/webservice/isUpdatesAvailableIos", service.hostNames().at(1)), fields,
                       kFormContentType, {}, [&](HttpResponse response) { outcome = std::move(response); });
     env.settle();
     ASSERT_TRUE(outcome && outcome->succeeded());
     auto request = service.requests().at(0);
     EXPECT_EQ(request.method, "POST");
-    EXPECT_EQ(request.host, "en.trelvoquest-demo.com");
+    EXPECT_EQ(request.host, service.hostNames().at(1));
     EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded; charset=utf-8");
     EXPECT_FALSE(request.header("api-version"));
     EXPECT_EQ(request.body, "tours%5B%5D%5Bdate%5D=2024-03-18%2009%3A41%3A07&tours%5B%5D%5Bid%5D=418");
