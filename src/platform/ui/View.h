@@ -22,7 +22,8 @@ public:
     View& operator=(const View&) = delete;
 
     const Rect& frame() const { return frame_; }
-    void setFrame(Rect frame) { frame_ = frame; }
+    // Virtual so that a view with an engine behind it (a web page) can follow its size.
+    virtual void setFrame(Rect frame) { frame_ = frame; }
     Rect bounds() const { return Rect(0, 0, frame_.width(), frame_.height()); }
 
     bool isHidden() const { return hidden_; }
