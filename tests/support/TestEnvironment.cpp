@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 #include <unistd.h>
 
 namespace tq::test {
@@ -42,6 +44,18 @@ TestEnvironment::~TestEnvironment() {
 
 void TestEnvironment::settle(double realSeconds) {
     EXPECT_TRUE(env_->loop().settle(realSeconds)) << "work still in flight after " << realSeconds << " s";
+}
+
+bool TestEnvironment::runUntil(const std::function<bool()>& condition, double realSeconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(realSeconds);
+    for (;;) {
+        while (env_->loop().runPending() > 0) {
+        }
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        // Outside work posts its results from another thread; look again shortly.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void TestEnvironment::relaunch(TestEnvironmentOptions options) {

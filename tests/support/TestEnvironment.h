@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform/foundation/Environment.h"
@@ -40,6 +41,9 @@ public:
     // Run posted work until nothing is in flight (bounded in real time); fails the test if it does not settle.
     void settle(double realSeconds = 20.0);
     void advance(double seconds) { env_->loop().advance(seconds); }
+    // Runs posted work until `condition` holds, while other work may stay in flight (a reply held
+    // by the test web service, say); bounded in real time. Returns whether the condition came true.
+    bool runUntil(const std::function<bool()>& condition, double realSeconds = 20.0);
 
     // Builds a new Environment on the same directories, as a second launch of the program would.
     void relaunch(TestEnvironmentOptions options = {});

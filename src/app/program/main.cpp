@@ -1,1 +1,69 @@
-int main() { return 0; }
+// The program: builds the Environment, runs the launch sequence and the main loop until it is
+// closed (SIGINT or SIGTERM, or --run-for SECONDS). Console lines go to standard error.
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/Application.h"
+#include "platform/foundation/Environment.h"
+
+namespace {
+
+tq::MainLoop* runningLoop = nullptr;
+
+extern "C" void onSignal(int) {
+    if (runningLoop) runningLoop->quit();
+}
+
+struct Options {
+    std::optional<std::string> openURL;
+    std::optional<double> runFor;
+};
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--open-url" && i + 1 < argc) {
+            options.openURL = argv[++i];
+        } else if (arg == "--run-for" && i + 1 < argc) {
+            char* end = nullptr;
+            const char* text = argv[++i];
+            double seconds = std::strtod(text, &end);
+            if (end == text || *end != '\0' || !(seconds >= 0)) return false;
+            options.runFor = seconds;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::cerr << "usage: trelvoquest [--open-url URL] [--run-for SECONDS]\n";
+        return 2;
+    }
+    std::error_code ec;
+    auto executable = std::filesystem::canonical("/proc/self/exe", ec);
+    tq::Environment env(tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable));
+    auto& application = env.shared<tq::Application>();
+    application.launch();
+    if (options.openURL) application.delegate().openURL(*options.openURL);
+    std::cerr << "TrelvoQuest is running with the storyboard \"" << application.sceneConfiguration()->storyboardName
+              << "\" (Ctrl-C to quit)\n";
+
+    runningLoop = &env.loop();
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    if (options.runFor) env.loop().postAfter(*options.runFor, [&env] { env.loop().quit(); });
+    env.loop().run();
+    runningLoop = nullptr;
+    application.terminate();
+    return 0;
+}

@@ -1,0 +1,145 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/View.h"
+
+namespace tq {
+
+class Environment;
+class Timer;
+class VideoPlayer;
+
+// Posted on the environment's notification centre when an item has played to its end.
+inline constexpr const char* playerItemDidPlayToEndTimeNotification = "AVPlayerItemDidPlayToEndTimeNotification";
+
+// One video to play, by address. Its length is unknown until the media is read; here a test gives
+// it (a video without a known length only ends when a test says so).
+class VideoPlayerItem {
+public:
+    explicit VideoPlayerItem(std::string url) : url_(std::move(url)) {}
+    const std::string& url() const { return url_; }
+    std::optional<double> duration() const { return duration_; }
+    void setDuration(std::optional<double> seconds);
+
+private:
+    friend class VideoPlayer;
+    std::string url_;
+    std::optional<double> duration_;
+    std::function<void()> durationChanged_;
+};
+
+enum class VideoPlayerActionAtItemEnd { advance, pause, none };
+
+// Plays a video item: the position advances with the main loop's clock at the player's rate. At
+// the item's end it posts the end notification and then pauses (or, with `none`, stays at the end;
+// with `advance`, lets the item go).
+class VideoPlayer : public std::enable_shared_from_this<VideoPlayer> {
+public:
+    static std::shared_ptr<VideoPlayer> withURL(Environment& env, const std::string& url);
+    static std::shared_ptr<VideoPlayer> withURL(const std::string& url);
+    static std::shared_ptr<VideoPlayer> withItem(Environment& env, std::shared_ptr<VideoPlayerItem> item);
+    ~VideoPlayer();
+    VideoPlayer(const VideoPlayer&) = delete;
+    VideoPlayer& operator=(const VideoPlayer&) = delete;
+
+    const std::shared_ptr<VideoPlayerItem>& currentItem() const { return item_; }
+    void replaceCurrentItem(std::shared_ptr<VideoPlayerItem> item);
+
+    void play() { setRate(1.0); }
+    void pause() { setRate(0.0); }
+    double rate() const { return rate_; }
+    void setRate(double rate);
+    bool isPlaying() const { return rate_ > 0 && item_ != nullptr; }
+
+    bool isMuted() const { return muted_; }
+    void setMuted(bool muted) { muted_ = muted; }
+    double volume() const { return volume_; }
+    void setVolume(double volume);
+
+    // Seconds into the current item (0 without one).
+    double currentTime() const;
+    void seek(double seconds);
+
+    VideoPlayerActionAtItemEnd actionAtItemEnd() const { return actionAtEnd_; }
+    void setActionAtItemEnd(VideoPlayerActionAtItemEnd action) { actionAtEnd_ = action; }
+
+    // Tests: the current item plays to its end now, as if its last frame had just been shown.
+    void playToEnd();
+    // Called after each end, once the end notification has gone out (used by the looper).
+    void addEndHandler(std::function<void(VideoPlayer&)> handler) { endHandlers_.push_back(std::move(handler)); }
+
+private:
+    VideoPlayer(Environment& env, std::shared_ptr<VideoPlayerItem> item);
+    void attach();
+    void settlePosition();
+    void scheduleEnd();
+    void cancelEnd();
+    void reachEnd();
+
+    Environment& env_;
+    std::shared_ptr<VideoPlayerItem> item_;
+    double rate_ = 0;
+    double position_ = 0;  // at anchor_
+    double anchor_ = 0;
+    bool muted_ = false;
+    double volume_ = 1.0;
+    VideoPlayerActionAtItemEnd actionAtEnd_ = VideoPlayerActionAtItemEnd::pause;
+    std::shared_ptr<Timer> endTimer_;
+    std::vector<std::function<void(VideoPlayer&)>> endHandlers_;
+};
+
+// Observes the end of one item, or of any item when `item` is null, as a registration for the end
+// notification with an object does on the platform. The observation lasts as long as the token.
+[[nodiscard]] ObserverToken observePlayToEnd(Environment& env, const std::shared_ptr<VideoPlayerItem>& item,
+                                             std::function<void()> handler);
+
+// Which item's end is being announced, while the end notification is being delivered.
+class VideoPlaybackState {
+public:
+    explicit VideoPlaybackState(Environment&) {}
+    const VideoPlayerItem* itemPlayingToEnd() const { return ending_; }
+
+private:
+    friend class VideoPlayer;
+    const VideoPlayerItem* ending_ = nullptr;
+};
+
+enum class VideoGravity { resizeAspect, resizeAspectFill, resize };
+
+// Shows a player's picture inside the view tree (the home screen's background videos).
+class VideoPlayerLayer : public View {
+public:
+    explicit VideoPlayerLayer(std::shared_ptr<VideoPlayer> player = nullptr) : player_(std::move(player)) {}
+    const std::shared_ptr<VideoPlayer>& player() const { return player_; }
+    void setPlayer(std::shared_ptr<VideoPlayer> player) { player_ = std::move(player); }
+    VideoGravity videoGravity() const { return gravity_; }
+    void setVideoGravity(VideoGravity gravity) { gravity_ = gravity; }
+
+private:
+    std::shared_ptr<VideoPlayer> player_;
+    VideoGravity gravity_ = VideoGravity::resizeAspect;
+};
+
+// Plays a player's item over and over: at each end it goes back to the start and keeps playing.
+class VideoPlayerLooper {
+public:
+    explicit VideoPlayerLooper(std::shared_ptr<VideoPlayer> player);
+    ~VideoPlayerLooper() { disable(); }
+    VideoPlayerLooper(const VideoPlayerLooper&) = delete;
+    VideoPlayerLooper& operator=(const VideoPlayerLooper&) = delete;
+    int loopCount() const { return *loops_; }
+    // Stops looping; the player then pauses at the next end.
+    void disable() { *enabled_ = false; }
+
+private:
+    std::shared_ptr<int> loops_ = std::make_shared<int>(0);
+    std::shared_ptr<bool> enabled_ = std::make_shared<bool>(true);
+};
+
+}  // namespace tq

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/media/VideoPlayer.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WeakDelegate.h"
+
+namespace tq {
+
+class VideoPlayerViewController;
+
+class VideoPlayerViewControllerDelegate : public WeaklyReferenced {
+public:
+    // The visitor is leaving the full-screen player (its close button, or a swipe down).
+    virtual void playerViewControllerWillEndFullScreenPresentation(VideoPlayerViewController& controller) {
+        (void)controller;
+    }
+    virtual void playerViewControllerDidEndFullScreenPresentation(VideoPlayerViewController& controller) {
+        (void)controller;
+    }
+};
+
+// The system's player screen: shows a player's picture with playback controls, full screen while
+// it is presented. Presenting and dismissing it is recorded here (enterFullScreen / exitFullScreen)
+// so that the screens' presentation can drive it; the visitor's own way out is
+// userEndsFullScreen().
+class VideoPlayerViewController : public ViewController {
+public:
+    VideoPlayerViewController();
+
+    const std::shared_ptr<VideoPlayer>& player() const { return player_; }
+    void setPlayer(std::shared_ptr<VideoPlayer> player);
+
+    void setDelegate(VideoPlayerViewControllerDelegate* delegate) { delegate_ = delegate; }
+    VideoPlayerViewControllerDelegate* delegate() const { return delegate_.get(); }
+
+    bool showsPlaybackControls() const { return showsControls_; }
+    void setShowsPlaybackControls(bool shows) { showsControls_ = shows; }
+
+    bool isFullScreen() const { return fullScreen_; }
+    int fullScreenPresentations() const { return presentations_; }
+    // Called when the screen is presented and when it is dismissed by its presenter.
+    void enterFullScreen();
+    void exitFullScreen();
+
+    // Tests: the visitor closes the player. The delegate hears of it first, playback pauses and
+    // the full screen ends; `dismissed` runs afterwards, on the next turn of the main loop (where the
+    // presenter's dismissal goes once view-controller presentation takes it over).
+    void userEndsFullScreen(std::function<void()> dismissed = {});
+
+    // The layer that shows the player inside this screen's view.
+    VideoPlayerLayer& playerLayer();
+
+protected:
+    void loadView() override;
+
+private:
+    std::shared_ptr<VideoPlayer> player_;
+    std::shared_ptr<VideoPlayerLayer> layer_;
+    WeakDelegate<VideoPlayerViewControllerDelegate> delegate_;
+    bool showsControls_ = true;
+    bool fullScreen_ = false;
+    int presentations_ = 0;
+};
+
+}  // namespace tq

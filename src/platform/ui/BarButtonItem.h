@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/ui/View.h"
+
+namespace tq {
+
+enum class SystemBarItem { none, flexibleSpace, fixedSpace, close, done, cancel, action };
+
+// A button of a toolbar or navigation bar. Its action is the target-action pair of the platform,
+// held as one callable.
+class BarButtonItem {
+public:
+    BarButtonItem() = default;
+    explicit BarButtonItem(SystemBarItem system, std::function<void()> action = {})
+        : system_(system), action_(std::move(action)) {}
+    BarButtonItem(std::string title, std::function<void()> action) : title_(std::move(title)), action_(std::move(action)) {}
+
+    SystemBarItem systemItem() const { return system_; }
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title) { title_ = std::move(title); }
+    const std::optional<Image>& image() const { return image_; }
+    void setImage(std::optional<Image> image) { image_ = std::move(image); }
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+    bool isHidden() const { return hidden_; }
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    void setAction(std::function<void()> action) { action_ = std::move(action); }
+    bool hasAction() const { return static_cast<bool>(action_); }
+
+    // A person taps the item: nothing happens while it is disabled.
+    void tap() {
+        if (enabled_ && action_) action_();
+    }
+
+private:
+    SystemBarItem system_ = SystemBarItem::none;
+    std::string title_;
+    std::optional<Image> image_;
+    bool enabled_ = true;
+    bool hidden_ = false;
+    std::function<void()> action_;
+};
+
+enum class BarStyle { defaultStyle, black };
+
+class Toolbar : public View {
+public:
+    using View::View;
+    const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return items_; }
+    void setItems(std::vector<std::shared_ptr<BarButtonItem>> items) { items_ = std::move(items); }
+    BarStyle barStyle() const { return barStyle_; }
+    void setBarStyle(BarStyle style) { barStyle_ = style; }
+    // A toolbar's natural height is kept; only its width follows what it was given.
+    void sizeToFit() { ++sizeToFitCount_; }
+    int sizeToFitCount() const { return sizeToFitCount_; }
+
+private:
+    std::vector<std::shared_ptr<BarButtonItem>> items_;
+    BarStyle barStyle_ = BarStyle::defaultStyle;
+    int sizeToFitCount_ = 0;
+};
+
+}  // namespace tq

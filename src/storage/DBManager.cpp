@@ -1,0 +1,202 @@
+#include "storage/DBManager.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <ctime>
+
+#include "platform/foundation/Environment.h"
+#include "storage/FileCopy.h"
+#include "storage/StorageListeners.h"
+#include "storage/TourFolders.h"
+
+namespace tq {
+namespace {
+
+constexpr const char* databaseName = "TrelvoQuest";
+constexpr const char* databaseExtension = "sqlite3";
+
+}  // namespace
+
+std::string formatInsertTime(std::chrono::system_clock::time_point time) {
+    std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+std::string fileUri(const std::filesystem::path& absolutePath) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : absolutePath.string()) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                     c == '.' || c == '_' || c == '~' || c == '/';
+        if (plain) {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 0x0F];
+        }
+    }
+    return uri;
+}
+
+DBManager::DBManager(Environment& env)
+    : env_(env),
+      console_(env.console()),
+      databaseFile_(std::filesystem::absolute(env.cacheDir()) / (std::string(databaseName) + "." + databaseExtension)) {
+    updateRoad_ = [this](const std::string& tourId, std::int64_t, UpdateRequester& screen) {
+        TourFolders(env_).deleteTourFolderForUpdate(tourId, screen, [&screen] { screen.unlockAfterUpdate(); });
+    };
+    validateDBFile();
+}
+
+DBManager::~DBManager() = default;
+
+DBManager& DBManager::shared() { return Environment::current().shared<DBManager>(); }
+
+std::string DBManager::databaseUri() const { return fileUri(databaseFile_); }
+
+void DBManager::validateDBFile() {
+    std::error_code ec;
+    auto status = std::filesystem::status(databaseFile_, ec);
+    if (std::filesystem::is_regular_file(status)) {
+        console_.log("FILE AVAILABLE");
+        return;
+    }
+    if (!ec) return;  // something that is no file stands there: leave it alone
+    copyDatabaseFromBundle(databaseName, databaseExtension);
+    console_.log("validateDBFile  " + ec.message());
+}
+
+void DBManager::copyDatabaseFromBundle(const std::string& name, const std::string& extension) {
+    auto source = env_.bundle().pathForResource(name, extension);
+    if (!source) {
+        console_.log("Source File not found.");
+        return;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(env_.cacheDir(), ec);
+    if (copyFileWithoutReplacing(*source, env_.cacheDir() / (name + "." + extension))) {
+        console_.log("Unable to copy file");
+    }
+}
+
+SQLite::Database DBManager::open() const {
+    // No OPEN_CREATE: a missing file must not be replaced by an empty database without the table,
+    // which would then pass for the catalogue in every later launch. The next launch copies it again.
+    return SQLite::Database(databaseUri(), SQLite::OPEN_READWRITE | SQLite::OPEN_URI);
+}
+
+void DBManager::tourExist(const std::string& tourId, const std::function<void(bool)>& completion) {
+    bool exists = false;
+    try {
+        auto db = open();
+        SQLite::Statement count(db, R"(SELECT count(*) FROM "Catalog" WHERE "id_circuit" = ?)");
+        count.bind(1, tourId);
+        count.executeStep();
+        exists = count.getColumn(0).getInt64() != 0;
+    } catch (const std::exception& error) {
+        console_.log(std::string("tourExist ") + error.what());
+        exists = false;
+    }
+    if (completion) completion(exists);
+}
+
+void DBManager::addTour(const std::string& tourId, const std::string& tourJson,
+                        std::chrono::system_clock::time_point insertedAt, const std::function<void(bool)>& completion) {
+    bool stored = false;
+    try {
+        auto db = open();
+        SQLite::Statement insert(
+            db, R"(INSERT INTO "Catalog" ("id_circuit", "is_uptodate", "imagepath", "ask_for_donation") VALUES (?, ?, ?, ?))");
+        insert.bind(1, tourId);
+        insert.bind(2, std::string("0"));
+        insert.bind(3, tourJson);
+        insert.bind(4, formatInsertTime(insertedAt));
+        insert.exec();
+        console_.log("row id " + std::to_string(db.getLastInsertRowid()));
+        stored = true;
+    } catch (const std::exception& error) {
+        console_.log(std::string("add tour DB error ") + error.what());
+    }
+    if (completion) completion(stored);
+}
+
+void DBManager::addTour(const std::string& tourId, const std::string& tourJson,
+                        const std::function<void(bool)>& completion) {
+    addTour(tourId, tourJson, std::chrono::system_clock::now(), completion);
+}
+
+std::optional<int> DBManager::deleteRows(const std::string& tourId) {
+    try {
+        auto db = open();
+        SQLite::Statement remove(db, R"(DELETE FROM "Catalog" WHERE "id_circuit" = ?)");
+        remove.bind(1, tourId);
+        console_.log(remove.getExpandedSQL());
+        return remove.exec();
+    } catch (const std::exception& error) {
+        console_.log(std::string("deleteTour ") + error.what());
+        return std::nullopt;
+    }
+}
+
+void DBManager::deleteTour(const std::string& tourId, const std::function<void(bool)>& completion) {
+    auto deleted = deleteRows(tourId);
+    if (!deleted || *deleted == 0) {
+        if (completion) completion(false);
+        return;
+    }
+    // The row goes first: once the tour has left the list its folder may follow.
+    TourFolders(env_).deleteTourFolder(tourId, completion);
+}
+
+void DBManager::deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen) {
+    auto deleted = deleteRows(tourId);
+    if (!deleted || *deleted == 0) {
+        screen.unlockAfterUpdate();
+        return;
+    }
+    updateRoad_(tourId, senderTag, screen);
+}
+
+void DBManager::setTourNeedUpdate(const std::string& tourId) {
+    try {
+        auto db = open();
+        SQLite::Statement update(db, R"(UPDATE "Catalog" SET "is_uptodate" = replace("is_uptodate", ?, ?) WHERE "id_circuit" = ?)");
+        update.bind(1, std::string("0"));
+        update.bind(2, std::string("1"));
+        update.bind(3, tourId);
+        console_.log("test " + std::to_string(update.exec()));
+    } catch (const std::exception& error) {
+        console_.log(std::string("setTourNeedUpdate ") + error.what());
+    }
+}
+
+CatalogRows DBManager::readAllRows() {
+    CatalogRows result;
+    try {
+        auto db = open();
+        result.opened = true;
+        SQLite::Statement select(db, R"(SELECT "id_circuit", "imagepath", "is_uptodate" FROM "Catalog")");
+        while (select.executeStep()) {
+            CatalogRow row;
+            auto text = [&](int index) -> std::optional<std::string> {
+                auto column = select.getColumn(index);
+                if (column.isNull()) return std::nullopt;
+                return column.getString();
+            };
+            row.idCircuit = text(0).value_or("");
+            row.tourJson = text(1);
+            row.isUptodate = text(2);
+            result.rows.push_back(std::move(row));
+        }
+    } catch (const std::exception& error) {
+        result.error = error.what();
+    }
+    return result;
+}
+
+}  // namespace tq

@@ -1,0 +1,124 @@
+#include "storage/TourFolders.h"
+
+#include <array>
+
+#include "platform/foundation/Environment.h"
+#include "storage/FileCopy.h"
+#include "storage/StorageListeners.h"
+
+namespace tq {
+namespace {
+
+struct MapAsset {
+    const char* name;
+    const char* extension;
+    const char* missingLine;
+    const char* copyFailedLine;
+};
+
+// The offline page first, then its assets in the order the page's console lines are known by.
+constexpr std::array<MapAsset, 10> offlineMapAssets{{
+    {"offline", "html", "Source File not found.", "Unable to copy file---"},
+    {"leaflet", "js", "Source File not found0.", "Unable to copy file0"},
+    {"leaflet", "css", "Source leaflet not found00.", "Unable to copy file1"},
+    {"jquery-3.3.1.min", "js", "Source jquery not found.", "Unable to copy file2"},
+    {"default_tile_en", "png", "Source default_tile_en not found.", "Unable to copy file3"},
+    {"default_tile_fr", "png", "Source default_tile_fr not found.", "Unable to copy file4"},
+    {"position", "png", "Source position not found.", "Unable to copy file5"},
+    {"marker-icon", "png", "Source markericon not found.", "Unable to copy file6"},
+    {"marker-shadow", "png", "Source marker-shadow not found.", "Unable to copy file7"},
+    {"leaflet-rotate-src-modified", "js", "Source leaflet-rotate-src-modified not found.", "Unable to copy file8"},
+}};
+
+constexpr const char* invalidIdentifierLine = "Invalid tour identifier";
+
+bool existsOrIsLink(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+}  // namespace
+
+TourFolders::TourFolders(Environment& env) : env_(env), console_(env.console()), files_(env.cacheDir()) {}
+
+void TourFolders::copyOfflineMapAssets() {
+    std::error_code ec;
+    std::filesystem::create_directories(files_.cacheDir(), ec);
+    for (const auto& asset : offlineMapAssets) {
+        auto source = env_.bundle().pathForResource(asset.name, asset.extension);
+        if (!source) {
+            console_.log(asset.missingLine);
+            return;
+        }
+        auto destination = files_.cacheDir() / (std::string(asset.name) + "." + asset.extension);
+        if (copyFileWithoutReplacing(*source, destination)) console_.log(asset.copyFailedLine);
+    }
+}
+
+bool TourFolders::ensureCircuitFolder() {
+    std::error_code ec;
+    auto folder = files_.circuitFolder();
+    if (std::filesystem::is_directory(folder, ec)) return true;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        console_.log(ec.message());
+        return false;
+    }
+    return true;
+}
+
+bool TourFolders::createTourFolder(std::string_view circuitId, const std::function<void()>& onFailure) {
+    console_.log("createTourFolder");
+    auto fail = [&](const std::string& why) {
+        console_.log(why);
+        if (onFailure) onFailure();
+        console_.log("error create tour folder ");
+        return false;
+    };
+    auto folder = files_.tourFolder(circuitId);
+    if (!folder) return fail(invalidIdentifierLine);
+    std::error_code ec;
+    if (existsOrIsLink(*folder)) {
+        // Left-over files of an old version must not mix with the new download: when the old
+        // folder cannot go, the download does not start.
+        std::filesystem::remove_all(*folder, ec);
+        if (ec) return fail(ec.message());
+    }
+    std::filesystem::create_directories(*folder, ec);
+    if (ec) return fail(ec.message());
+    return true;
+}
+
+TourFolders::Removal TourFolders::removeTourFolder(std::string_view circuitId) {
+    auto folder = files_.tourFolder(circuitId);
+    if (!folder) {
+        console_.log(invalidIdentifierLine);
+        return Removal::failed;
+    }
+    if (!existsOrIsLink(*folder)) return Removal::absent;
+    console_.log("deleteTourFolder");
+    std::error_code ec;
+    std::filesystem::remove_all(*folder, ec);
+    if (ec) {
+        console_.log(ec.message());
+        return Removal::failed;
+    }
+    return Removal::removed;
+}
+
+void TourFolders::deleteTourFolder(std::string_view circuitId, const std::function<void(bool)>& completion) {
+    // A folder that was never there leaves nothing behind either: the tour is gone all the same.
+    bool gone = removeTourFolder(circuitId) != Removal::failed;
+    if (completion) completion(gone);
+}
+
+void TourFolders::deleteTourFolderForUpdate(std::string_view circuitId, UpdateRequester& screen,
+                                            const std::function<void()>& continueUpdate) {
+    if (removeTourFolder(circuitId) == Removal::failed) {
+        screen.unlockAfterUpdate();
+        return;
+    }
+    if (continueUpdate) continueUpdate();
+}
+
+}  // namespace tq

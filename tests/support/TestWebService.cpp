@@ -1,0 +1,328 @@
+#include "support/TestWebService.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "app/ProductSites.h"
+#include "platform/foundation/FileSystem.h"
+#include "support/TestCertificate.h"
+
+namespace tq::test {
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+RecordedRequest recordOf(const httplib::Request& request) {
+    RecordedRequest record;
+    record.method = request.method;
+    record.target = request.target;
+    auto question = record.target.find('?');
+    record.path = record.target.substr(0, question);
+    if (question != std::string::npos) record.query = record.target.substr(question + 1);
+    record.host = request.get_header_value("Host");
+    for (const auto& [name, value] : request.headers) record.headers.emplace_back(name, value);
+    record.body = request.body;
+    return record;
+}
+
+// Sends `size` bytes read by `read(offset, buffer, length)`, stopping early (and so closing the
+// connection) at `closeAfter` when it is set.
+template <class Read>
+void provideBody(httplib::Response& response, std::size_t size, const ScriptedReply& reply, Read read) {
+    auto chunk = std::max<std::size_t>(1, reply.chunkBytes);
+    auto closeAfter = reply.closeAfterBytes;
+    response.set_content_provider(
+        size, reply.contentType, [read, chunk, closeAfter](size_t offset, size_t length, httplib::DataSink& sink) {
+            if (closeAfter && offset >= *closeAfter) return false;
+            size_t count = std::min(length, chunk);
+            if (closeAfter) count = std::min(count, *closeAfter - offset);
+            std::string buffer(count, '\0');
+            if (!read(offset, buffer.data(), count)) return false;
+            return sink.write(buffer.data(), count);
+        });
+}
+
+}  // namespace
+
+std::optional<std::string> RecordedRequest::header(const std::string& name) const {
+    for (const auto& [key, value] : headers) {
+        if (sameName(key, name)) return value;
+    }
+    return std::nullopt;
+}
+
+ScriptedReply ScriptedReply::json(std::string body, int status) {
+    ScriptedReply reply;
+    reply.status = status;
+    reply.body = std::move(body);
+    return reply;
+}
+
+ScriptedReply ScriptedReply::text(std::string body, int status) {
+    ScriptedReply reply = json(std::move(body), status);
+    reply.contentType = "text/plain; charset=utf-8";
+    return reply;
+}
+
+ScriptedReply ScriptedReply::bytes(std::string body, std::string contentType) {
+    ScriptedReply reply = json(std::move(body));
+    reply.contentType = std::move(contentType);
+    return reply;
+}
+
+ScriptedReply ScriptedReply::fromFile(std::filesystem::path file, std::string contentType) {
+    ScriptedReply reply;
+    reply.file = std::move(file);
+    reply.contentType = std::move(contentType);
+    return reply;
+}
+
+ScriptedReply ScriptedReply::redirect(std::string location, int status) {
+    ScriptedReply reply = text("", status);
+    reply.headers.emplace_back("Location", std::move(location));
+    return reply;
+}
+
+class TestWebService::Server {
+public:
+    explicit Server(std::vector<std::string> names) : hostNames(std::move(names)) {
+        std::signal(SIGPIPE, SIG_IGN);  // a client that hangs up must not end the test program
+        auto certificate = TestCertificate::selfSigned(hostNames);
+        certificatePath = dir.path() / "service-certificate.pem";
+        EXPECT_TRUE(writeFileAtomically(certificatePath, certificate.certificatePem));
+        http = makeServer(certificate);
+        port = http->bind_to_any_port("127.0.0.1");
+        listener = std::thread([this] { http->listen_after_bind(); });
+    }
+
+    ~Server() {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        http->stop();
+        listener.join();
+    }
+
+    std::vector<std::string> hostNames;
+    TempDir dir;
+    std::filesystem::path certificatePath;
+    std::unique_ptr<httplib::SSLServer> http;
+    int port = 0;
+    std::thread listener;
+
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    std::map<std::string, Handler> exact;
+    std::map<std::string, Handler> prefixes;
+    struct Gate {
+        bool open = false;
+        int waiting = 0;
+    };
+    std::map<std::string, Gate> gates;
+    std::vector<RecordedRequest> log;
+    bool stopping = false;
+
+private:
+    std::unique_ptr<httplib::SSLServer> makeServer(const TestCertificate& certificate) {
+        auto certBio = BIO_new_mem_buf(certificate.certificatePem.data(), static_cast<int>(certificate.certificatePem.size()));
+        auto keyBio = BIO_new_mem_buf(certificate.privateKeyPem.data(), static_cast<int>(certificate.privateKeyPem.size()));
+        X509* cert = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
+        EVP_PKEY* key = PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr);
+        auto server = std::make_unique<httplib::SSLServer>(cert, key);  // the context keeps its own references
+        X509_free(cert);
+        EVP_PKEY_free(key);
+        BIO_free(certBio);
+        BIO_free(keyBio);
+        // Large enough for the client's connections to every host, plus replies held at a gate.
+        server->new_task_queue = [] { return new httplib::ThreadPool(64); };
+        server->set_keep_alive_max_count(10000);
+        server->set_keep_alive_timeout(1);
+        auto serve = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
+        server->Get(".*", serve);
+        server->Post(".*", serve);
+        server->Put(".*", serve);
+        server->Delete(".*", serve);
+        server->Patch(".*", serve);
+        return server;
+    }
+
+    Handler handlerFor(const RecordedRequest& request) const {
+        if (auto it = exact.find(request.target); it != exact.end()) return it->second;
+        if (auto it = exact.find(request.path); it != exact.end()) return it->second;
+        const Handler* best = nullptr;
+        std::size_t bestLength = 0;
+        for (const auto& [prefix, handler] : prefixes) {
+            if (request.target.starts_with(prefix) && (!best || prefix.size() >= bestLength)) {
+                best = &handler;
+                bestLength = prefix.size();
+            }
+        }
+        return best ? *best : Handler{};
+    }
+
+    // Holds the reply for its delay and its gate; false when the service is stopping.
+    bool wait(const ScriptedReply& reply) {
+        std::unique_lock lock(mutex);
+        if (reply.delaySeconds > 0) {
+            changed.wait_for(lock, std::chrono::duration<double>(reply.delaySeconds), [this] { return stopping; });
+        }
+        if (!reply.gate.empty()) {
+            ++gates[reply.gate].waiting;
+            changed.notify_all();
+            changed.wait(lock, [&] { return stopping || gates[reply.gate].open; });
+            --gates[reply.gate].waiting;
+        }
+        return !stopping;
+    }
+
+    void answer(const httplib::Request& request, httplib::Response& response) {
+        RecordedRequest record = recordOf(request);
+        Handler handler;
+        {
+            std::lock_guard lock(mutex);
+            log.push_back(record);
+            handler = handlerFor(record);
+        }
+        ScriptedReply reply = handler ? handler(record) : ScriptedReply::text("not found", 404);
+        if (!wait(reply)) {
+            response.status = 503;
+            return;
+        }
+        send(reply, response);
+    }
+
+    static void send(const ScriptedReply& reply, httplib::Response& response) {
+        response.status = reply.status;
+        for (const auto& [name, value] : reply.headers) response.set_header(name, value);
+        if (!reply.file.empty()) {
+            std::error_code ec;
+            auto size = std::filesystem::file_size(reply.file, ec);
+            auto stream = std::make_shared<std::ifstream>(reply.file, std::ios::binary);
+            if (ec || !*stream) {
+                response.status = 500;
+                return;
+            }
+            provideBody(response, size, reply, [stream](size_t offset, char* buffer, size_t count) {
+                stream->seekg(static_cast<std::streamoff>(offset));
+                return static_cast<bool>(stream->read(buffer, static_cast<std::streamsize>(count)));
+            });
+        } else if (reply.closeAfterBytes) {
+            auto body = std::make_shared<std::string>(reply.body);
+            provideBody(response, body->size(), reply, [body](size_t offset, char* buffer, size_t count) {
+                std::copy_n(body->data() + offset, count, buffer);
+                return true;
+            });
+        } else {
+            response.set_content(reply.body, reply.contentType);
+        }
+    }
+};
+
+std::vector<std::string> TestWebService::defaultHostNames() {
+    return {ProductSites::french, ProductSites::english, ProductSites::spanish, kFixtureMediaHost};
+}
+
+TestWebService::TestWebService(std::vector<std::string> hostNames)
+    : server_(std::make_unique<Server>(std::move(hostNames))) {}
+
+TestWebService::~TestWebService() = default;
+
+int TestWebService::port() const { return server_->port; }
+
+std::string TestWebService::address() const { return "127.0.0.1:" + std::to_string(server_->port); }
+
+const std::vector<std::string>& TestWebService::hostNames() const { return server_->hostNames; }
+
+const std::filesystem::path& TestWebService::certificatePath() const { return server_->certificatePath; }
+
+std::string TestWebService::url(const std::string& pathAndQuery, const std::string& host) const {
+    return "https://" + (host.empty() ? server_->hostNames.front() : host) + pathAndQuery;
+}
+
+void TestWebService::connect(Environment& env) const {
+    for (const auto& host : server_->hostNames) env.hostRoutes()[host] = address();
+    env.extraTrustedCertificate() = server_->certificatePath;
+}
+
+void TestWebService::reply(const std::string& path, ScriptedReply reply) {
+    std::lock_guard lock(server_->mutex);
+    server_->exact[path] = [reply](const RecordedRequest&) { return reply; };
+}
+
+void TestWebService::replyToPrefix(const std::string& prefix, ScriptedReply reply) {
+    handle(prefix, [reply](const RecordedRequest&) { return reply; });
+}
+
+void TestWebService::handle(const std::string& prefix, Handler handler) {
+    std::lock_guard lock(server_->mutex);
+    server_->prefixes[prefix] = std::move(handler);
+}
+
+void TestWebService::release(const std::string& gate) {
+    {
+        std::lock_guard lock(server_->mutex);
+        server_->gates[gate].open = true;
+    }
+    server_->changed.notify_all();
+}
+
+bool TestWebService::waitUntilHeld(const std::string& gate, int count, double realSeconds) const {
+    std::unique_lock lock(server_->mutex);
+    return server_->changed.wait_for(lock, std::chrono::duration<double>(realSeconds), [&] {
+        auto it = server_->gates.find(gate);
+        return it != server_->gates.end() && it->second.waiting >= count;
+    });
+}
+
+std::vector<RecordedRequest> TestWebService::requests() const {
+    std::lock_guard lock(server_->mutex);
+    return server_->log;
+}
+
+std::vector<RecordedRequest> TestWebService::requestsTo(const std::string& path) const {
+    std::vector<RecordedRequest> out;
+    for (auto& request : requests()) {
+        if (request.path == path) out.push_back(std::move(request));
+    }
+    return out;
+}
+
+std::size_t TestWebService::requestCount() const {
+    std::lock_guard lock(server_->mutex);
+    return server_->log.size();
+}
+
+void TestWebService::clearRequests() {
+    std::lock_guard lock(server_->mutex);
+    server_->log.clear();
+}
+
+void TestWebService::serveFixtureTours() {
+    replyToPrefix("/public/webservice/getSimpleListCatalogV2/", ScriptedReply::json(fixtureText("catalogue.json")));
+    replyToPrefix("/public/webservice/getFullCircuit/", ScriptedReply::json(fixtureText("full-tour.json")));
+}
+
+std::string fixtureText(const std::string& name) {
+    auto path = std::filesystem::path(TQ_TEST_SOURCE_DIR) / "tests" / "support" / "fixtures" / name;
+    auto text = readFile(path);
+    if (!text) ADD_FAILURE() << "fixture missing: " << path;
+    return text.value_or("");
+}
+
+}  // namespace tq::test
