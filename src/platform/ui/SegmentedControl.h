@@ -11,8 +11,8 @@ namespace tq {
 
 // Text attributes of segment titles, set per control state.
 struct TextAttributes {
-    std::optional<Color> foregroundColor;
-    std::optional<Font> font;
+    std::optional<Color> foregroundColor{};
+    std::optional<Font> font{};
     bool operator==(const TextAttributes&) const = default;
 };
 

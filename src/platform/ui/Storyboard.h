@@ -22,13 +22,13 @@ using ScreenFactory = std::function<std::shared_ptr<ViewController>()>;
 enum class SegueKind { show, presentModally, popover };
 
 struct SegueDefinition {
-    std::string identifier;
-    std::string destination;  // storyboard identifier of the destination screen
+    std::string identifier{};
+    std::string destination{};  // storyboard identifier of the destination screen
     SegueKind kind = SegueKind::show;
-    std::string source;       // storyboard identifier of the source; empty: any screen of the storyboard
+    std::string source{};     // storyboard identifier of the source; empty: any screen of the storyboard
     bool animated = true;
     ModalPresentationStyle presentationStyle = ModalPresentationStyle::automatic;  // for presentModally
-    std::string anchorIdentifier;  // for popover: a view of the source's tree
+    std::string anchorIdentifier{};  // for popover: a view of the source's tree
 };
 
 // A segue being performed, as prepareForSegue receives it.

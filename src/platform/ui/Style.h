@@ -29,9 +29,9 @@ enum class LineBreakMode { byWordWrapping, byCharWrapping, byClipping, byTruncat
 
 // One stretch of styled text with its own font and colour.
 struct TextRun {
-    std::string text;
-    std::optional<Font> font;
-    std::optional<Color> foregroundColor;
+    std::string text{};
+    std::optional<Font> font{};
+    std::optional<Color> foregroundColor{};
     bool underline = false;
     bool operator==(const TextRun&) const = default;
 };
@@ -40,13 +40,13 @@ struct TextRun {
 // The font, colour and underline fields style the whole text; text built by `append` keeps each
 // part's style in `runs`. Alignment and line breaking are the paragraph's, shared by all parts.
 struct AttributedString {
-    std::string text;
-    std::optional<Font> font;
-    std::optional<Color> foregroundColor;
+    std::string text{};
+    std::optional<Font> font{};
+    std::optional<Color> foregroundColor{};
     bool underline = false;
-    std::optional<TextAlignment> alignment;
-    std::optional<LineBreakMode> lineBreakMode;
-    std::vector<TextRun> runs;
+    std::optional<TextAlignment> alignment{};
+    std::optional<LineBreakMode> lineBreakMode{};
+    std::vector<TextRun> runs{};
     bool operator==(const AttributedString&) const = default;
 
     // Adds a part with its own style; the paragraph style stays this text's unless it has none.

@@ -28,13 +28,13 @@ enum class TableRowAnimation { none, fade, right, left, top, bottom, automatic }
 struct ContextualAction {
     enum class Style { normal, destructive };
     Style style = Style::normal;
-    std::string title;
-    std::function<void(std::function<void(bool)>)> handler;
-    std::optional<Color> backgroundColor;
+    std::string title{};
+    std::function<void(std::function<void(bool)>)> handler{};
+    std::optional<Color> backgroundColor{};
 };
 
 struct SwipeActionsConfiguration {
-    std::vector<ContextualAction> actions;
+    std::vector<ContextualAction> actions{};
     bool performsFirstActionWithFullSwipe = true;
 };
 

@@ -24,6 +24,10 @@ bool onTablet() { return Environment::hasCurrent() && Environment::current().dev
 Size screenSize() { return Environment::hasCurrent() ? Environment::current().device().screenBounds : Size{390, 844}; }
 }  // namespace
 
+ViewController::~ViewController() {
+    for (auto& child : children_) child->parent_ = nullptr;
+}
+
 View& ViewController::view() { return *viewPointer(); }
 
 std::shared_ptr<View> ViewController::viewPointer() {
@@ -91,25 +95,30 @@ void ViewController::resizeForTransition(Size size) {
 // ---- Containment
 
 void ViewController::addChild(std::shared_ptr<ViewController> child) {
-    if (!child || child.get() == this || child->parent_.lock() || child->presenting_.lock()) return;
-    child->parent_ = weak_from_this();
+    if (!child || child.get() == this || child->parent_ || child->presenting_.lock()) return;
+    for (ViewController* p = parent_; p; p = p->parent_) {
+        if (p == child.get()) return;  // an ancestor cannot become a child
+    }
+    child->parent_ = this;
     child->movingToParent_ = true;
     children_.push_back(std::move(child));
 }
 
 void ViewController::removeFromParent() {
-    auto parent = parent_.lock();
+    auto* parent = parent_;
     if (!parent) return;
-    auto keep = shared_from_this();
+    auto keep = weak_from_this().lock();
     auto& siblings = parent->children_;
     siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [this](const auto& c) { return c.get() == this; }),
                    siblings.end());
-    parent_.reset();
+    parent_ = nullptr;
 }
 
 std::shared_ptr<NavigationController> ViewController::navigationController() const {
-    for (auto p = parent_.lock(); p; p = p->parent_.lock()) {
-        if (auto nav = std::dynamic_pointer_cast<NavigationController>(p)) return nav;
+    for (ViewController* p = parent_; p; p = p->parent_) {
+        if (auto* nav = dynamic_cast<NavigationController*>(p)) {
+            return std::static_pointer_cast<NavigationController>(nav->weak_from_this().lock());
+        }
     }
     return nullptr;
 }
@@ -118,7 +127,7 @@ std::shared_ptr<NavigationController> ViewController::navigationController() con
 
 ViewController& ViewController::presentationHost() {
     ViewController* host = this;
-    while (auto p = host->parent_.lock()) host = p.get();
+    while (host->parent_) host = host->parent_;
     return *host;
 }
 
@@ -166,7 +175,7 @@ bool ViewController::coversPresenter() const {
 
 bool ViewController::present(std::shared_ptr<ViewController> controller, bool animated, std::function<void()> completion) {
     auto& host = presentationHost();
-    if (!controller || host.presented_ || controller->parent_.lock() || controller->presenting_.lock()) return false;
+    if (!controller || host.presented_ || controller->parent_ || controller->presenting_.lock()) return false;
     for (ViewController* p = &host; p; p = p->presenting_.lock().get()) {
         if (p == controller.get()) return false;  // it would present itself again further up
     }

@@ -46,7 +46,7 @@ private:
 class ViewController : public std::enable_shared_from_this<ViewController> {
 public:
     ViewController() = default;
-    virtual ~ViewController() = default;
+    virtual ~ViewController();
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
 
@@ -79,7 +79,7 @@ public:
     bool isVisible() const { return appearance_ == Appearance::appeared; }
 
     // Containment.
-    std::shared_ptr<ViewController> parent() const { return parent_.lock(); }
+    std::shared_ptr<ViewController> parent() const { return parent_ ? parent_->weak_from_this().lock() : nullptr; }
     const std::vector<std::shared_ptr<ViewController>>& children() const { return children_; }
     void addChild(std::shared_ptr<ViewController> child);
     void removeFromParent();
@@ -163,7 +163,9 @@ private:
     std::shared_ptr<View> view_;
     std::string title_;
     NavigationItem navigationItem_;
-    std::weak_ptr<ViewController> parent_;
+    // A plain pointer so that a container can adopt its first screen in its constructor; the
+    // container clears it when it goes.
+    ViewController* parent_ = nullptr;
     std::vector<std::shared_ptr<ViewController>> children_;
     std::shared_ptr<ViewController> presented_;
     std::weak_ptr<ViewController> presenting_;
