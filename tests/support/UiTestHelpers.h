@@ -8,7 +8,7 @@
 
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/AlertController.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/UiApplication.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ViewController.h"
@@ -18,7 +18,7 @@ namespace tq::test {
 
 // Puts `root` on screen in a new key window: it loads and appears, as at start-up.
 inline std::shared_ptr<Window> showInWindow(std::shared_ptr<ViewController> root) {
-    return Application::shared().showWindow(std::move(root));
+    return UiApplication::shared().showWindow(std::move(root));
 }
 
 // A view of type T named `identifier` in the screen's view tree (loading the view), or null.
@@ -37,7 +37,7 @@ inline std::shared_ptr<ViewController> topPresented(const ViewController& screen
 
 // The top-most presented screen of the key window, or null when nothing is presented there.
 inline std::shared_ptr<ViewController> topPresented() {
-    auto window = Application::shared().keyWindow();
+    auto window = UiApplication::shared().keyWindow();
     auto root = window ? window->rootViewController() : nullptr;
     return root ? topPresented(*root) : nullptr;
 }
@@ -72,6 +72,6 @@ inline bool tapButton(ViewController& screen, const std::string& identifier) {
 }
 
 // Turns the device; every window's screens hear of the new size.
-inline void rotate(DeviceOrientation orientation) { Application::shared().rotate(orientation); }
+inline void rotate(DeviceOrientation orientation) { UiApplication::shared().rotate(orientation); }
 
 }  // namespace tq::test

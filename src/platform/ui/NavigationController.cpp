@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Environment.h"
+#include "platform/ui/Appearance.h"
+
 namespace tq {
 
-NavigationController::NavigationController() : bar_(std::make_shared<NavigationBar>()) {}
+NavigationController::NavigationController() : bar_(std::make_shared<NavigationBar>()) {
+    // Every new bar takes the look the application set for all of them.
+    if (!Environment::hasCurrent()) return;
+    const auto* look = Environment::current().existing<NavigationBarAppearance>();
+    if (!look) return;
+    bar_->setBarTintColor(look->barTintColor);
+    if (look->blackBarStyle) bar_->setBarStyle(BarStyle::black);
+    bar_->setBackIndicatorImage(look->backIndicatorImage);
+}
 
 NavigationController::NavigationController(std::shared_ptr<ViewController> root) : NavigationController() {
     if (root) addChild(std::move(root));

@@ -69,8 +69,11 @@ public:
     void setTranslucent(bool translucent) { translucent_ = translucent; }
     const std::optional<TextAttributes>& titleTextAttributes() const { return titleAttributes_; }
     void setTitleTextAttributes(std::optional<TextAttributes> attributes) { titleAttributes_ = std::move(attributes); }
+    const std::optional<std::string>& backIndicatorImage() const { return backIndicator_; }
+    void setBackIndicatorImage(std::optional<std::string> name) { backIndicator_ = std::move(name); }
 
 private:
+    std::optional<std::string> backIndicator_;
     std::optional<Color> barTint_;
     BarStyle barStyle_ = BarStyle::defaultStyle;
     bool translucent_ = true;

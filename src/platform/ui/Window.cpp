@@ -1,7 +1,7 @@
 #include "platform/ui/Window.h"
 
 #include "platform/foundation/Environment.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/UiApplication.h"
 #include "platform/ui/ViewController.h"
 
 namespace tq {
@@ -28,7 +28,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> root) {
 }
 
 void Window::makeKeyAndVisible() {
-    if (Environment::hasCurrent()) Application::shared().makeKey(*this);
+    if (Environment::hasCurrent()) UiApplication::shared().makeKey(*this);
     setHidden(false);
     if (visible_) return;
     visible_ = true;

@@ -29,7 +29,7 @@ public:
     void transitionToSize(Size size, double duration = 0.3);
 
 private:
-    friend class Application;
+    friend class UiApplication;
     std::shared_ptr<ViewController> root_;
     bool key_ = false;
     bool visible_ = false;

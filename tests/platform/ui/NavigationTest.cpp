@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "RecordingScreen.h"
+#include "platform/ui/Appearance.h"
 #include "platform/ui/NavigationController.h"
 #include "support/TestEnvironment.h"
 #include "support/UiTestHelpers.h"
@@ -145,6 +146,17 @@ TEST_F(NavigationTest, TitleAndBarStateAreWhatTheScreensSet) {
     nav->navigationBar().setTintColor(Color::black());
     nav->navigationBar().setBarStyle(BarStyle::black);
     EXPECT_EQ(nav->navigationBar().tintColor(), Color::black());
+}
+
+TEST_F(NavigationTest, NewBarsTakeTheApplicationsBarLook) {
+    auto& look = env->shared<NavigationBarAppearance>();
+    look.barTintColor = Color::black();
+    look.blackBarStyle = true;
+    look.backIndicatorImage = "back.png";
+    NavigationController nav;
+    EXPECT_EQ(nav.navigationBar().barTintColor(), Color::black());
+    EXPECT_EQ(nav.navigationBar().barStyle(), BarStyle::black);
+    EXPECT_EQ(nav.navigationBar().backIndicatorImage(), "back.png");
 }
 
 TEST_F(NavigationTest, ShowPushesInsideAStackAndPresentsOutsideOne) {

@@ -264,7 +264,7 @@ TEST_F(PresentationTest, CancellingTheShareSheetReportsNoActivity) {
 }
 
 TEST_F(PresentationTest, OpeningAnAddressIsRecordedAndAnswered) {
-    auto& app = Application::shared();
+    auto& app = UiApplication::shared();
     std::vector<bool> answers;
     app.open("app-settings:", [&](bool ok) { answers.push_back(ok); });
     app.open("", [&](bool ok) { answers.push_back(ok); });

@@ -13,12 +13,12 @@ class Environment;
 class ViewController;
 class Window;
 
-// The running application as the screens reach it: its windows with the key window, the opening
-// of addresses, and device rotation.
-class Application {
+// The running application as the view toolkit sees it: its windows with the key window, the
+// opening of addresses, and device rotation. (The application's launch and scenes live in app/.)
+class UiApplication {
 public:
-    explicit Application(Environment& env) : env_(env) {}
-    static Application& shared();
+    explicit UiApplication(Environment& env) : env_(env) {}
+    static UiApplication& shared();
 
     // A window of the screen's size, made key and visible with `root` at its root.
     std::shared_ptr<Window> showWindow(std::shared_ptr<ViewController> root);

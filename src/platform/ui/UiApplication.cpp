@@ -1,4 +1,4 @@
-#include "platform/ui/Application.h"
+#include "platform/ui/UiApplication.h"
 
 #include <algorithm>
 
@@ -8,9 +8,9 @@
 
 namespace tq {
 
-Application& Application::shared() { return Environment::current().shared<Application>(); }
+UiApplication& UiApplication::shared() { return Environment::current().shared<UiApplication>(); }
 
-std::shared_ptr<Window> Application::showWindow(std::shared_ptr<ViewController> root) {
+std::shared_ptr<Window> UiApplication::showWindow(std::shared_ptr<ViewController> root) {
     auto size = env_.device().screenBounds;
     auto window = std::make_shared<Window>(Rect(0, 0, size.width, size.height));
     addWindow(window);
@@ -19,37 +19,37 @@ std::shared_ptr<Window> Application::showWindow(std::shared_ptr<ViewController> 
     return window;
 }
 
-void Application::addWindow(std::shared_ptr<Window> window) {
+void UiApplication::addWindow(std::shared_ptr<Window> window) {
     if (!window || std::find(windows_.begin(), windows_.end(), window) != windows_.end()) return;
     windows_.push_back(std::move(window));
 }
 
-void Application::makeKey(Window& window) {
+void UiApplication::makeKey(Window& window) {
     for (auto& w : windows_) w->key_ = false;
     window.key_ = true;
     auto it = std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return w.get() == &window; });
     if (it == windows_.end()) windows_.push_back(std::static_pointer_cast<Window>(window.shared_from_this()));
 }
 
-std::shared_ptr<Window> Application::keyWindow() const {
+std::shared_ptr<Window> UiApplication::keyWindow() const {
     for (const auto& w : windows_) {
         if (w->isKeyWindow()) return w;
     }
     return nullptr;
 }
 
-std::shared_ptr<ViewController> Application::topViewController() const {
+std::shared_ptr<ViewController> UiApplication::topViewController() const {
     auto window = keyWindow();
     return window ? window->topPresentedViewController() : nullptr;
 }
 
-void Application::open(const std::string& address, std::function<void(bool)> completion) {
+void UiApplication::open(const std::string& address, std::function<void(bool)> completion) {
     bool accepted = !address.empty();
     if (accepted) opened_.push_back(address);
     if (completion) env_.loop().post([completion = std::move(completion), accepted] { completion(accepted); });
 }
 
-void Application::rotate(DeviceOrientation orientation) {
+void UiApplication::rotate(DeviceOrientation orientation) {
     env_.device().rotate(orientation);
     auto size = env_.device().screenBounds;
     auto windows = windows_;
