@@ -28,4 +28,32 @@ bool AlertController::runAction(const std::string& title) const {
     return true;
 }
 
+bool AlertController::tap(const std::string& title) {
+    for (std::size_t i = 0; i < actions_.size(); ++i) {
+        if (actions_[i].title == title && actions_[i].enabled) return tapAction(i);
+    }
+    return false;
+}
+
+bool AlertController::tapAction(std::size_t index) {
+    if (index >= actions_.size() || !actions_[index].enabled) return false;
+    auto handler = actions_[index].handler;  // copied: the alert may go away with the dismissal
+    auto keep = weak_from_this().lock();
+    if (presentingViewController()) dismiss(true);
+    if (handler) handler();
+    return true;
+}
+
+std::vector<std::string> AlertController::actionTitles() const {
+    std::vector<std::string> titles;
+    for (const auto& action : actions_) titles.push_back(action.title);
+    return titles;
+}
+
+void AlertController::addTextField(const std::function<void(TextField&)>& configure) {
+    auto field = std::make_shared<TextField>();
+    if (configure) configure(*field);
+    textFields_.push_back(std::move(field));
+}
+
 }  // namespace tq

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "platform/ui/Style.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 
 namespace tq {
@@ -17,6 +20,7 @@ struct AlertAction {
     std::string title;
     AlertActionStyle style = AlertActionStyle::defaultStyle;
     std::function<void()> handler;
+    bool enabled = true;
 };
 
 class AlertController : public ViewController {
@@ -41,15 +45,27 @@ public:
     std::string shownTitle() const { return attributedTitle_ ? attributedTitle_->text : alertTitle_; }
     std::string shownMessage() const { return attributedMessage_ ? attributedMessage_->text : message_; }
 
-    // The handler of the action, as when a person taps its button. The presenter dismisses the
-    // alert first (see the presentation code); here only the handler runs.
+    // Only the handler of the action titled `title`, without dismissing anything.
     bool runAction(const std::string& title) const;
+    // A person taps the button titled `title`: the alert is dismissed (at once), then the action's
+    // handler runs. False when there is no such enabled button.
+    bool tap(const std::string& title);
+    bool tapAction(std::size_t index);
+    std::vector<std::string> actionTitles() const;
+
+    // Text fields of the alert, in the order they were added.
+    void addTextField(const std::function<void(TextField&)>& configure = {});
+    const std::vector<std::shared_ptr<TextField>>& textFields() const { return textFields_; }
+
+protected:
+    bool becomesPopoverOnTablet() const override { return style_ == AlertStyle::actionSheet; }
 
 private:
     std::string alertTitle_;
     std::string message_;
     AlertStyle style_;
     std::vector<AlertAction> actions_;
+    std::vector<std::shared_ptr<TextField>> textFields_;
     std::optional<AttributedString> attributedTitle_;
     std::optional<AttributedString> attributedMessage_;
 };

@@ -9,6 +9,7 @@
 namespace tq {
 
 enum class SystemBarItem { none, flexibleSpace, fixedSpace, close, done, cancel, action };
+enum class BarButtonItemStyle { plain, done };
 
 // A button of a toolbar or navigation bar. Its action is the target-action pair of the platform,
 // held as one callable.
@@ -28,12 +29,24 @@ public:
     void setEnabled(bool enabled) { enabled_ = enabled; }
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden) { hidden_ = hidden; }
+    BarButtonItemStyle style() const { return style_; }
+    void setStyle(BarButtonItemStyle style) { style_ = style; }
+    const EdgeInsets& imageInsets() const { return imageInsets_; }
+    void setImageInsets(EdgeInsets insets) { imageInsets_ = insets; }
+    const std::optional<Color>& tintColor() const { return tint_; }
+    void setTintColor(std::optional<Color> color) { tint_ = color; }
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
     void setAction(std::function<void()> action) { action_ = std::move(action); }
     bool hasAction() const { return static_cast<bool>(action_); }
 
-    // A person taps the item: nothing happens while it is disabled.
-    void tap() {
-        if (enabled_ && action_) action_();
+    // A person taps the item: nothing happens while it is disabled or hidden. Returns whether the
+    // tap reached an action.
+    bool tap() {
+        if (!enabled_ || hidden_ || !action_) return false;
+        auto action = action_;  // the action may replace itself
+        action();
+        return true;
     }
 
 private:
@@ -42,6 +55,10 @@ private:
     std::optional<Image> image_;
     bool enabled_ = true;
     bool hidden_ = false;
+    BarButtonItemStyle style_ = BarButtonItemStyle::plain;
+    EdgeInsets imageInsets_;
+    std::optional<Color> tint_;
+    int tag_ = 0;
     std::function<void()> action_;
 };
 

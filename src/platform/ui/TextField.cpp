@@ -14,7 +14,7 @@ bool TextField::isLeftViewShown() const {
 }
 
 bool TextField::becomeFirstResponder() {
-    if (isHidden() || !isUserInteractionEnabled()) return false;
+    if (!canBeTouched()) return false;
     firstResponder_ = true;
     return true;
 }
@@ -22,6 +22,20 @@ bool TextField::becomeFirstResponder() {
 bool TextField::resignFirstResponder() {
     firstResponder_ = false;
     return true;
+}
+
+bool TextField::typeText(std::string text) {
+    if (!canBeTouched()) return false;
+    becomeFirstResponder();
+    setText(std::move(text));
+    sendActions(ControlEvent::editingChanged);
+    return true;
+}
+
+bool TextField::pressReturn() {
+    if (!shouldReturn_) return false;
+    auto handler = shouldReturn_;
+    return handler(*this);
 }
 
 }  // namespace tq

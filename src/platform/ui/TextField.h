@@ -3,20 +3,39 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/View.h"
+#include <functional>
+#include <optional>
+
+#include "platform/ui/Control.h"
 
 namespace tq {
 
 enum class ViewMode { never, whileEditing, unlessEditing, always };
 
-class TextField : public View {
+class TextField : public Control {
 public:
-    using View::View;
+    using Control::Control;
 
     const std::string& text() const { return text_; }
-    void setText(std::string text) { text_ = std::move(text); }
+    void setText(std::string text) {
+        text_ = std::move(text);
+        changed("text");
+    }
     const std::string& placeholder() const { return placeholder_; }
     void setPlaceholder(std::string placeholder) { placeholder_ = std::move(placeholder); }
+    const std::optional<AttributedString>& attributedPlaceholder() const { return attributedPlaceholder_; }
+    void setAttributedPlaceholder(std::optional<AttributedString> placeholder) {
+        attributedPlaceholder_ = std::move(placeholder);
+    }
+    const std::optional<Font>& font() const { return font_; }
+    void setFont(std::optional<Font> font) { font_ = std::move(font); }
+
+    // The delegate's answer to the Return key; without one, Return does nothing.
+    void setShouldReturn(std::function<bool(TextField&)> handler) { shouldReturn_ = std::move(handler); }
+    // A person types: the text becomes `text` and the editing-changed actions run.
+    bool typeText(std::string text);
+    // A person presses Return on the keyboard; answers what the delegate answered.
+    bool pressReturn();
 
     // The view that sits on top of the keyboard while the field is edited.
     const std::shared_ptr<View>& inputAccessoryView() const { return inputAccessory_; }
@@ -37,6 +56,9 @@ public:
 private:
     std::string text_;
     std::string placeholder_;
+    std::optional<AttributedString> attributedPlaceholder_;
+    std::optional<Font> font_;
+    std::function<bool(TextField&)> shouldReturn_;
     std::shared_ptr<View> inputAccessory_;
     std::shared_ptr<View> leftView_;
     ViewMode leftViewMode_ = ViewMode::never;

@@ -2,22 +2,113 @@
 
 #include <algorithm>
 
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/LayoutConstraint.h"
+
 namespace tq {
 
+View::~View() {
+    // Children and constraints may outlive this view when someone else holds them.
+    for (auto& child : subviews_) child->superview_ = nullptr;
+    for (auto& constraint : constraints_) constraint->owner_ = nullptr;
+    for (auto& gesture : gestures_) gesture->view_ = nullptr;
+}
+
+void View::changed(std::string_view property) {
+    for (View* v = this; v; v = v->superview_) {
+        if (v->observer_) {
+            v->observer_->viewDidChange(*this, property);
+            return;
+        }
+    }
+}
+
+void View::setFrame(Rect frame) {
+    if (frame == frame_) return;
+    frame_ = frame;
+    setNeedsLayout();
+    changed("frame");
+}
+
+void View::setHidden(bool hidden) {
+    hidden_ = hidden;
+    changed("hidden");
+}
+
+void View::setAlpha(double alpha) {
+    alpha_ = std::clamp(alpha, 0.0, 1.0);
+    changed("alpha");
+}
+
+void View::setUserInteractionEnabled(bool enabled) {
+    userInteraction_ = enabled;
+    changed("userInteractionEnabled");
+}
+
+void View::setBackgroundColor(std::optional<Color> color) {
+    background_ = color;
+    changed("backgroundColor");
+}
+
+void View::setTintColor(std::optional<Color> color) {
+    tint_ = color;
+    changed("tintColor");
+}
+
+void View::setCornerRadius(double radius) {
+    cornerRadius_ = radius;
+    changed("cornerRadius");
+}
+
+void View::setContentMode(ContentMode mode) {
+    contentMode_ = mode;
+    changed("contentMode");
+}
+
+void View::setTransform(Transform transform) {
+    transform_ = transform;
+    changed("transform");
+}
+
 void View::addSubview(std::shared_ptr<View> view) {
-    if (!view || view.get() == this) return;
+    insertSubview(std::move(view), subviews_.size());
+}
+
+void View::insertSubview(std::shared_ptr<View> view, std::size_t index) {
+    // A view cannot hold itself or one of its ancestors: that would make a cycle.
+    if (!view || view.get() == this || isDescendant(*view)) return;
     view->removeFromSuperview();
     view->superview_ = this;
-    subviews_.push_back(std::move(view));
+    index = std::min(index, subviews_.size());
+    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), std::move(view));
+    changed("subviews");
 }
 
 void View::removeFromSuperview() {
     if (!superview_) return;
-    auto& siblings = superview_->subviews_;
+    View* parent = superview_;
+    auto& siblings = parent->subviews_;
     auto keep = shared_from_this();  // the parent may hold the last reference
     siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [this](const auto& v) { return v.get() == this; }),
                    siblings.end());
     superview_ = nullptr;
+    parent->changed("subviews");
+}
+
+void View::bringSubviewToFront(View& view) {
+    auto it = std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &view; });
+    if (it == subviews_.end()) return;
+    auto held = *it;
+    subviews_.erase(it);
+    subviews_.push_back(std::move(held));
+    changed("subviews");
+}
+
+bool View::isDescendant(const View& ancestor) const {
+    for (const View* v = this; v; v = v->superview_) {
+        if (v == &ancestor) return true;
+    }
+    return false;
 }
 
 View* View::viewWithTag(int tag) {
@@ -41,6 +132,128 @@ bool View::isVisibleInTree() const {
         if (v->hidden_) return false;
     }
     return true;
+}
+
+bool View::isInteractiveInTree() const {
+    // As on the platform, a view nearly transparent (alpha below 0.01) takes no touches.
+    for (const View* v = this; v; v = v->superview_) {
+        if (v->hidden_ || v->alpha_ < 0.01 || !v->userInteraction_) return false;
+    }
+    return true;
+}
+
+void View::setNeedsLayout() {
+    needsLayout_ = true;
+    ++layoutRequests_;
+}
+
+void View::layoutIfNeeded() {
+    ++layoutPasses_;
+    needsLayout_ = false;
+    layoutSubviews();
+    // Copy: a layout step may add or remove subviews.
+    auto children = subviews_;
+    for (auto& child : children) child->layoutIfNeeded();
+}
+
+void View::addConstraint(std::shared_ptr<LayoutConstraint> constraint) {
+    if (!constraint) return;
+    if (constraint->owner_ && constraint->owner_ != this) constraint->owner_->removeConstraint(*constraint);
+    if (constraint->owner_ == this) return;
+    constraint->owner_ = this;
+    constraints_.push_back(std::move(constraint));
+    setNeedsLayout();
+}
+
+void View::removeConstraint(const LayoutConstraint& constraint) {
+    auto it = std::find_if(constraints_.begin(), constraints_.end(), [&](const auto& c) { return c.get() == &constraint; });
+    if (it == constraints_.end()) return;
+    (*it)->owner_ = nullptr;
+    constraints_.erase(it);
+    setNeedsLayout();
+}
+
+std::shared_ptr<LayoutConstraint> View::constraintWithIdentifier(const std::string& identifier) const {
+    for (const auto& constraint : constraints_) {
+        if (constraint->identifier() == identifier) return constraint;
+    }
+    for (const auto& child : subviews_) {
+        if (auto found = child->constraintWithIdentifier(identifier)) return found;
+    }
+    return nullptr;
+}
+
+void View::addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer) {
+    if (!recognizer) return;
+    if (recognizer->view_ && recognizer->view_ != this) recognizer->view_->removeGestureRecognizer(*recognizer);
+    if (recognizer->view_ == this) return;
+    recognizer->view_ = this;
+    gestures_.push_back(std::move(recognizer));
+}
+
+void View::removeGestureRecognizer(const GestureRecognizer& recognizer) {
+    auto it = std::find_if(gestures_.begin(), gestures_.end(), [&](const auto& g) { return g.get() == &recognizer; });
+    if (it == gestures_.end()) return;
+    (*it)->view_ = nullptr;
+    gestures_.erase(it);
+}
+
+bool View::swipe(SwipeDirection direction) {
+    auto gestures = gestures_;
+    for (auto& gesture : gestures) {
+        if (gesture->kind() == GestureKind::swipe && gesture->direction() == direction && gesture->isEnabled()) {
+            return gesture->recognize();
+        }
+    }
+    return false;
+}
+
+bool View::tapGesture() {
+    auto gestures = gestures_;
+    for (auto& gesture : gestures) {
+        if (gesture->kind() == GestureKind::tap && gesture->isEnabled()) return gesture->recognize();
+    }
+    return false;
+}
+
+bool GestureRecognizer::recognize() {
+    if (!enabled_ || !action_ || !view_ || !view_->isInteractiveInTree()) return false;
+    auto action = action_;  // the action may replace or remove this recognizer
+    action(*this);
+    return true;
+}
+
+LayoutConstraint::LayoutConstraint(std::shared_ptr<View> firstItem, LayoutAttribute firstAttribute,
+                                   std::shared_ptr<View> secondItem, LayoutAttribute secondAttribute, double multiplier,
+                                   double constant)
+    : first_(firstItem),
+      second_(secondItem),
+      firstAttribute_(firstAttribute),
+      secondAttribute_(secondAttribute),
+      multiplier_(multiplier),
+      constant_(constant) {}
+
+std::shared_ptr<LayoutConstraint> LayoutConstraint::size(std::shared_ptr<View> item, LayoutAttribute attribute,
+                                                         double constant, std::string identifier) {
+    auto constraint = std::make_shared<LayoutConstraint>(item, attribute, nullptr, LayoutAttribute::notAnAttribute, 1.0,
+                                                         constant);
+    constraint->setIdentifier(std::move(identifier));
+    if (item) item->addConstraint(constraint);
+    return constraint;
+}
+
+void LayoutConstraint::setConstant(double constant) {
+    constant_ = constant;
+    requestLayout();
+}
+
+void LayoutConstraint::setActive(bool active) {
+    active_ = active;
+    requestLayout();
+}
+
+void LayoutConstraint::requestLayout() {
+    if (owner_) owner_->setNeedsLayout();
 }
 
 }  // namespace tq

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/Geometry.h"
@@ -11,33 +12,65 @@
 
 namespace tq {
 
+class View;
+class LayoutConstraint;
+class GestureRecognizer;
+enum class SwipeDirection;
+
+// The seam for a real renderer: an observer set on a view hears of every change made to that
+// view or to any view below it. Nothing in the stand-in needs one; a desktop front end would
+// mirror the tree through it.
+class ViewObserver {
+public:
+    virtual ~ViewObserver() = default;
+    // `property` names what changed ("text", "hidden", "frame", "subviews", ...).
+    virtual void viewDidChange(View& view, std::string_view property) = 0;
+};
+
+enum class ContentMode { scaleToFill, scaleAspectFit, scaleAspectFill, center, top, bottom, left, right };
+
 // A node of the headless view tree: it holds what the screens set on it and nothing is drawn.
 // A renderer could mirror the tree later; tests read it directly.
 class View : public std::enable_shared_from_this<View> {
 public:
     View() = default;
     explicit View(Rect frame) : frame_(frame) {}
-    virtual ~View() = default;
+    virtual ~View();
     View(const View&) = delete;
     View& operator=(const View&) = delete;
 
     const Rect& frame() const { return frame_; }
     // Virtual so that a view with an engine behind it (a web page) can follow its size.
-    virtual void setFrame(Rect frame) { frame_ = frame; }
+    virtual void setFrame(Rect frame);
     Rect bounds() const { return Rect(0, 0, frame_.width(), frame_.height()); }
 
     bool isHidden() const { return hidden_; }
-    void setHidden(bool hidden) { hidden_ = hidden; }
+    void setHidden(bool hidden);
     double alpha() const { return alpha_; }
-    void setAlpha(double alpha) { alpha_ = alpha; }
+    void setAlpha(double alpha);
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
     bool isUserInteractionEnabled() const { return userInteraction_; }
-    void setUserInteractionEnabled(bool enabled) { userInteraction_ = enabled; }
+    void setUserInteractionEnabled(bool enabled);
     const std::optional<Color>& backgroundColor() const { return background_; }
-    void setBackgroundColor(std::optional<Color> color) { background_ = color; }
+    void setBackgroundColor(std::optional<Color> color);
+    const std::optional<Color>& tintColor() const { return tint_; }
+    void setTintColor(std::optional<Color> color);
     double cornerRadius() const { return cornerRadius_; }
-    void setCornerRadius(double radius) { cornerRadius_ = radius; }
+    void setCornerRadius(double radius);
+    // The layer's masksToBounds / the view's clipsToBounds: one flag here.
+    bool clipsToBounds() const { return clips_; }
+    void setClipsToBounds(bool clips) { clips_ = clips; }
+    double borderWidth() const { return borderWidth_; }
+    void setBorderWidth(double width) { borderWidth_ = width; }
+    const std::optional<Color>& borderColor() const { return borderColor_; }
+    void setBorderColor(std::optional<Color> color) { borderColor_ = color; }
+    ContentMode contentMode() const { return contentMode_; }
+    void setContentMode(ContentMode mode);
+    const Transform& transform() const { return transform_; }
+    void setTransform(Transform transform);
+    const EdgeInsets& layoutMargins() const { return layoutMargins_; }
+    void setLayoutMargins(EdgeInsets margins) { layoutMargins_ = margins; }
     // A name for tests and debugging (the outlet's name when a storyboard builds the view).
     const std::string& identifier() const { return identifier_; }
     void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
@@ -45,19 +78,52 @@ public:
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
     View* superview() const { return superview_; }
     void addSubview(std::shared_ptr<View> view);
+    void insertSubview(std::shared_ptr<View> view, std::size_t index);
     void removeFromSuperview();
+    void bringSubviewToFront(View& view);
+    bool isDescendant(const View& ancestor) const;
     // Depth-first search of this view and its descendants.
     View* viewWithTag(int tag);
     View* viewWithIdentifier(const std::string& identifier);
     // Hidden here or in any ancestor.
     bool isVisibleInTree() const;
+    // Whether a touch can reach this view: shown (hidden flag and alpha), and touches accepted
+    // here and by every ancestor.
+    bool isInteractiveInTree() const;
 
-    void setNeedsLayout() { ++layoutRequests_; }
-    void layoutIfNeeded() { ++layoutPasses_; }
+    // Layout: there is no solver. A pass counts, and lets a view rearrange itself in `layoutSubviews`.
+    void setNeedsLayout();
+    void layoutIfNeeded();
     void setNeedsDisplay() { ++displayRequests_; }
+    bool needsLayout() const { return needsLayout_; }
     int layoutRequests() const { return layoutRequests_; }
     int layoutPasses() const { return layoutPasses_; }
     int displayRequests() const { return displayRequests_; }
+
+    // Constraints this view holds (as the platform keeps them on the common ancestor).
+    void addConstraint(std::shared_ptr<LayoutConstraint> constraint);
+    void removeConstraint(const LayoutConstraint& constraint);
+    const std::vector<std::shared_ptr<LayoutConstraint>>& constraints() const { return constraints_; }
+    // Searches this view and its descendants.
+    std::shared_ptr<LayoutConstraint> constraintWithIdentifier(const std::string& identifier) const;
+
+    void addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer);
+    void removeGestureRecognizer(const GestureRecognizer& recognizer);
+    const std::vector<std::shared_ptr<GestureRecognizer>>& gestureRecognizers() const { return gestures_; }
+    // A person swipes across the view: the first enabled swipe recognizer of that direction fires.
+    bool swipe(SwipeDirection direction);
+    // A person taps the view: the first enabled tap recognizer fires.
+    bool tapGesture();
+
+    // The renderer seam; see ViewObserver.
+    void setObserver(std::shared_ptr<ViewObserver> observer) { observer_ = std::move(observer); }
+    const std::shared_ptr<ViewObserver>& observer() const { return observer_; }
+
+protected:
+    // Subclasses arrange their subviews here; called by every layout pass.
+    virtual void layoutSubviews() {}
+    // Tells the nearest observer on the way to the root.
+    void changed(std::string_view property);
 
 private:
     Rect frame_;
@@ -66,13 +132,24 @@ private:
     int tag_ = 0;
     bool userInteraction_ = true;
     std::optional<Color> background_;
+    std::optional<Color> tint_;
     double cornerRadius_ = 0;
+    bool clips_ = false;
+    double borderWidth_ = 0;
+    std::optional<Color> borderColor_;
+    ContentMode contentMode_ = ContentMode::scaleToFill;
+    Transform transform_;
+    EdgeInsets layoutMargins_{8, 8, 8, 8};
     std::string identifier_;
     std::vector<std::shared_ptr<View>> subviews_;
     View* superview_ = nullptr;
+    bool needsLayout_ = false;
     int layoutRequests_ = 0;
     int layoutPasses_ = 0;
     int displayRequests_ = 0;
+    std::vector<std::shared_ptr<LayoutConstraint>> constraints_;
+    std::vector<std::shared_ptr<GestureRecognizer>> gestures_;
+    std::shared_ptr<ViewObserver> observer_;
 };
 
 // What an image view shows: a bundle image by name, a local file, a remote address or decoded bytes.
@@ -92,10 +169,19 @@ class ImageView : public View {
 public:
     using View::View;
     const std::optional<Image>& image() const { return image_; }
-    void setImage(std::optional<Image> image) { image_ = std::move(image); }
+    void setImage(std::optional<Image> image) {
+        image_ = std::move(image);
+        changed("image");
+    }
 
 private:
     std::optional<Image> image_;
 };
+
+// Finds the first view of type T with the identifier in the tree below (and including) root.
+template <class T>
+T* findView(View& root, const std::string& identifier) {
+    return dynamic_cast<T*>(root.viewWithIdentifier(identifier));
+}
 
 }  // namespace tq

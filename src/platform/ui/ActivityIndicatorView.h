@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/ui/View.h"
+
+namespace tq {
+
+// A spinner. By default it hides itself while stopped.
+class ActivityIndicatorView : public View {
+public:
+    using View::View;
+    bool isAnimating() const { return animating_; }
+    void startAnimating() {
+        animating_ = true;
+        if (hidesWhenStopped_) setHidden(false);
+        changed("animating");
+    }
+    void stopAnimating() {
+        animating_ = false;
+        if (hidesWhenStopped_) setHidden(true);
+        changed("animating");
+    }
+    bool hidesWhenStopped() const { return hidesWhenStopped_; }
+    void setHidesWhenStopped(bool hides) { hidesWhenStopped_ = hides; }
+
+private:
+    bool animating_ = false;
+    bool hidesWhenStopped_ = true;
+};
+
+}  // namespace tq

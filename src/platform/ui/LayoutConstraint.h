@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace tq {
+
+class View;
+
+enum class LayoutAttribute { notAnAttribute, left, right, top, bottom, leading, trailing, width, height, centerX, centerY };
+
+// A layout constraint as the screens touch it: its constant, multiplier and active flag. There is
+// no solver; changing the constant asks the holding view for a layout pass, which tests can count.
+class LayoutConstraint {
+public:
+    LayoutConstraint(std::shared_ptr<View> firstItem, LayoutAttribute firstAttribute, std::shared_ptr<View> secondItem,
+                     LayoutAttribute secondAttribute, double multiplier = 1.0, double constant = 0.0);
+    // A constant size constraint on one view (no second item, multiplier 1).
+    static std::shared_ptr<LayoutConstraint> size(std::shared_ptr<View> item, LayoutAttribute attribute, double constant,
+                                                  std::string identifier = {});
+
+    double constant() const { return constant_; }
+    void setConstant(double constant);
+    double multiplier() const { return multiplier_; }
+    bool isActive() const { return active_; }
+    void setActive(bool active);
+    float priority() const { return priority_; }
+    void setPriority(float priority) { priority_ = priority; }
+    const std::string& identifier() const { return identifier_; }
+    void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
+
+    std::shared_ptr<View> firstItem() const { return first_.lock(); }
+    std::shared_ptr<View> secondItem() const { return second_.lock(); }
+    LayoutAttribute firstAttribute() const { return firstAttribute_; }
+    LayoutAttribute secondAttribute() const { return secondAttribute_; }
+
+    // The view that holds the constraint; set when a view adds it.
+    View* owner() const { return owner_; }
+
+private:
+    friend class View;
+    void requestLayout();
+    // Items are held weakly: the views own their constraints, not the other way round.
+    std::weak_ptr<View> first_;
+    std::weak_ptr<View> second_;
+    LayoutAttribute firstAttribute_;
+    LayoutAttribute secondAttribute_;
+    double multiplier_;
+    double constant_;
+    bool active_ = true;
+    float priority_ = 1000;
+    std::string identifier_;
+    View* owner_ = nullptr;
+};
+
+}  // namespace tq

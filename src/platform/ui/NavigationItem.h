@@ -1,0 +1,83 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/View.h"
+
+namespace tq {
+
+enum class BackButtonDisplayMode { defaultMode, generic, minimal };
+
+// What a screen shows in the navigation bar while it is on top: title or title view, bar button
+// items and how the back button behaves.
+class NavigationItem {
+public:
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title) { title_ = std::move(title); }
+    const std::shared_ptr<View>& titleView() const { return titleView_; }
+    void setTitleView(std::shared_ptr<View> view) { titleView_ = std::move(view); }
+
+    const std::vector<std::shared_ptr<BarButtonItem>>& leftBarButtonItems() const { return left_; }
+    void setLeftBarButtonItems(std::vector<std::shared_ptr<BarButtonItem>> items) { left_ = std::move(items); }
+    std::shared_ptr<BarButtonItem> leftBarButtonItem() const { return left_.empty() ? nullptr : left_.front(); }
+    void setLeftBarButtonItem(std::shared_ptr<BarButtonItem> item) { left_ = item ? std::vector{item} : std::vector<std::shared_ptr<BarButtonItem>>{}; }
+    const std::vector<std::shared_ptr<BarButtonItem>>& rightBarButtonItems() const { return right_; }
+    void setRightBarButtonItems(std::vector<std::shared_ptr<BarButtonItem>> items) { right_ = std::move(items); }
+    std::shared_ptr<BarButtonItem> rightBarButtonItem() const { return right_.empty() ? nullptr : right_.front(); }
+    void setRightBarButtonItem(std::shared_ptr<BarButtonItem> item) { right_ = item ? std::vector{item} : std::vector<std::shared_ptr<BarButtonItem>>{}; }
+
+    bool hidesBackButton() const { return hidesBack_; }
+    void setHidesBackButton(bool hides, bool animated = false) {
+        (void)animated;
+        hidesBack_ = hides;
+    }
+    // Whether left items sit beside the back button rather than replacing it.
+    bool leftItemsSupplementBackButton() const { return supplementBack_; }
+    void setLeftItemsSupplementBackButton(bool supplement) { supplementBack_ = supplement; }
+    // How screens pushed above this one show their back button.
+    BackButtonDisplayMode backButtonDisplayMode() const { return backMode_; }
+    void setBackButtonDisplayMode(BackButtonDisplayMode mode) { backMode_ = mode; }
+    const std::shared_ptr<BarButtonItem>& backBarButtonItem() const { return backItem_; }
+    void setBackBarButtonItem(std::shared_ptr<BarButtonItem> item) { backItem_ = std::move(item); }
+
+private:
+    std::string title_;
+    std::shared_ptr<View> titleView_;
+    std::vector<std::shared_ptr<BarButtonItem>> left_;
+    std::vector<std::shared_ptr<BarButtonItem>> right_;
+    bool hidesBack_ = false;
+    bool supplementBack_ = false;
+    BackButtonDisplayMode backMode_ = BackButtonDisplayMode::defaultMode;
+    std::shared_ptr<BarButtonItem> backItem_;
+};
+
+// The bar at the top of a navigation controller. Hidden flag, touch acceptance and tint are the
+// view's own.
+class NavigationBar : public View {
+public:
+    using View::View;
+    const std::optional<Color>& barTintColor() const { return barTint_; }
+    void setBarTintColor(std::optional<Color> color) { barTint_ = color; }
+    BarStyle barStyle() const { return barStyle_; }
+    void setBarStyle(BarStyle style) { barStyle_ = style; }
+    bool isTranslucent() const { return translucent_; }
+    void setTranslucent(bool translucent) { translucent_ = translucent; }
+    const std::optional<TextAttributes>& titleTextAttributes() const { return titleAttributes_; }
+    void setTitleTextAttributes(std::optional<TextAttributes> attributes) { titleAttributes_ = std::move(attributes); }
+    const std::optional<std::string>& backIndicatorImage() const { return backIndicator_; }
+    void setBackIndicatorImage(std::optional<std::string> name) { backIndicator_ = std::move(name); }
+
+private:
+    std::optional<std::string> backIndicator_;
+    std::optional<Color> barTint_;
+    BarStyle barStyle_ = BarStyle::defaultStyle;
+    bool translucent_ = true;
+    std::optional<TextAttributes> titleAttributes_;
+};
+
+}  // namespace tq

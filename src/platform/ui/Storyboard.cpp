@@ -1,0 +1,67 @@
+#include "platform/ui/Storyboard.h"
+
+#include "platform/foundation/Environment.h"
+#include "platform/ui/ViewController.h"
+
+namespace tq {
+
+void Storyboard::registerScreen(const std::string& identifier, ScreenFactory factory) {
+    if (factory) factories_[identifier] = std::move(factory);
+}
+
+void Storyboard::addSegue(SegueDefinition segue) {
+    for (auto& existing : segues_) {
+        if (existing.identifier == segue.identifier && existing.source == segue.source) {
+            existing = std::move(segue);
+            return;
+        }
+    }
+    segues_.push_back(std::move(segue));
+}
+
+std::shared_ptr<ViewController> Storyboard::instantiateViewController(const std::string& identifier) {
+    auto it = factories_.find(identifier);
+    if (it == factories_.end()) return nullptr;
+    auto factory = it->second;  // a factory may register more screens
+    auto controller = factory();
+    if (!controller) return nullptr;
+    controller->storyboard_ = shared_from_this();
+    controller->storyboardIdentifier_ = identifier;
+    return controller;
+}
+
+std::shared_ptr<ViewController> Storyboard::instantiateInitialViewController() {
+    if (initial_.empty()) return nullptr;
+    return instantiateViewController(initial_);
+}
+
+const SegueDefinition* Storyboard::segue(const std::string& sourceIdentifier, const std::string& identifier) const {
+    const SegueDefinition* fallback = nullptr;
+    for (const auto& segue : segues_) {
+        if (segue.identifier != identifier) continue;
+        if (!segue.source.empty() && segue.source == sourceIdentifier) return &segue;
+        if (segue.source.empty() && !fallback) fallback = &segue;
+    }
+    return fallback;
+}
+
+StoryboardRegistry& StoryboardRegistry::shared() { return Environment::current().shared<StoryboardRegistry>(); }
+
+Storyboard& StoryboardRegistry::storyboard(const std::string& name) {
+    auto& slot = storyboards_[name];
+    if (!slot) slot = std::make_shared<Storyboard>(name);
+    return *slot;
+}
+
+std::shared_ptr<Storyboard> StoryboardRegistry::named(const std::string& name) const {
+    auto it = storyboards_.find(name);
+    return it == storyboards_.end() ? nullptr : it->second;
+}
+
+std::vector<std::string> StoryboardRegistry::names() const {
+    std::vector<std::string> result;
+    for (const auto& [name, storyboard] : storyboards_) result.push_back(name);
+    return result;
+}
+
+}  // namespace tq

@@ -1,0 +1,170 @@
+#pragma once
+
+#include <compare>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/TableViewCell.h"
+
+namespace tq {
+
+struct IndexPath {
+    int section = 0;
+    int row = 0;
+    auto operator<=>(const IndexPath&) const = default;
+};
+
+enum class TableCellEditingStyle { none, deletion, insertion };
+enum class TableScrollPosition { none, top, middle, bottom };
+enum class TableRowAnimation { none, fade, right, left, top, bottom, automatic };
+
+// A button shown when a person swipes a row. The handler receives a completion to call with
+// whether the action was carried out.
+struct ContextualAction {
+    enum class Style { normal, destructive };
+    Style style = Style::normal;
+    std::string title{};
+    std::function<void(std::function<void(bool)>)> handler{};
+    std::optional<Color> backgroundColor{};
+};
+
+struct SwipeActionsConfiguration {
+    std::vector<ContextualAction> actions{};
+    bool performsFirstActionWithFullSwipe = true;
+};
+
+class TableView;
+
+// What a table asks of its data: counts and cells, and edits.
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfSections(TableView&) { return 1; }
+    virtual int numberOfRowsInSection(TableView& tableView, int section) = 0;
+    virtual std::shared_ptr<TableViewCell> cellForRowAt(TableView& tableView, IndexPath indexPath) = 0;
+    virtual bool canEditRowAt(TableView&, IndexPath) { return true; }
+    virtual void commitEditingStyle(TableView&, TableCellEditingStyle, IndexPath) {}
+};
+
+// What a table tells, and asks of, the screen that runs it.
+class TableViewDelegate {
+public:
+    virtual ~TableViewDelegate() = default;
+    virtual void didSelectRowAt(TableView&, IndexPath) {}
+    virtual void didDeselectRowAt(TableView&, IndexPath) {}
+    // Nothing: the table's rowHeight.
+    virtual std::optional<double> heightForRowAt(TableView&, IndexPath) { return std::nullopt; }
+    virtual void willDisplay(TableView&, TableViewCell&, IndexPath) {}
+    virtual TableCellEditingStyle editingStyleForRowAt(TableView&, IndexPath) { return TableCellEditingStyle::deletion; }
+    // Nothing: the standard swipe, a Delete button when the row can be deleted.
+    virtual std::optional<SwipeActionsConfiguration> trailingSwipeActionsConfigurationForRowAt(TableView&, IndexPath) {
+        return std::nullopt;
+    }
+};
+
+// A list of rows in sections. Nothing scrolls here: every row counts as visible, up to
+// `visibleRowLimit` rows, and reloadData asks the data source for exactly those cells.
+// Data source and delegate are held weakly, as on the platform; the screen that owns the table
+// usually is both.
+class TableView : public ScrollView {
+public:
+    using CellFactory = std::function<std::shared_ptr<TableViewCell>()>;
+    static constexpr int defaultVisibleRowLimit = 50;
+
+    using ScrollView::ScrollView;
+
+    void setDataSource(const std::shared_ptr<TableViewDataSource>& dataSource) { dataSource_ = dataSource; }
+    void setDelegate(const std::shared_ptr<TableViewDelegate>& delegate) { delegate_ = delegate; }
+    std::shared_ptr<TableViewDataSource> dataSource() const { return dataSource_.lock(); }
+    std::shared_ptr<TableViewDelegate> delegate() const { return delegate_.lock(); }
+
+    // Cells: a factory per reuse identifier; dequeuing hands out a cell that left the screen, or a
+    // new one. An identifier without a factory gives a plain default-style cell.
+    void registerCell(const std::string& reuseIdentifier, CellFactory factory);
+    std::shared_ptr<TableViewCell> dequeueReusableCell(const std::string& reuseIdentifier);
+    std::shared_ptr<TableViewCell> dequeueReusableCell(const std::string& reuseIdentifier, IndexPath indexPath);
+
+    void reloadData();
+    // The data source has already dropped or added the rows; the table asks again.
+    void deleteRows(const std::vector<IndexPath>& indexPaths, TableRowAnimation animation = TableRowAnimation::automatic);
+    void insertRows(const std::vector<IndexPath>& indexPaths, TableRowAnimation animation = TableRowAnimation::automatic);
+    void reloadRows(const std::vector<IndexPath>& indexPaths, TableRowAnimation animation = TableRowAnimation::automatic);
+    int reloadCount() const { return reloadCount_; }
+
+    int numberOfSections() const { return static_cast<int>(rowCounts_.size()); }
+    int numberOfRows(int section) const;
+    std::shared_ptr<TableViewCell> cellForRowAt(IndexPath indexPath) const;
+    std::vector<std::shared_ptr<TableViewCell>> visibleCells() const;
+    std::vector<IndexPath> indexPathsForVisibleRows() const;
+    std::optional<IndexPath> indexPathForCell(const TableViewCell& cell) const;
+    // The height the delegate gave the row when it was shown (rowHeight without a delegate answer).
+    std::optional<double> heightOfRow(IndexPath indexPath) const;
+
+    // A person taps a row: it becomes selected and the delegate hears didSelectRowAt. Nothing
+    // happens for a row that is not shown, while selection is off, or while the table takes no touches.
+    bool selectRow(IndexPath indexPath);
+    // Code selects or deselects: the delegate hears nothing.
+    void selectRow(IndexPath indexPath, bool animated, TableScrollPosition position);
+    void deselectRow(IndexPath indexPath, bool animated);
+    std::optional<IndexPath> indexPathForSelectedRow() const { return selected_; }
+    bool allowsSelection() const { return allowsSelection_; }
+    void setAllowsSelection(bool allows) { allowsSelection_ = allows; }
+
+    bool isEditing() const { return editing_; }
+    void setEditing(bool editing, bool animated = false);
+    // What a person sees on swiping the row; nothing when the row cannot be edited.
+    std::optional<SwipeActionsConfiguration> trailingSwipeActions(IndexPath indexPath);
+    // A person swipes the row and taps the button titled `title`.
+    bool performSwipeAction(IndexPath indexPath, const std::string& title);
+    // A person in editing mode taps the row's delete control and confirms.
+    bool tapDeleteConfirmation(IndexPath indexPath);
+
+    // Sets the offset so that the row sits at the top; rows out of range are ignored.
+    void scrollToRow(IndexPath indexPath, TableScrollPosition position, bool animated);
+
+    const std::shared_ptr<View>& tableHeaderView() const { return header_; }
+    void setTableHeaderView(std::shared_ptr<View> view);
+    const std::shared_ptr<View>& tableFooterView() const { return footer_; }
+    void setTableFooterView(std::shared_ptr<View> view);
+    double rowHeight() const { return rowHeight_; }
+    void setRowHeight(double height) { rowHeight_ = height; }
+    double estimatedRowHeight() const { return estimatedRowHeight_; }
+    void setEstimatedRowHeight(double height) { estimatedRowHeight_ = height; }
+    const EdgeInsets& separatorInset() const { return separatorInset_; }
+    void setSeparatorInset(EdgeInsets insets) { separatorInset_ = insets; }
+    int visibleRowLimit() const { return visibleRowLimit_; }
+    void setVisibleRowLimit(int limit) { visibleRowLimit_ = limit > 0 ? limit : 1; }
+
+private:
+    struct ShownRow {
+        IndexPath indexPath;
+        std::shared_ptr<TableViewCell> cell;
+        double height;
+    };
+    bool isShown(IndexPath indexPath) const;
+    bool isValid(IndexPath indexPath) const;
+    void recycleShownCells();
+    std::weak_ptr<TableViewDataSource> dataSource_;
+    std::weak_ptr<TableViewDelegate> delegate_;
+    std::map<std::string, CellFactory> factories_;
+    std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> pool_;
+    std::vector<int> rowCounts_;
+    std::vector<ShownRow> shown_;
+    std::optional<IndexPath> selected_;
+    bool allowsSelection_ = true;
+    bool editing_ = false;
+    int reloadCount_ = 0;
+    std::shared_ptr<View> header_;
+    std::shared_ptr<View> footer_;
+    double rowHeight_ = 44;
+    double estimatedRowHeight_ = 0;
+    EdgeInsets separatorInset_{0, 15, 0, 0};
+    int visibleRowLimit_ = defaultVisibleRowLimit;
+};
+
+}  // namespace tq
