@@ -1,0 +1,441 @@
+#pragma once
+
+// The machinery behind reading and writing the records (internal to the model: it brings in
+// simdjson). Each record declares its fields once, in its own .cpp, as a FieldTable of
+// (key, member) pairs; the kind of each field follows from the member's type through Codec<T>,
+// and reading, writing and the list of keys all come from that one table.
+//
+// Reading rules, shared by every record:
+// - a key the record does not name is ignored;
+// - null means absent (for an optional field it clears it, for a required one it counts as missing);
+// - a present value of the wrong JSON type fails the record, and with it everything that encloses it;
+// - when a key appears twice in one object the last one wins, also over an earlier bad value.
+
+#include <simdjson.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "model/JsonWriter.h"
+#include "model/Organisation.h"
+#include "model/PoiContent.h"
+#include "model/PointOfInterest.h"
+#include "model/Regions.h"
+#include "model/Replies.h"
+#include "model/Tour.h"
+
+namespace tq::json_detail {
+
+using Element = simdjson::dom::element;
+
+// Where reading or writing failed ("results[2].poi[0].lat") and why. The path is built while the
+// failure travels outwards, so the success path pays nothing for it.
+struct FieldError {
+    std::string path;
+    std::string message;
+
+    void prependKey(std::string_view key);
+    void prependIndex(std::size_t index);
+    std::string describe() const;
+};
+
+// Fills `error` with "expected <expected>, found <what the element is>" and returns false.
+bool failExpected(FieldError& error, std::string_view expected, Element found);
+bool failWith(FieldError& error, std::string message);
+
+bool readText(Element element, std::string& out, FieldError& error);
+bool readWholeNumber(Element element, std::int64_t& out, FieldError& error);
+bool readNumber(Element element, double& out, FieldError& error);
+bool readFloat(Element element, float& out, FieldError& error);
+
+template <class T>
+struct Codec;
+
+// Specialised for each record type with a `static const FieldTable<R>& table()`.
+template <class R>
+struct RecordFields {};
+
+template <class R>
+concept Record = requires { RecordFields<R>::table(); };
+
+// ---- one field of a record ----
+
+template <auto Member>
+struct FieldDecl {
+    std::string_view key;
+};
+
+template <class M>
+struct MemberOf;
+template <class R, class T>
+struct MemberOf<T R::*> {
+    using type = T;
+};
+
+template <class R>
+struct FieldEntry {
+    std::string_view key;
+    bool required;
+    bool (*read)(Element, R&, FieldError&);
+    bool (*write)(JsonWriter&, std::string_view key, const R&, FieldError&);
+    void (*reset)(R&);
+};
+
+template <class R, auto Member>
+FieldEntry<R> makeEntry(FieldDecl<Member> decl) {
+    using T = typename MemberOf<decltype(Member)>::type;
+    return FieldEntry<R>{
+        decl.key,
+        Codec<T>::required,
+        [](Element element, R& record, FieldError& error) { return Codec<T>::read(element, record.*Member, error); },
+        [](JsonWriter& writer, std::string_view key, const R& record, FieldError& error) {
+            const T& value = record.*Member;
+            if (!Codec<T>::present(value)) return true;
+            writer.key(key);
+            if (Codec<T>::write(writer, value, error)) return true;
+            error.prependKey(key);
+            return false;
+        },
+        [](R& record) { Codec<T>::reset(record.*Member); },
+    };
+}
+
+// The field list of one record, in declaration order, with a small hash index of the keys.
+template <class R>
+class FieldTable {
+public:
+    template <auto... Members>
+    explicit FieldTable(FieldDecl<Members>... decls) : entries_{makeEntry<R>(decls)...} {
+        buildIndex();
+    }
+
+    bool read(Element element, R& out, FieldError& error) const;
+    bool write(JsonWriter& writer, const R& record, FieldError& error) const;
+    std::vector<std::string_view> keys() const;
+
+private:
+    static std::uint64_t hash(std::string_view key);
+    void buildIndex();
+    const FieldEntry<R>* find(std::string_view key, std::size_t& hint) const;
+    static bool keyRepeatsLater(simdjson::dom::object::iterator it, simdjson::dom::object::iterator end,
+                                std::string_view key);
+
+    std::vector<FieldEntry<R>> entries_;
+    std::vector<std::uint16_t> slots_;  // entry index + 1; 0 is an empty slot
+    std::size_t mask_ = 0;
+    std::uint64_t requiredMask_ = 0;
+};
+
+// Declares a record's field list; the pointer-to-member names the member, the key is its name
+// (or given explicitly where the key is no C++ name, as "long").
+#define TQ_FIELD(Record, member) ::tq::json_detail::FieldDecl<&Record::member>{#member}
+#define TQ_FIELD_KEY(Record, member, key) ::tq::json_detail::FieldDecl<&Record::member>{key}
+
+#define TQ_DECLARE_RECORD(R)                   \
+    template <>                                \
+    struct RecordFields<R> {                   \
+        static const FieldTable<R>& table();   \
+    };
+
+TQ_DECLARE_RECORD(Country)
+TQ_DECLARE_RECORD(State)
+TQ_DECLARE_RECORD(City)
+TQ_DECLARE_RECORD(Filter)
+TQ_DECLARE_RECORD(Inter)
+TQ_DECLARE_RECORD(TourMetaCustomMap)
+TQ_DECLARE_RECORD(Tour)
+TQ_DECLARE_RECORD(Organisation)
+TQ_DECLARE_RECORD(PointOfInterest)
+TQ_DECLARE_RECORD(PoiContent)
+TQ_DECLARE_RECORD(MetaData)
+TQ_DECLARE_RECORD(MetaDataSizeString)
+TQ_DECLARE_RECORD(PoiMap)
+TQ_DECLARE_RECORD(Rating)
+TQ_DECLARE_RECORD(TourIDUpdateResult)
+TQ_DECLARE_RECORD(Language)
+TQ_DECLARE_RECORD(TourUpdatePost)
+TQ_DECLARE_RECORD(UpdatePost)
+
+template <class Results>
+struct RecordFields<ReplyEnvelope<Results>> {
+    static const FieldTable<ReplyEnvelope<Results>>& table() {
+        using Envelope = ReplyEnvelope<Results>;
+        static const FieldTable<Envelope> fields{TQ_FIELD(Envelope, results), TQ_FIELD(Envelope, status)};
+        return fields;
+    }
+};
+
+// ---- codecs: how each kind of member is read and written ----
+
+template <>
+struct Codec<std::string> {
+    static constexpr bool required = true;
+    static bool read(Element e, std::string& out, FieldError& error) { return readText(e, out, error); }
+    static bool present(const std::string&) { return true; }
+    static bool write(JsonWriter& w, const std::string& value, FieldError&) {
+        w.string(value);
+        return true;
+    }
+    static void reset(std::string& value) { value.clear(); }
+};
+
+template <>
+struct Codec<double> {
+    static constexpr bool required = true;
+    static bool read(Element e, double& out, FieldError& error) { return readNumber(e, out, error); }
+    static bool present(double) { return true; }
+    static bool write(JsonWriter& w, double value, FieldError& error) {
+        return w.number(value) || failWith(error, "cannot write a number that is not finite");
+    }
+    static void reset(double& value) { value = 0; }
+};
+
+template <>
+struct Codec<float> {
+    static constexpr bool required = true;
+    static bool read(Element e, float& out, FieldError& error) { return readFloat(e, out, error); }
+    static bool present(float) { return true; }
+    static bool write(JsonWriter& w, float value, FieldError& error) {
+        return w.number(value) || failWith(error, "cannot write a number that is not finite");
+    }
+    static void reset(float& value) { value = 0; }
+};
+
+template <>
+struct Codec<std::int64_t> {
+    static constexpr bool required = true;
+    static bool read(Element e, std::int64_t& out, FieldError& error) { return readWholeNumber(e, out, error); }
+    static bool present(std::int64_t) { return true; }
+    static bool write(JsonWriter& w, std::int64_t value, FieldError&) {
+        w.integer(value);
+        return true;
+    }
+    static void reset(std::int64_t& value) { value = 0; }
+};
+
+// Enumerations travel as their integer; an integer outside the enumeration fails the reading.
+template <class E, std::optional<E> (*FromRaw)(std::int64_t), const char* Expected>
+struct EnumCodec {
+    static constexpr bool required = true;
+    static bool read(Element e, E& out, FieldError& error) {
+        std::int64_t raw = 0;
+        if (!readWholeNumber(e, raw, error)) return false;
+        auto value = FromRaw(raw);
+        if (!value) return failWith(error, std::string("expected ") + Expected + ", found " + std::to_string(raw));
+        out = *value;
+        return true;
+    }
+    static bool present(E) { return true; }
+    static bool write(JsonWriter& w, E value, FieldError&) {
+        w.integer(static_cast<std::int64_t>(value));
+        return true;
+    }
+    static void reset(E&) {}
+};
+
+inline constexpr char kContentTypeExpected[] = "a content type 0 to 5";
+inline constexpr char kRegionTypeExpected[] = "a region type 0 to 2";
+template <>
+struct Codec<ContentType> : EnumCodec<ContentType, &contentTypeFromRaw, kContentTypeExpected> {};
+template <>
+struct Codec<RegionType> : EnumCodec<RegionType, &regionTypeFromInt, kRegionTypeExpected> {};
+
+template <class T>
+struct Codec<std::optional<T>> {
+    static constexpr bool required = false;
+    static bool read(Element e, std::optional<T>& out, FieldError& error) {
+        if (e.is_null()) {
+            out.reset();
+            return true;
+        }
+        if (!out) out.emplace();
+        return Codec<T>::read(e, *out, error);
+    }
+    static bool present(const std::optional<T>& value) { return value.has_value(); }
+    static bool write(JsonWriter& w, const std::optional<T>& value, FieldError& error) {
+        return Codec<T>::write(w, *value, error);
+    }
+    static void reset(std::optional<T>& value) { value.reset(); }
+};
+
+template <class T>
+struct Codec<std::vector<T>> {
+    static constexpr bool required = true;
+    static bool read(Element e, std::vector<T>& out, FieldError& error) {
+        simdjson::dom::array array;
+        if (e.get_array().get(array)) return failExpected(error, "an array", e);
+        out.clear();
+        out.reserve(array.size());
+        std::size_t index = 0;
+        for (Element item : array) {
+            out.emplace_back();
+            if (!Codec<T>::read(item, out.back(), error)) {
+                error.prependIndex(index);
+                return false;
+            }
+            ++index;
+        }
+        return true;
+    }
+    static bool present(const std::vector<T>&) { return true; }
+    static bool write(JsonWriter& w, const std::vector<T>& values, FieldError& error) {
+        w.beginArray();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            // An element without a value is left out: the writer never writes null.
+            if (!Codec<T>::present(values[i])) continue;
+            if (!Codec<T>::write(w, values[i], error)) {
+                error.prependIndex(i);
+                return false;
+            }
+        }
+        w.endArray();
+        return true;
+    }
+    static void reset(std::vector<T>& values) { values.clear(); }
+};
+
+// Shared records: a fresh object for each reading; a null pointer is an absent value.
+template <Record R>
+struct Codec<std::shared_ptr<R>> {
+    static constexpr bool required = false;
+    static bool read(Element e, std::shared_ptr<R>& out, FieldError& error) {
+        auto record = std::make_shared<R>();
+        if (!RecordFields<R>::table().read(e, *record, error)) return false;
+        out = std::move(record);
+        return true;
+    }
+    static bool present(const std::shared_ptr<R>& value) { return value != nullptr; }
+    static bool write(JsonWriter& w, const std::shared_ptr<R>& value, FieldError& error) {
+        return RecordFields<R>::table().write(w, *value, error);
+    }
+    static void reset(std::shared_ptr<R>& value) { value.reset(); }
+};
+
+template <Record R>
+struct Codec<R> {
+    static constexpr bool required = true;
+    static bool read(Element e, R& out, FieldError& error) { return RecordFields<R>::table().read(e, out, error); }
+    static bool present(const R&) { return true; }
+    static bool write(JsonWriter& w, const R& value, FieldError& error) {
+        return RecordFields<R>::table().write(w, value, error);
+    }
+    static void reset(R& value) { value = R{}; }
+};
+
+// ---- FieldTable ----
+
+template <class R>
+std::uint64_t FieldTable<R>::hash(std::string_view key) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : key) h = (h ^ c) * 1099511628211ull;
+    return h;
+}
+
+template <class R>
+void FieldTable<R>::buildIndex() {
+    std::size_t size = 8;
+    while (size < entries_.size() * 4) size *= 2;
+    slots_.assign(size, 0);
+    mask_ = size - 1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        std::size_t slot = hash(entries_[i].key) & mask_;
+        while (slots_[slot] != 0) slot = (slot + 1) & mask_;
+        slots_[slot] = static_cast<std::uint16_t>(i + 1);
+        // Required fields are tracked in one 64-bit mask; records with required fields are small.
+        if (entries_[i].required && i < 64) requiredMask_ |= std::uint64_t{1} << i;
+    }
+}
+
+// Replies list a record's keys mostly in declaration order, so the entry after the last match is
+// tried first; the hash index finds the rest.
+template <class R>
+const FieldEntry<R>* FieldTable<R>::find(std::string_view key, std::size_t& hint) const {
+    if (hint < entries_.size() && entries_[hint].key == key) return &entries_[hint++];
+    std::size_t slot = hash(key) & mask_;
+    while (slots_[slot] != 0) {
+        const auto& entry = entries_[slots_[slot] - 1];
+        if (entry.key == key) {
+            hint = slots_[slot];
+            return &entry;
+        }
+        slot = (slot + 1) & mask_;
+    }
+    return nullptr;
+}
+
+template <class R>
+bool FieldTable<R>::keyRepeatsLater(simdjson::dom::object::iterator it, simdjson::dom::object::iterator end,
+                                    std::string_view key) {
+    for (++it; it != end; ++it) {
+        if (it.key_equals(key)) return true;
+    }
+    return false;
+}
+
+template <class R>
+bool FieldTable<R>::read(Element element, R& out, FieldError& error) const {
+    simdjson::dom::object object;
+    if (element.get_object().get(object)) return failExpected(error, "an object", element);
+    std::uint64_t seen = 0;
+    std::size_t hint = 0;
+    const auto end = object.end();
+    for (auto it = object.begin(); it != end; ++it) {
+        const std::string_view key = it.key();
+        const FieldEntry<R>* field = find(key, hint);
+        if (!field) continue;
+        const std::uint64_t bit = std::uint64_t{1} << ((field - entries_.data()) & 63);
+        const Element value = it.value();
+        if (value.is_null()) {
+            if (field->required) {
+                seen &= ~bit;
+            } else {
+                field->reset(out);
+            }
+            continue;
+        }
+        if (!field->read(value, out, error)) {
+            if (keyRepeatsLater(it, end, key)) {
+                error = FieldError{};
+                continue;
+            }
+            error.prependKey(key);
+            return false;
+        }
+        seen |= bit;
+    }
+    if ((seen & requiredMask_) != requiredMask_) {
+        for (std::size_t i = 0; i < entries_.size() && i < 64; ++i) {
+            if ((requiredMask_ >> i & 1) && !(seen >> i & 1)) {
+                error = FieldError{std::string(entries_[i].key), "required, but missing or null"};
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+template <class R>
+bool FieldTable<R>::write(JsonWriter& writer, const R& record, FieldError& error) const {
+    writer.beginObject();
+    for (const auto& entry : entries_) {
+        if (!entry.write(writer, entry.key, record, error)) return false;
+    }
+    writer.endObject();
+    return true;
+}
+
+template <class R>
+std::vector<std::string_view> FieldTable<R>::keys() const {
+    std::vector<std::string_view> keys;
+    keys.reserve(entries_.size());
+    for (const auto& entry : entries_) keys.push_back(entry.key);
+    return keys;
+}
+
+}  // namespace tq::json_detail
