@@ -1,6 +1,5 @@
 #include "model/JsonCodec.h"
 
-#include <cfloat>
 #include <cmath>
 
 namespace tq::json_detail {
@@ -99,7 +98,7 @@ bool readNumber(Element element, double& out, FieldError& error) {
 bool readFloat(Element element, float& out, FieldError& error) {
     double value = 0;
     if (!readNumber(element, value, error)) return false;
-    if (std::fabs(value) > FLT_MAX) return failWith(error, "expected a number within the float range");
+    if (std::fabs(value) >= kBeyondFloat) return failWith(error, "expected a number within the float range");
     out = static_cast<float>(value);
     return true;
 }

@@ -54,6 +54,9 @@ bool readWholeNumber(Element element, std::int64_t& out, FieldError& error);
 bool readNumber(Element element, double& out, FieldError& error);
 bool readFloat(Element element, float& out, FieldError& error);
 
+// The smallest magnitude that rounds to infinity as a float (FLT_MAX plus half its last step).
+inline constexpr double kBeyondFloat = 0x1.ffffffp127;
+
 template <class T>
 struct Codec;
 

@@ -75,12 +75,33 @@ void JsonWriter::integer(std::int64_t value) {
     needsComma_ = true;
 }
 
+namespace {
+
+// The shortest text that reads back as the same value. Large magnitudes take the exponent form,
+// since a long run of integer digits would not read back as a number in every reader; a negative
+// zero keeps its fraction, since "-0" reads back as the integer 0.
+template <class Number>
+void appendNumber(std::string& out, Number value) {
+    char buffer[48];
+    std::to_chars_result result{};
+    if (value == 0 && std::signbit(value)) {
+        out += "-0.0";
+        return;
+    }
+    if (std::fabs(value) >= Number(1e15)) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    } else {
+        result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    }
+    out.append(buffer, result.ptr);
+}
+
+}  // namespace
+
 bool JsonWriter::number(double value) {
     if (!std::isfinite(value)) return false;
     separate();
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out_.append(buffer, result.ptr);
+    appendNumber(out_, value);
     needsComma_ = true;
     return true;
 }
@@ -88,9 +109,7 @@ bool JsonWriter::number(double value) {
 bool JsonWriter::number(float value) {
     if (!std::isfinite(value)) return false;
     separate();
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out_.append(buffer, result.ptr);
+    appendNumber(out_, value);
     needsComma_ = true;
     return true;
 }

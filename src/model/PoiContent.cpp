@@ -1,6 +1,5 @@
 #include "model/PoiContent.h"
 
-#include <cfloat>
 #include <cmath>
 
 #include "model/Json.h"
@@ -52,7 +51,7 @@ std::optional<std::string> withSecureScheme(const std::optional<std::string>& ur
 // size absent rather than a guessed value.
 std::optional<float> sizeFromText(const std::optional<std::string>& text) {
     auto value = parseDouble(text ? std::string_view(*text) : std::string_view("0"));
-    if (!value || std::fabs(*value) > FLT_MAX) return std::nullopt;
+    if (!value || std::fabs(*value) >= json_detail::kBeyondFloat) return std::nullopt;
     return static_cast<float>(*value);
 }
 

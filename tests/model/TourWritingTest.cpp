@@ -109,6 +109,27 @@ TEST(TourWriting, ARatingThatIsNotFiniteFailsTheWritingAndNeverWritesNull) {
     EXPECT_EQ((*decodeTour(*text))->rating, 1.0 / 3.0);
 }
 
+TEST(TourWriting, NumbersReadBackAsTheSameValue) {
+    for (double rating : {0.0, -0.0, 4.0, 0.1, 1.0 / 3.0, 5e-324, 1e-5, 1.2345678901234568e20, 9007199254740993.0,
+                          -1.7976931348623157e308}) {
+        Tour tour;
+        tour.rating = rating;
+        auto text = encodeTour(tour);
+        ASSERT_TRUE(text);
+        auto back = decodeTour(*text);
+        ASSERT_TRUE(back) << *text << ": " << back.error();
+        EXPECT_EQ(*(*back)->rating, rating) << *text;
+        EXPECT_EQ(std::signbit(*(*back)->rating), std::signbit(rating)) << *text;
+    }
+    PoiContent content;
+    for (float size : {0.1f, -0.0f, 3.4028235e38f, 1e-45f, 12.5f}) {
+        content.content_size = size;
+        auto back = decodeJson<PoiContentRef>(*encodeJson(content));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(*(*back)->content_size, size);
+    }
+}
+
 TEST(TourWriting, ANonFiniteContentSizeDeepInATourFailsWithItsPath) {
     auto tour = decodeTour(R"({"poi":[{"content":[{"content_id":"1"},{"content_id":"2"}]}]})");
     ASSERT_TRUE(tour);
