@@ -46,6 +46,9 @@ struct DownloadTourManager::Job {
     std::string tourText;
     std::shared_ptr<Timer> timer;
     std::vector<HttpRequestId> requests;
+    // HTTP requests whose completion has not come yet, even after the end: a streamed file of a
+    // cancelled request may still appear in the folder until then.
+    int outstanding = 0;
     bool ended = false;
 };
 
@@ -61,6 +64,20 @@ auto whileRunning(const std::shared_ptr<bool>& alive, const std::shared_ptr<Job>
 }
 
 }  // namespace
+
+template <class Handler>
+auto DownloadTourManager::onReply(const JobRef& job, Handler handler) {
+    ++job->outstanding;
+    return [this, alive = alive_, job, handler = std::move(handler)](HttpResponse response) mutable {
+        if (!*alive) return;
+        --job->outstanding;
+        if (job->ended) {
+            if (job->outstanding == 0) removeLeftOvers(job);
+            return;
+        }
+        handler(std::move(response));
+    };
+}
 
 DownloadTourManager::DownloadTourManager(Environment& env)
     : cachesDirectory(env.cacheDir()),
@@ -192,7 +209,7 @@ void DownloadTourManager::downloadMainImage(const JobRef& job) {
     if (!imagepath || !name) return fail(job, "Tour without a usable circuit_imagepath");
     auto path = job->folder / *name;
     auto id = env_.shared<HttpClient>().get(
-        assetsBaseUrl + *imagepath, {}, whileRunning(alive_, job, [this, job, path](HttpResponse response) {
+        assetsBaseUrl + *imagepath, {}, onReply(job, [this, job, path](HttpResponse response) {
             bool received = response.succeeded() && decodeImage(response.body).has_value();
             if (received && !writeFileAtomically(path, response.body)) {
                 console_.log("Unable to write " + path.filename().string());
@@ -252,7 +269,7 @@ bool DownloadTourManager::downloadContentFile(const JobRef& job, const PoiConten
     auto request = HttpRequest::get(TourFiles::mediaFileAddress(contentId, type, filepath), headers);
     // Streamed to disk: a media file of any size costs no more memory than a small one.
     auto id = env_.shared<HttpClient>().download(
-        std::move(request), job->folder / *name, whileRunning(alive_, job, [this, job](HttpResponse response) {
+        std::move(request), job->folder / *name, onReply(job, [this, job](HttpResponse response) {
             if (response.error) {
                 console_.log(response.error->description);
                 return contentFinished(job, false);
@@ -283,7 +300,7 @@ bool DownloadTourManager::downloadContentImage(const JobRef& job, const PoiConte
     auto path = job->folder / *name;
     auto address = TourFiles::contentImageAddress(content.type.value_or(""), thumbnail);
     auto id = env_.shared<HttpClient>().get(
-        address, {}, whileRunning(alive_, job, [this, job, path](HttpResponse response) {
+        address, {}, onReply(job, [this, job, path](HttpResponse response) {
             bool inPlace = response.succeeded() && decodeImage(response.body).has_value();
             if (inPlace && !writeFileAtomically(path, response.body)) {
                 console_.log("Unable to write " + path.filename().string());
@@ -316,7 +333,7 @@ void DownloadTourManager::downloadTiles(const JobRef& job) {
     auto archive = tiles / *TourFiles::tileArchiveName(job->circuitId);
     auto request = HttpRequest::get(TourFiles::tileArchiveAddress(assetsBaseUrl, job->circuitId), headers);
     auto id = env_.shared<HttpClient>().download(
-        std::move(request), archive, whileRunning(alive_, job, [this, job, archive, tiles](HttpResponse response) {
+        std::move(request), archive, onReply(job, [this, job, archive, tiles](HttpResponse response) {
             if (response.error) return fail(job, "response error " + response.error->description);
             if (response.bodyBytes == 0) return fail(job, "No Data");
             std::string error;
@@ -433,8 +450,18 @@ void DownloadTourManager::fail(const JobRef& job, const std::string& why) {
         std::filesystem::remove_all(job->folder, ec);
         if (ec) console_.log(ec.message());
     }
+    if (job->outstanding == 0) job->ownsFolder = false;
     env_.notifications().post(Notifications::downloadError);
     if (job->completion) job->completion(false);
+}
+
+void DownloadTourManager::removeLeftOvers(const JobRef& job) {
+    // A request cancelled while its file was being written may have put it back into the removed
+    // folder. A later download of the same tour owns that folder now and is left alone.
+    if (!job->ownsFolder || (job_ && job_->folder == job->folder)) return;
+    job->ownsFolder = false;
+    std::error_code ec;
+    if (std::filesystem::exists(job->folder, ec)) std::filesystem::remove_all(job->folder, ec);
 }
 
 }  // namespace tq

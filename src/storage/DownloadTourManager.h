@@ -104,6 +104,11 @@ private:
     void fail(const JobRef& job, const std::string& why);
     // What every end shares: the job is over, its timer and requests stopped, its flag cleared.
     void close(const JobRef& job);
+    // Runs `handler` with an HTTP reply while the job runs; after a failed end, the last reply
+    // clears what a cancelled transfer may have left in the job's folder.
+    template <class Handler>
+    auto onReply(const JobRef& job, Handler handler);
+    void removeLeftOvers(const JobRef& job);
 
     Environment& env_;
     Console& console_;
