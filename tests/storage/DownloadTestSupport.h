@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -78,6 +80,12 @@ public:
         m.tour = tour;
         m.isDownloading = true;
         db().tourExistForDownload(tour && tour->circuit_id ? *tour->circuit_id : "", m);
+    }
+
+    // Makes every later insert into the catalogue fail, as a full disk would.
+    void refuseInserts() {
+        SQLite::Database database((cache / "TrelvoQuest.sqlite3").string(), SQLite::OPEN_READWRITE);
+        database.exec(R"(CREATE TRIGGER refuse BEFORE INSERT ON "Catalog" BEGIN SELECT RAISE(ABORT, 'disk full'); END)");
     }
 
     bool stored(const std::string& id) {

@@ -185,6 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
                         s.reply(kFullTourPath, ScriptedReply::json(text));
                     },
                     "The tour text does not hold the tour 418"},
+        FailureCase{"row not stored",
+                    [](auto& f, auto&) {
+                        f.db();
+                        f.refuseInserts();
+                    },
+                    "add tour DB error disk full"},
         FailureCase{"no room",
                     [](auto& f, auto&) { f.env->freeSpaceOverride() = 48'500'000; },  // need equals free
                     "Tour does not fit"},
