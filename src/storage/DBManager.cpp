@@ -220,31 +220,40 @@ void DBManager::tourExistForDownload(const std::string& tourId, DownloadTourMana
 }
 
 auto DBManager::readStoredTours(bool& opened) -> std::optional<std::vector<StoredTour>> {
-    auto read = readAllRows();
-    opened = read.opened;
-    if (read.error) {
-        console_.log("getAllTours " + *read.error);
-        return std::nullopt;
-    }
+    opened = false;
     std::vector<StoredTour> tours;
-    tours.reserve(read.rows.size());
-    for (auto& row : read.rows) {
-        // One unreadable row must not hide every other stored tour.
-        if (!row.tourJson) {
-            console_.log("getAllTours row " + row.idCircuit + " holds no tour text");
-            continue;
+    try {
+        auto db = open();
+        opened = true;
+        SQLite::Statement select(db, R"(SELECT "id_circuit", "imagepath", "is_uptodate" FROM "Catalog")");
+        while (select.executeStep()) {
+            // Each text is read straight from the row, without a copy of the whole table first.
+            auto id = select.getColumn(0);
+            auto json = select.getColumn(1);
+            auto flag = select.getColumn(2);
+            std::string idText = id.isNull() ? std::string() : id.getString();
+            // One unreadable row must not hide every other stored tour.
+            if (json.isNull()) {
+                console_.log("getAllTours row " + idText + " holds no tour text");
+                continue;
+            }
+            auto reply = decodeToursReply(std::string_view(json.getText(), static_cast<std::size_t>(json.getBytes())));
+            if (!reply) {
+                console_.log("getAllTours " + reply.error());
+                continue;
+            }
+            if (!reply->succeeded()) continue;
+            if (reply->results.empty() || !reply->results.front()) {
+                console_.log("getAllTours row " + idText + " holds no tour");
+                continue;
+            }
+            std::optional<std::string> isUptodate;
+            if (!flag.isNull()) isUptodate = flag.getString();
+            tours.push_back({std::move(reply->results.front()), std::move(isUptodate)});
         }
-        auto reply = decodeToursReply(*row.tourJson);
-        if (!reply) {
-            console_.log("getAllTours " + reply.error());
-            continue;
-        }
-        if (!reply->succeeded()) continue;
-        if (reply->results.empty() || !reply->results.front()) {
-            console_.log("getAllTours row " + row.idCircuit + " holds no tour");
-            continue;
-        }
-        tours.push_back({std::move(reply->results.front()), std::move(row.isUptodate)});
+    } catch (const std::exception& error) {
+        console_.log(std::string("getAllTours ") + error.what());
+        return std::nullopt;
     }
     return tours;
 }
