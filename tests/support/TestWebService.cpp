@@ -107,6 +107,11 @@ public:
         http = makeServer(certificate);
         port = http->bind_to_any_port("127.0.0.1");
         listener = std::thread([this] { http->listen_after_bind(); });
+        // stop() does nothing to a server that has not begun listening, which would then listen
+        // for ever: a test that makes no request could otherwise never end.
+        for (int waited = 0; !http->is_running() && waited < 10000; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
     ~Server() {
