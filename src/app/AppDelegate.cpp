@@ -6,6 +6,8 @@
 #include "platform/foundation/SettingsStore.h"
 #include "platform/services/Analytics.h"
 #include "platform/services/ObjectStore.h"
+#include "platform/ui/HttpImageFetcher.h"
+#include "platform/ui/ImageLoader.h"
 
 namespace tq {
 namespace SettingsKeys {
@@ -25,6 +27,9 @@ bool AppDelegate::didFinishLaunching() {
     loadLanguageDictionary();
     readSettings();
     Analytics::shared().configure();
+    // Remote pictures come through the HTTP client unless something else was plugged in first.
+    auto& images = env_.shared<ImageLoader>();
+    if (!images.remoteFetcher()) images.setRemoteFetcher(std::make_shared<HttpImageFetcher>(env_));
     return true;
 }
 

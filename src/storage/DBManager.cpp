@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "platform/foundation/Environment.h"
+#include "service/Network.h"
 #include "storage/FileCopy.h"
 #include "storage/StorageListeners.h"
 #include "storage/TourFolders.h"
@@ -51,6 +52,10 @@ DBManager::DBManager(Environment& env)
         TourFolders(env_).deleteTourFolderForUpdate(tourId, screen, [&screen] { screen.unlockAfterUpdate(); });
     };
     validateDBFile();
+    // The web-service client sits below this library and reaches the database through its hook.
+    env.shared<Network>().markTourNeedsUpdate = [&env](const std::string& tourId) {
+        if (auto* db = env.existing<DBManager>()) db->setTourNeedUpdate(tourId);
+    };
 }
 
 DBManager::~DBManager() = default;
