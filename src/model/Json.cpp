@@ -2,11 +2,16 @@
 
 #include "model/JsonCodec.h"
 
+#include <cstring>
+#include <memory>
+
 namespace tq {
 namespace {
 
-// One parser per thread, kept between readings so its buffers are reused. A reading that starts
-// while another is walking its document (which never happens today) gets a parser of its own.
+// One parser per thread, kept between readings with a padded copy buffer, so that neither is
+// allocated again for every reply (a fresh buffer of a large reply costs its page faults each
+// time). A reading that starts while another is walking its document (which never happens
+// today) gets a parser of its own.
 class ParserLease {
 public:
     ParserLease() {
@@ -18,22 +23,40 @@ public:
     ~ParserLease() {
         if (!leased_) return;
         // Do not keep the buffers of an unusually large text for the rest of the thread's life.
-        if (shared_.capacity() > kKeptCapacity) shared_ = simdjson::dom::parser();
+        if (shared_.capacity() > kKeptCapacity) {
+            shared_ = simdjson::dom::parser();
+            buffer_.reset();
+            bufferCapacity_ = 0;
+        }
         inUse_ = false;
     }
     ParserLease(const ParserLease&) = delete;
     ParserLease& operator=(const ParserLease&) = delete;
-    simdjson::dom::parser& parser() { return leased_ ? shared_ : own_; }
+
+    simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view text) {
+        if (!leased_) return own_.parse(text.data(), text.size(), true);
+        if (bufferCapacity_ < text.size() + simdjson::SIMDJSON_PADDING) {
+            bufferCapacity_ = text.size() + text.size() / 4 + simdjson::SIMDJSON_PADDING;
+            buffer_ = std::make_unique_for_overwrite<char[]>(bufferCapacity_);
+        }
+        std::memcpy(buffer_.get(), text.data(), text.size());
+        std::memset(buffer_.get() + text.size(), 0, simdjson::SIMDJSON_PADDING);
+        return shared_.parse(buffer_.get(), text.size(), false);
+    }
 
 private:
     static constexpr std::size_t kKeptCapacity = 64u << 20;
     static thread_local simdjson::dom::parser shared_;
+    static thread_local std::unique_ptr<char[]> buffer_;
+    static thread_local std::size_t bufferCapacity_;
     static thread_local bool inUse_;
     bool leased_ = false;
     simdjson::dom::parser own_;
 };
 
 thread_local simdjson::dom::parser ParserLease::shared_;
+thread_local std::unique_ptr<char[]> ParserLease::buffer_;
+thread_local std::size_t ParserLease::bufferCapacity_ = 0;
 thread_local bool ParserLease::inUse_ = false;
 
 }  // namespace
@@ -42,7 +65,7 @@ template <class T>
 JsonResult<T> decodeJson(std::string_view text) {
     ParserLease lease;
     json_detail::Element root;
-    auto error = lease.parser().parse(text.data(), text.size(), true).get(root);
+    auto error = lease.parse(text).get(root);
     if (error) return JsonResult<T>::failure(std::string("invalid JSON: ") + simdjson::error_message(error));
     T value{};
     json_detail::FieldError fieldError;

@@ -5,21 +5,19 @@
 namespace tq::json_detail {
 
 void FieldError::prependKey(std::string_view key) {
-    if (path.empty() || path.front() == '[') {
-        path.insert(0, key);
-    } else {
-        path.insert(0, ".");
-        path.insert(0, key);
-    }
+    std::string joined(key);
+    if (!path.empty() && path.front() != '[') joined += '.';
+    joined += path;
+    path = std::move(joined);
 }
 
 void FieldError::prependIndex(std::size_t index) {
-    const std::string step = "[" + std::to_string(index) + "]";
-    if (path.empty() || path.front() == '[') {
-        path.insert(0, step);
-    } else {
-        path.insert(0, step + ".");
-    }
+    std::string joined(1, '[');
+    joined += std::to_string(index);
+    joined += ']';
+    if (!path.empty() && path.front() != '[') joined += '.';
+    joined += path;
+    path = std::move(joined);
 }
 
 std::string FieldError::describe() const {

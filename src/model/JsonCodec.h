@@ -267,6 +267,35 @@ struct Codec<std::optional<T>> {
     static void reset(std::optional<T>& value) { value.reset(); }
 };
 
+// Texts are the bulk of every reply: read straight into the optional, without a detour through
+// an empty string.
+template <>
+struct Codec<std::optional<std::string>> {
+    static constexpr bool required = false;
+    static bool read(Element e, std::optional<std::string>& out, FieldError& error) {
+        std::string_view text;
+        if (e.get_string().get(text)) {
+            if (e.is_null()) {
+                out.reset();
+                return true;
+            }
+            return failExpected(error, "a text", e);
+        }
+        if (out) {
+            out->assign(text);
+        } else {
+            out.emplace(text);
+        }
+        return true;
+    }
+    static bool present(const std::optional<std::string>& value) { return value.has_value(); }
+    static bool write(JsonWriter& w, const std::optional<std::string>& value, FieldError&) {
+        w.string(*value);
+        return true;
+    }
+    static void reset(std::optional<std::string>& value) { value.reset(); }
+};
+
 template <class T>
 struct Codec<std::vector<T>> {
     static constexpr bool required = true;

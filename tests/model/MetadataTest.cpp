@@ -137,7 +137,7 @@ TEST(CustomMapStart, CopiesTheStartPointOrReportsAndKeepsTheFields) {
         Tour tour;
         tour.use_custom_map = c.useCustomMap;
         tour.custom_map_metadata = c.metadata;
-        tour.customMapLat = "1";
+        tour.customMapLat.emplace("1");
         EXPECT_EQ(applyCustomMapStart(tour, console), c.copied);
         EXPECT_EQ(tour.customMapLat, c.copied ? "45.7" : "1");
         EXPECT_EQ(tour.customMapLong, c.copied ? std::optional<std::string>("4.8") : std::nullopt);

@@ -47,17 +47,17 @@ TEST(Order, WholeNumberRule) {
 TEST(Order, ComputedOnceAndKept) {
     auto point = *decodeJson<PointOfInterestRef>(R"({"poi_order":"5"})");
     EXPECT_EQ(point->order(), 5);
-    point->poi_order = "1";
+    point->poi_order.emplace("1");
     EXPECT_EQ(point->order(), 5);
 
     auto late = *decodeJson<PointOfInterestRef>(R"({"poi_order":"5"})");
-    late->poi_order = "1";
+    late->poi_order.emplace("1");
     EXPECT_EQ(late->order(), 1);
 
     PoiContent content;
     content.content_order = "x";
     EXPECT_EQ(content.order(), std::nullopt);
-    content.content_order = "2";
+    content.content_order.emplace("2");
     EXPECT_EQ(content.order(), std::nullopt);
 }
 
