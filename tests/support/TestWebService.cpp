@@ -157,7 +157,8 @@ private:
         // Large enough for the client's connections to every host, plus replies held at a gate.
         server->new_task_queue = [] { return new httplib::ThreadPool(64); };
         server->set_keep_alive_max_count(10000);
-        server->set_keep_alive_timeout(1);
+        // An idle connection closes at once: stopping the service then never waits for one to time out.
+        server->set_keep_alive_timeout(0);
         auto serve = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
         server->Get(".*", serve);
         server->Post(".*", serve);
