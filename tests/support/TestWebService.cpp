@@ -107,6 +107,11 @@ public:
         http = makeServer(certificate);
         port = http->bind_to_any_port("127.0.0.1");
         listener = std::thread([this] { http->listen_after_bind(); });
+        // stop() does nothing to a server that has not begun listening, which would then listen
+        // for ever: a test that makes no request could otherwise never end.
+        for (int waited = 0; !http->is_running() && waited < 10000; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
     ~Server() {
@@ -152,7 +157,8 @@ private:
         // Large enough for the client's connections to every host, plus replies held at a gate.
         server->new_task_queue = [] { return new httplib::ThreadPool(64); };
         server->set_keep_alive_max_count(10000);
-        server->set_keep_alive_timeout(1);
+        // An idle connection closes at once: stopping the service then never waits for one to time out.
+        server->set_keep_alive_timeout(0);
         auto serve = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
         server->Get(".*", serve);
         server->Post(".*", serve);

@@ -9,6 +9,8 @@
 
 #include "app/Application.h"
 #include "platform/foundation/Environment.h"
+#include "platform/ui/Storyboard.h"
+#include "screens/browse/Storyboards.h"
 
 namespace {
 
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     auto executable = std::filesystem::canonical("/proc/self/exe", ec);
     tq::Environment env(tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable));
+    tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();
     if (options.openURL) application.delegate().openURL(*options.openURL);

@@ -31,19 +31,34 @@ void VideoPlayerViewController::enterFullScreen() {
 
 void VideoPlayerViewController::exitFullScreen() { fullScreen_ = false; }
 
+void VideoPlayerViewController::viewWillAppear(bool animated) {
+    ViewController::viewWillAppear(animated);
+    if (isBeingPresented()) enterFullScreen();
+}
+
+void VideoPlayerViewController::viewDidDisappear(bool animated) {
+    ViewController::viewDidDisappear(animated);
+    if (isBeingDismissed()) exitFullScreen();
+}
+
 void VideoPlayerViewController::userEndsFullScreen(std::function<void()> dismissed) {
     if (!fullScreen_) return;
     if (auto* d = delegate_.get()) d->playerViewControllerWillEndFullScreenPresentation(*this);
     if (player_) player_->pause();
     fullScreen_ = false;
     std::weak_ptr<ViewController> weak = weak_from_this();
-    Environment::current().loop().post([weak, dismissed = std::move(dismissed)] {
+    auto ended = [weak, dismissed = std::move(dismissed)] {
         auto self = weak.lock();
         if (!self) return;
         auto& controller = static_cast<VideoPlayerViewController&>(*self);
         if (auto* d = controller.delegate_.get()) d->playerViewControllerDidEndFullScreenPresentation(controller);
         if (dismissed) dismissed();
-    });
+    };
+    if (presentingViewController()) {
+        dismiss(true, std::move(ended));
+    } else {
+        Environment::current().loop().post(std::move(ended));
+    }
 }
 
 }  // namespace tq

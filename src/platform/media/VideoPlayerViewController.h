@@ -23,9 +23,8 @@ public:
 };
 
 // The system's player screen: shows a player's picture with playback controls, full screen while
-// it is presented. Presenting and dismissing it is recorded here (enterFullScreen / exitFullScreen)
-// so that the screens' presentation can drive it; the visitor's own way out is
-// userEndsFullScreen().
+// it is presented. Being presented enters full screen and being dismissed leaves it; the visitor's
+// own way out is userEndsFullScreen(), which dismisses the screen from its presenter.
 class VideoPlayerViewController : public ViewController {
 public:
     VideoPlayerViewController();
@@ -41,17 +40,20 @@ public:
 
     bool isFullScreen() const { return fullScreen_; }
     int fullScreenPresentations() const { return presentations_; }
-    // Called when the screen is presented and when it is dismissed by its presenter.
+    // Called by the appearance calls when the screen is presented and when it is dismissed.
     void enterFullScreen();
     void exitFullScreen();
 
-    // Tests: the visitor closes the player. The delegate hears of it first, playback pauses and
-    // the full screen ends; `dismissed` runs afterwards, on the next turn of the main loop (where the
-    // presenter's dismissal goes once view-controller presentation takes it over).
+    // Tests: the visitor closes the player. The delegate hears of it first, playback pauses, the
+    // full screen ends and the screen is dismissed when it was presented; the delegate's "did end"
+    // and `dismissed` follow on the next turn of the main loop, once the dismissal is done.
     void userEndsFullScreen(std::function<void()> dismissed = {});
 
     // The layer that shows the player inside this screen's view.
     VideoPlayerLayer& playerLayer();
+
+    void viewWillAppear(bool animated) override;
+    void viewDidDisappear(bool animated) override;
 
 protected:
     void loadView() override;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/UiApplication.h"
+#include "platform/ui/Window.h"
+
 #include "platform/media/VideoPlayer.h"
 #include "platform/media/VideoPlayerViewController.h"
 #include "support/TestEnvironment.h"
@@ -150,6 +153,30 @@ TEST_F(VideoPlayerTest, PlayerScreenTellsItsDelegateWhenTheVisitorLeavesFullScre
     EXPECT_TRUE(dismissed);
     EXPECT_EQ(recorder.calls.back(), "did end");
     EXPECT_EQ(screen->fullScreenPresentations(), 1);
+}
+
+TEST_F(VideoPlayerTest, PresentingThePlayerScreenEntersFullScreenAndClosingItDismissesIt) {
+    auto presenter = std::make_shared<ViewController>();
+    auto window = UiApplication::shared().showWindow(presenter);
+    auto screen = std::make_shared<VideoPlayerViewController>();
+    FullScreenRecorder recorder;
+    screen->setDelegate(&recorder);
+    screen->setPlayer(VideoPlayer::withURL(env.env(), "https://example.org/intro.mp4"));
+
+    ASSERT_TRUE(presenter->present(screen, true));
+    EXPECT_TRUE(screen->isFullScreen());
+    presenter->dismiss(true);
+    EXPECT_FALSE(screen->isFullScreen());
+    EXPECT_TRUE(recorder.calls.empty()) << "dismissed by its presenter, not closed by the visitor";
+
+    ASSERT_TRUE(presenter->present(screen, true));
+    EXPECT_EQ(screen->fullScreenPresentations(), 2);
+    bool dismissed = false;
+    screen->userEndsFullScreen([&] { dismissed = true; });
+    EXPECT_FALSE(presenter->presentedViewController()) << "the visitor's close takes the screen away";
+    env.settle();
+    EXPECT_TRUE(dismissed);
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"will end (still full screen)", "did end"}));
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+#include "screens/browse/Storyboards.h"
+
+#include "screens/browse/NetworkController.h"
+#include "screens/maps/MapLeafletController.h"
+#include "screens/tour/ContentController.h"
+#include "screens/tour/TourDetailController.h"
+
+namespace tq {
+
+void registerStoryboards(StoryboardRegistry& registry) {
+    TourDetailController::registerIn(registry);
+    ContentController::registerIn(registry);
+    MapLeafletController::registerIn(registry);
+    NetworkController::registerIn(registry);
+}
+
+}  // namespace tq
