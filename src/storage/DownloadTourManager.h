@@ -8,6 +8,7 @@
 
 #include "model/Tour.h"
 #include "platform/net/HttpTypes.h"
+#include "storage/TourDownloader.h"
 
 namespace tq {
 
@@ -32,10 +33,10 @@ struct UpdateRequester;
 // exactly once: with its row stored and announced, or with its files removed, "DownloadError"
 // posted and its road's flag cleared. The update road then calls the screen's unlockAfterUpdate.
 // Completion is found by a 5.0 s poll on the main loop, as the files arrive in any order.
-class DownloadTourManager {
+class DownloadTourManager : public TourDownloader {
 public:
     explicit DownloadTourManager(Environment& env);
-    ~DownloadTourManager();
+    ~DownloadTourManager() override;
     DownloadTourManager(const DownloadTourManager&) = delete;
     DownloadTourManager& operator=(const DownloadTourManager&) = delete;
 
@@ -64,7 +65,12 @@ public:
     bool isPolling() const;
 
     // The new-download road, given the database's answer whether the tour is stored already.
-    void startTourDownloadIfRoom(bool alreadyStored);
+    void startTourDownloadIfRoom(bool alreadyStored) override;
+
+    // The tour screen's view of the fields above.
+    bool isDownloadRunning() const override { return isDownloading; }
+    void setDownloadRunning(bool running) override { isDownloading = running; }
+    void setTourToDownload(TourRef tourToDownload) override { tour = std::move(tourToDownload); }
     // The update road for a stored tour: fetches its new version (by the sender's tag) and, when
     // it fits, downloads and stores it in place of the old one. The screen's unlockAfterUpdate is
     // called exactly once when the update ends, whatever the outcome.
