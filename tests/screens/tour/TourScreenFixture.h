@@ -100,8 +100,9 @@ protected:
         return found;
     }
 
-    TestEnvironment env;
+    // The service outlives the environment, so the client's connections close before it stops.
     TestWebService service;
+    TestEnvironment env;
     std::shared_ptr<ViewController> home;
     std::shared_ptr<NavigationController> nav;
     std::shared_ptr<Window> window;
