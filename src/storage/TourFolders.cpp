@@ -132,8 +132,12 @@ bool TourFolders::swapInStagingFolder(std::string_view circuitId) {
         if (ec) console_.log(ec.message());
         return !ec;
     }
-    // One exchange: at no moment is the tour folder missing or half old, half new.
-    if (::renameat2(AT_FDCWD, staging->c_str(), AT_FDCWD, folder->c_str(), RENAME_EXCHANGE) != 0) {
+    return exchangeFolders(*staging, *folder);
+}
+
+// One exchange: at no moment is the tour folder missing or half old, half new.
+bool TourFolders::exchangeFolders(const std::filesystem::path& a, const std::filesystem::path& b) {
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0) {
         console_.log(std::error_code(errno, std::system_category()).message());
         return false;
     }
@@ -151,11 +155,7 @@ bool TourFolders::swapBackStagingFolder(std::string_view circuitId) {
         if (ec) console_.log(ec.message());
         return !ec;
     }
-    if (::renameat2(AT_FDCWD, staging->c_str(), AT_FDCWD, folder->c_str(), RENAME_EXCHANGE) != 0) {
-        console_.log(std::error_code(errno, std::system_category()).message());
-        return false;
-    }
-    return true;
+    return exchangeFolders(*staging, *folder);
 }
 
 void TourFolders::removeStagingFolder(std::string_view circuitId) {

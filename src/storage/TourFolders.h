@@ -52,6 +52,7 @@ public:
     void removeStagingFolder(std::string_view circuitId);
 
 private:
+    bool exchangeFolders(const std::filesystem::path& a, const std::filesystem::path& b);
     enum class Removal { removed, absent, failed };
     Removal removeTourFolder(std::string_view circuitId);
     // Removes whatever is at `folder` and makes it an empty folder, printing as createTourFolder does.

@@ -57,18 +57,6 @@ inline TourRef tourWithId(const std::string& id) {
     return tour;
 }
 
-// A loopback port on which nothing listens.
-inline int closedLocalPort() {
-    int sock = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(sock);
-    return ntohs(address.sin_port);
-}
 
 // Records every call of a completion, so a test can tell "false" from "never called" and catch a
 // second call.

@@ -1,5 +1,9 @@
 #include "support/TestWebService.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -331,6 +335,18 @@ std::string fixtureText(const std::string& name) {
     auto text = readFile(path);
     if (!text) ADD_FAILURE() << "fixture missing: " << path;
     return text.value_or("");
+}
+
+int closedLocalPort() {
+    int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(sock);
+    return ntohs(address.sin_port);
 }
 
 }  // namespace tq::test

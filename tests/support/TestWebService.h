@@ -111,4 +111,7 @@ private:
 // The text of a file under tests/support/fixtures/; fails the test when it cannot be read.
 std::string fixtureText(const std::string& name);
 
+// A loopback port on which nothing listens.
+int closedLocalPort();
+
 }  // namespace tq::test

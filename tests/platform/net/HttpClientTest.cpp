@@ -61,17 +61,6 @@ TEST_F(HttpClientTest, StatusCheckCanBeLeftToTheCaller) {
     EXPECT_EQ(kindOf(response), HttpErrorKind::unacceptableStatusCode);
 }
 
-int closedLocalPort() {
-    int sock = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(sock);
-    return ntohs(address.sin_port);
-}
 
 TEST_F(HttpClientTest, ConnectionRefusedIsReportedAsCannotConnect) {
     env->hostRoutes()[service.hostNames().at(0)] = "127.0.0.1:" + std::to_string(closedLocalPort());
