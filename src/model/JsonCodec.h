@@ -374,7 +374,9 @@ template <Record R>
 struct Codec<std::shared_ptr<R>> {
     static constexpr bool required = false;
     static bool read(Element e, std::shared_ptr<R>& out, FieldError& error) {
-        auto record = std::make_shared<R>();
+        // Every member of a record starts from its own initialiser, so default-initialising is
+        // the same as value-initialising, without first zeroing a large record (a tour is 4 KiB).
+        auto record = std::make_shared_for_overwrite<R>();
         if (!RecordFields<R>::table().read(e, *record, error)) return false;
         out = std::move(record);
         return true;
