@@ -5,7 +5,9 @@
 #include <ctime>
 
 #include "platform/foundation/Environment.h"
+#include "model/Json.h"
 #include "service/Network.h"
+#include "storage/DownloadTourManager.h"
 #include "storage/FileCopy.h"
 #include "storage/StorageListeners.h"
 #include "storage/TourFolders.h"
@@ -48,8 +50,8 @@ DBManager::DBManager(Environment& env)
     : env_(env),
       console_(env.console()),
       databaseFile_(std::filesystem::absolute(env.cacheDir()) / (std::string(databaseName) + "." + databaseExtension)) {
-    updateRoad_ = [this](const std::string& tourId, std::int64_t, UpdateRequester& screen) {
-        TourFolders(env_).deleteTourFolderForUpdate(tourId, screen, [&screen] { screen.unlockAfterUpdate(); });
+    updateRoad_ = [this](const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen) {
+        env_.shared<DownloadTourManager>().updateStoredTour(tourId, senderTag, screen);
     };
     validateDBFile();
     // The web-service client sits below this library and reaches the database through its hook.
@@ -158,13 +160,137 @@ void DBManager::deleteTour(const std::string& tourId, const std::function<void(b
     TourFolders(env_).deleteTourFolder(tourId, completion);
 }
 
+std::optional<std::int64_t> DBManager::countRowsForUpdate(const std::string& tourId) {
+    try {
+        auto db = open();
+        SQLite::Statement count(db, R"(SELECT count(*) FROM "Catalog" WHERE "id_circuit" = ?)");
+        count.bind(1, tourId);
+        console_.log(count.getExpandedSQL());
+        count.executeStep();
+        return count.getColumn(0).getInt64();
+    } catch (const std::exception& error) {
+        console_.log(std::string("deleteTour ") + error.what());
+        return std::nullopt;
+    }
+}
+
 void DBManager::deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen) {
-    auto deleted = deleteRows(tourId);
-    if (!deleted || *deleted == 0) {
+    // The stored row stays: the update replaces it only once the new version is complete, so a
+    // failed update leaves the tour as it was.
+    auto stored = countRowsForUpdate(tourId);
+    if (!stored || *stored == 0) {
         screen.unlockAfterUpdate();
         return;
     }
     updateRoad_(tourId, senderTag, screen);
+}
+
+void DBManager::replaceTour(const std::string& tourId, const std::string& tourJson,
+                            const std::function<void(bool)>& completion) {
+    bool stored = false;
+    try {
+        auto db = open();
+        SQLite::Transaction transaction(db);
+        SQLite::Statement remove(db, R"(DELETE FROM "Catalog" WHERE "id_circuit" = ?)");
+        remove.bind(1, tourId);
+        remove.exec();
+        SQLite::Statement insert(
+            db, R"(INSERT INTO "Catalog" ("id_circuit", "is_uptodate", "imagepath", "ask_for_donation") VALUES (?, ?, ?, ?))");
+        insert.bind(1, tourId);
+        insert.bind(2, std::string("0"));
+        insert.bind(3, tourJson);
+        insert.bind(4, formatInsertTime(std::chrono::system_clock::now()));
+        insert.exec();
+        auto rowId = db.getLastInsertRowid();
+        transaction.commit();
+        console_.log("row id " + std::to_string(rowId));
+        stored = true;
+    } catch (const std::exception& error) {
+        console_.log(std::string("add tour DB error ") + error.what());
+    }
+    if (completion) completion(stored);
+}
+
+void DBManager::tourExistForPreload(const std::string& tourId, PreloadRequester& screen) {
+    tourExist(tourId, [&screen](bool exists) { screen.confirmPreload(exists); });
+}
+
+void DBManager::tourExistForDownload(const std::string& tourId, DownloadTourManager& manager) {
+    tourExist(tourId, [&manager](bool exists) { manager.startTourDownloadIfRoom(exists); });
+}
+
+auto DBManager::readStoredTours(bool& opened) -> std::optional<std::vector<StoredTour>> {
+    opened = false;
+    std::vector<StoredTour> tours;
+    try {
+        auto db = open();
+        opened = true;
+        SQLite::Statement select(db, R"(SELECT "id_circuit", "imagepath", "is_uptodate" FROM "Catalog")");
+        while (select.executeStep()) {
+            // Each text is read straight from the row, without a copy of the whole table first.
+            auto id = select.getColumn(0);
+            auto json = select.getColumn(1);
+            auto flag = select.getColumn(2);
+            std::string idText = id.isNull() ? std::string() : id.getString();
+            // One unreadable row must not hide every other stored tour.
+            if (json.isNull()) {
+                console_.log("getAllTours row " + idText + " holds no tour text");
+                continue;
+            }
+            auto reply = decodeToursReply(std::string_view(json.getText(), static_cast<std::size_t>(json.getBytes())));
+            if (!reply) {
+                console_.log("getAllTours " + reply.error());
+                continue;
+            }
+            if (!reply->succeeded()) continue;
+            if (reply->results.empty() || !reply->results.front()) {
+                console_.log("getAllTours row " + idText + " holds no tour");
+                continue;
+            }
+            std::optional<std::string> isUptodate;
+            if (!flag.isNull()) isUptodate = flag.getString();
+            tours.push_back({std::move(reply->results.front()), std::move(isUptodate)});
+        }
+    } catch (const std::exception& error) {
+        console_.log(std::string("getAllTours ") + error.what());
+        return std::nullopt;
+    }
+    return tours;
+}
+
+void DBManager::getAllTours(LocalToursListener& screen) {
+    auto& network = env_.shared<Network>();
+    bool opened = false;
+    auto tours = readStoredTours(opened);
+    // A database that cannot even be opened leaves the list as it was.
+    if (opened) network.localCatalogue.clear();
+    if (!tours) {
+        screen.localToursLoaded(false);
+        return;
+    }
+    for (auto& stored : *tours) {
+        stored.tour->needUpdate = stored.isUptodate;
+        console_.log("uptodate " + stored.isUptodate.value_or(""));
+        network.localCatalogue.push_back(std::move(stored.tour));
+    }
+    Network::computeTourRatings(network.localCatalogue);
+    screen.localToursLoaded(!network.localCatalogue.empty());
+}
+
+void DBManager::checkToursForUpdates(const std::function<void(bool)>& completion) {
+    bool opened = false;
+    auto tours = readStoredTours(opened);
+    if (!tours) return;
+    auto& network = env_.shared<Network>();
+    for (const auto& stored : *tours) {
+        const Tour& tour = *stored.tour;
+        if (!tour.circuit_id || !tour.moderation_date) {
+            console_.log("checkToursForUpdates skipped a tour without " +
+                         std::string(tour.circuit_id ? "moderation_date: " + *tour.circuit_id : "circuit_id"));
+            continue;
+        }
+        network.checkToursUpdates(tour, completion);
+    }
 }
 
 void DBManager::setTourNeedUpdate(const std::string& tourId) {

@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "model/Tour.h"
 
 namespace SQLite {
 class Database;
@@ -16,6 +19,9 @@ namespace tq {
 
 class Environment;
 class Console;
+class DownloadTourManager;
+struct LocalToursListener;
+struct PreloadRequester;
 struct UpdateRequester;
 
 // One row of the table "Catalog" as stored. The column names are those of the shipped table:
@@ -50,23 +56,38 @@ public:
     std::string databaseUri() const;
 
     void tourExist(const std::string& tourId, const std::function<void(bool exists)>& completion);
+    // The tour screen's two questions: before it offers a preload, and as the download starts.
+    void tourExistForPreload(const std::string& tourId, PreloadRequester& screen);
+    void tourExistForDownload(const std::string& tourId, DownloadTourManager& manager);
+
+    // Loads every stored tour into Network.localCatalogue (with its needUpdate flag and rating) and
+    // tells the screen whether any was read. A row whose text does not read as a tour is skipped
+    // with a console line; the others still load.
+    void getAllTours(LocalToursListener& screen);
+    // Sends one update check per stored tour, each handed `completion`. Reads the tours into a
+    // list of its own: the client's localCatalogue is left as it is.
+    void checkToursForUpdates(const std::function<void(bool)>& completion);
     void addTour(const std::string& tourId, const std::string& tourJson,
                  std::chrono::system_clock::time_point insertedAt, const std::function<void(bool success)>& completion);
     void addTour(const std::string& tourId, const std::string& tourJson,
                  const std::function<void(bool success)>& completion);
     // Deletes the tour's row, then its folder; true when both are gone.
     void deleteTour(const std::string& tourId, const std::function<void(bool success)>& completion);
-    // Deletes the tour's row and hands the update on (see UpdateRoad); when no row went, or the
-    // database failed, the update ends at once with the screen's unlockAfterUpdate.
+    // Starts the update of a stored tour (see UpdateRoad). The row stays until the new version is
+    // complete and replaces it (replaceTour); when no row is stored, or the database failed, the
+    // update ends at once with the screen's unlockAfterUpdate.
     void deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen);
+    // Puts a new version of a stored tour in place of the old one in a single transaction: the old
+    // rows of the tour go and the new row comes with `is_uptodate` "0", or nothing changes at all.
+    void replaceTour(const std::string& tourId, const std::string& tourJson,
+                     const std::function<void(bool success)>& completion);
     void setTourNeedUpdate(const std::string& tourId);
 
     // Every stored row, for the loads that decode the tours (getAllTours, checkToursForUpdates).
     CatalogRows readAllRows();
 
-    // Where an update goes once the tour's row is gone: removing the old folder and downloading
-    // the new version. The download manager takes this road; until it does, the old folder is
-    // removed and the update ends with the screen unlocked.
+    // Where an update goes once the tour is known to be stored: the download manager's update road.
+    // Tests put their own in its place.
     using UpdateRoad = std::function<void(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen)>;
     void setUpdateRoad(UpdateRoad road) { updateRoad_ = std::move(road); }
 
@@ -76,6 +97,15 @@ private:
     SQLite::Database open() const;
     // Deletes the rows of the tour; the number deleted, or nothing after an error (already printed).
     std::optional<int> deleteRows(const std::string& tourId);
+    // Counts the rows of the tour, printing the query first; nothing after an error (printed).
+    std::optional<std::int64_t> countRowsForUpdate(const std::string& tourId);
+    // The stored tours that read as tours, in store order, each with its row's flag; bad rows are
+    // printed and skipped. Nothing when the rows could not be read (printed).
+    struct StoredTour {
+        TourRef tour;
+        std::optional<std::string> isUptodate;
+    };
+    std::optional<std::vector<StoredTour>> readStoredTours(bool& opened);
 
     Environment& env_;
     Console& console_;

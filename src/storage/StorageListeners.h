@@ -9,6 +9,13 @@ struct LocalToursListener {
     virtual void localToursLoaded(bool success) = 0;
 };
 
+// What the tour screen offers the catalogue database when it asks, before a preload, whether the
+// tour is stored.
+struct PreloadRequester {
+    virtual ~PreloadRequester() = default;
+    virtual void confirmPreload(bool exists) = 0;
+};
+
 // What the catalogue screen offers the update of a stored tour.
 struct UpdateRequester {
     virtual ~UpdateRequester() = default;

@@ -28,14 +28,15 @@ public:
 // Where the screens find the process's download manager.
 class TourDownloaders {
 public:
-    explicit TourDownloaders(Environment&) {}
+    explicit TourDownloaders(Environment& env) : env_(env) {}
     static TourDownloaders& shared();
 
-    // The installed manager; until one is installed, a manager that refuses every start.
+    // The installed manager; until one is installed, the process's DownloadTourManager.
     TourDownloader& current();
     void install(std::shared_ptr<TourDownloader> downloader) { installed_ = std::move(downloader); }
 
 private:
+    Environment& env_;
     std::shared_ptr<TourDownloader> installed_;
 };
 

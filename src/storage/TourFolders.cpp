@@ -1,10 +1,13 @@
 #include "storage/TourFolders.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+
 #include <array>
+#include <cerrno>
 
 #include "platform/foundation/Environment.h"
 #include "storage/FileCopy.h"
-#include "storage/StorageListeners.h"
 
 namespace tq {
 namespace {
@@ -69,24 +72,98 @@ bool TourFolders::ensureCircuitFolder() {
 
 bool TourFolders::createTourFolder(std::string_view circuitId, const std::function<void()>& onFailure) {
     console_.log("createTourFolder");
+    auto folder = files_.tourFolder(circuitId);
+    if (!folder) {
+        console_.log(invalidIdentifierLine);
+        if (onFailure) onFailure();
+        console_.log("error create tour folder ");
+        return false;
+    }
+    return recreateFolder(*folder, onFailure);
+}
+
+bool TourFolders::recreateFolder(const std::filesystem::path& folder, const std::function<void()>& onFailure) {
     auto fail = [&](const std::string& why) {
         console_.log(why);
         if (onFailure) onFailure();
         console_.log("error create tour folder ");
         return false;
     };
-    auto folder = files_.tourFolder(circuitId);
-    if (!folder) return fail(invalidIdentifierLine);
     std::error_code ec;
-    if (existsOrIsLink(*folder)) {
+    if (existsOrIsLink(folder)) {
         // Left-over files of an old version must not mix with the new download: when the old
         // folder cannot go, the download does not start.
-        std::filesystem::remove_all(*folder, ec);
+        std::filesystem::remove_all(folder, ec);
         if (ec) return fail(ec.message());
     }
-    std::filesystem::create_directories(*folder, ec);
+    std::filesystem::create_directories(folder, ec);
     if (ec) return fail(ec.message());
     return true;
+}
+
+std::optional<std::filesystem::path> TourFolders::stagingFolder(std::string_view circuitId) const {
+    if (!files_.tourFolder(circuitId)) return std::nullopt;
+    // Its name cannot be taken for a tour folder: those all begin with "circuit".
+    return files_.circuitFolder() / ("update-circuit" + std::string(circuitId));
+}
+
+std::optional<std::filesystem::path> TourFolders::createStagingFolder(std::string_view circuitId) {
+    console_.log("createTourFolder");
+    auto staging = stagingFolder(circuitId);
+    if (!staging) {
+        console_.log(invalidIdentifierLine);
+        console_.log("error create tour folder ");
+        return std::nullopt;
+    }
+    if (!recreateFolder(*staging, {})) return std::nullopt;
+    return staging;
+}
+
+bool TourFolders::swapInStagingFolder(std::string_view circuitId) {
+    auto staging = stagingFolder(circuitId);
+    auto folder = files_.tourFolder(circuitId);
+    if (!staging || !folder) {
+        console_.log(invalidIdentifierLine);
+        return false;
+    }
+    if (!existsOrIsLink(*folder)) {
+        std::error_code ec;
+        std::filesystem::rename(*staging, *folder, ec);
+        if (ec) console_.log(ec.message());
+        return !ec;
+    }
+    // One exchange: at no moment is the tour folder missing or half old, half new.
+    if (::renameat2(AT_FDCWD, staging->c_str(), AT_FDCWD, folder->c_str(), RENAME_EXCHANGE) != 0) {
+        console_.log(std::error_code(errno, std::system_category()).message());
+        return false;
+    }
+    return true;
+}
+
+bool TourFolders::swapBackStagingFolder(std::string_view circuitId) {
+    auto staging = stagingFolder(circuitId);
+    auto folder = files_.tourFolder(circuitId);
+    if (!staging || !folder) return false;
+    if (!existsOrIsLink(*staging)) {
+        // There was no old folder: the new one simply goes away again.
+        std::error_code ec;
+        std::filesystem::remove_all(*folder, ec);
+        if (ec) console_.log(ec.message());
+        return !ec;
+    }
+    if (::renameat2(AT_FDCWD, staging->c_str(), AT_FDCWD, folder->c_str(), RENAME_EXCHANGE) != 0) {
+        console_.log(std::error_code(errno, std::system_category()).message());
+        return false;
+    }
+    return true;
+}
+
+void TourFolders::removeStagingFolder(std::string_view circuitId) {
+    auto staging = stagingFolder(circuitId);
+    if (!staging || !existsOrIsLink(*staging)) return;
+    std::error_code ec;
+    std::filesystem::remove_all(*staging, ec);
+    if (ec) console_.log(ec.message());
 }
 
 TourFolders::Removal TourFolders::removeTourFolder(std::string_view circuitId) {
@@ -110,15 +187,6 @@ void TourFolders::deleteTourFolder(std::string_view circuitId, const std::functi
     // A folder that was never there leaves nothing behind either: the tour is gone all the same.
     bool gone = removeTourFolder(circuitId) != Removal::failed;
     if (completion) completion(gone);
-}
-
-void TourFolders::deleteTourFolderForUpdate(std::string_view circuitId, UpdateRequester& screen,
-                                            const std::function<void()>& continueUpdate) {
-    if (removeTourFolder(circuitId) == Removal::failed) {
-        screen.unlockAfterUpdate();
-        return;
-    }
-    if (continueUpdate) continueUpdate();
 }
 
 }  // namespace tq

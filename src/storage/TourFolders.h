@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "storage/TourFiles.h"
@@ -9,7 +11,6 @@ namespace tq {
 
 class Environment;
 class Console;
-struct UpdateRequester;
 
 // The offline part of the cache directory on disk: the offline map page and its assets, the
 // "circuit" folder and one folder per downloaded tour. Every operation is synchronous, builds its
@@ -36,15 +37,26 @@ public:
     // was no folder; false for an identifier that cannot name a folder or a removal that failed.
     void deleteTourFolder(std::string_view circuitId, const std::function<void(bool)>& completion);
 
-    // The update's form: once the old folder is gone (or was never there), `continueUpdate` runs:
-    // the download manager fetches and stores the new version there. When the folder cannot be
-    // removed, or the identifier cannot name one, the update ends: the screen is unlocked.
-    void deleteTourFolderForUpdate(std::string_view circuitId, UpdateRequester& screen,
-                                   const std::function<void()>& continueUpdate);
+    // An update never touches the stored tour until its new version is complete: it downloads into
+    // a staging folder beside the tour folder, and only then swaps the two.
+    //
+    // Makes the staging folder afresh and gives its path; nothing (after printing why) when it
+    // cannot be made or the identifier cannot name a folder.
+    std::optional<std::filesystem::path> createStagingFolder(std::string_view circuitId);
+    // Puts the staging folder in the tour folder's place in one step; the old tour folder, when
+    // there was one, now lies at the staging path. False (printed, nothing moved) on failure.
+    bool swapInStagingFolder(std::string_view circuitId);
+    // Undoes swapInStagingFolder: the old tour folder goes back in place.
+    bool swapBackStagingFolder(std::string_view circuitId);
+    // Removes the staging folder with whatever it holds; a failure is printed.
+    void removeStagingFolder(std::string_view circuitId);
 
 private:
     enum class Removal { removed, absent, failed };
     Removal removeTourFolder(std::string_view circuitId);
+    // Removes whatever is at `folder` and makes it an empty folder, printing as createTourFolder does.
+    bool recreateFolder(const std::filesystem::path& folder, const std::function<void()>& onFailure);
+    std::optional<std::filesystem::path> stagingFolder(std::string_view circuitId) const;
 
     Environment& env_;
     Console& console_;

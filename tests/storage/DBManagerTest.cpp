@@ -210,16 +210,8 @@ TEST_F(DBManagerTest, DeleteTourForUpdateHandsOverOnlyWhenARowWent) {
     EXPECT_EQ(handed[0].id, "418");
     EXPECT_EQ(handed[0].tag, 418);
     EXPECT_EQ(screen.unlocks, 1);
-    EXPECT_FALSE(exists("418"));
-}
-
-TEST_F(DBManagerTest, WithoutTheDownloadManagerAnUpdateRemovesTheFolderAndUnlocks) {
-    ASSERT_TRUE(add("418"));
-    fs::create_directories(env->cacheDir() / "circuit/circuit418");
-    RecordingScreen screen;
-    db.deleteTourForUpdate("418", 418, screen);
-    EXPECT_FALSE(fs::exists(env->cacheDir() / "circuit/circuit418"));
-    EXPECT_EQ(screen.unlocks, 1);
+    // The stored tour stays until its new version replaces it.
+    EXPECT_TRUE(exists("418"));
 }
 
 TEST_F(DBManagerTest, ReadAllRowsGivesTheRawRowsInStoreOrder) {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/foundation/FileSystem.h"
-#include "storage/StorageListeners.h"
 #include "storage/TourFolders.h"
 #include "support/TestEnvironment.h"
 
@@ -19,11 +18,6 @@ void writeText(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
-
-struct RecordingScreen : UpdateRequester {
-    int unlocks = 0;
-    void unlockAfterUpdate() override { ++unlocks; }
-};
 
 class TourFoldersTest : public ::testing::Test {
 protected:
@@ -60,11 +54,8 @@ TEST_F(TourFoldersTest, IdentifiersThatCouldEscapeNeverReachAPath) {
         folders.deleteTourFolder(id, [&](bool gone) { reported = gone; });
         EXPECT_FALSE(reported) << id;
 
-        RecordingScreen screen;
-        bool continued = false;
-        folders.deleteTourFolderForUpdate(id, screen, [&] { continued = true; });
-        EXPECT_FALSE(continued) << id;
-        EXPECT_EQ(screen.unlocks, 1) << id;
+        EXPECT_FALSE(folders.createStagingFolder(id)) << id;
+        EXPECT_FALSE(folders.swapInStagingFolder(id)) << id;
     }
     EXPECT_EQ(readFile(cache / "victim/keep.txt"), "keep");
     EXPECT_TRUE(fs::is_directory(cache / "circuit/circuit"));
@@ -105,16 +96,37 @@ TEST_F(TourFoldersTest, DeletingRemovesTheFolderAndReportsEveryCase) {
     EXPECT_EQ(reports, (std::vector<bool>{true, true}));
 }
 
-TEST_F(TourFoldersTest, TheUpdateFormContinuesOnceTheFolderIsGone) {
-    writeText(cache / "circuit/circuit418/a.jpg", "old");
-    for (int round = 0; round < 2; ++round) {  // present, then absent
-        RecordingScreen screen;
-        int continued = 0;
-        folders.deleteTourFolderForUpdate("418", screen, [&] { ++continued; });
-        EXPECT_EQ(continued, 1);
-        EXPECT_EQ(screen.unlocks, 0);
-        EXPECT_FALSE(fs::exists(cache / "circuit/circuit418"));
-    }
+TEST_F(TourFoldersTest, AStagedVersionSwapsInAndBackWithoutLosingTheOld) {
+    writeText(cache / "circuit/circuit418/old.jpg", "old");
+    writeText(cache / "circuit/update-circuit418/left-over.jpg", "from a crashed update");
+    auto staging = folders.createStagingFolder("418");
+    ASSERT_TRUE(staging);
+    EXPECT_TRUE(fs::is_empty(*staging));
+    EXPECT_EQ(readFile(cache / "circuit/circuit418/old.jpg"), "old");  // untouched while staging
+    writeText(*staging / "new.jpg", "new");
+
+    ASSERT_TRUE(folders.swapInStagingFolder("418"));
+    EXPECT_EQ(readFile(cache / "circuit/circuit418/new.jpg"), "new");
+    EXPECT_EQ(readFile(*staging / "old.jpg"), "old");
+
+    ASSERT_TRUE(folders.swapBackStagingFolder("418"));
+    EXPECT_EQ(readFile(cache / "circuit/circuit418/old.jpg"), "old");
+    EXPECT_FALSE(fs::exists(cache / "circuit/circuit418/new.jpg"));
+
+    folders.removeStagingFolder("418");
+    EXPECT_FALSE(fs::exists(*staging));
+    EXPECT_EQ(readFile(cache / "circuit/circuit418/old.jpg"), "old");
+}
+
+TEST_F(TourFoldersTest, AStagedVersionOfATourWithoutFolderMovesInAndBackOut) {
+    auto staging = folders.createStagingFolder("418");
+    ASSERT_TRUE(staging);
+    writeText(*staging / "new.jpg", "new");
+    ASSERT_TRUE(folders.swapInStagingFolder("418"));
+    EXPECT_EQ(readFile(cache / "circuit/circuit418/new.jpg"), "new");
+    EXPECT_FALSE(fs::exists(*staging));
+    ASSERT_TRUE(folders.swapBackStagingFolder("418"));
+    EXPECT_FALSE(fs::exists(cache / "circuit/circuit418"));
 }
 
 const std::vector<std::string> assetFiles{

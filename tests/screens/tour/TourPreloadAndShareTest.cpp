@@ -1,6 +1,7 @@
 #include "TourScreenFixture.h"
 #include "screens/tour/ShareController.h"
 #include "storage/DBManager.h"
+#include "storage/DownloadTourManager.h"
 
 namespace tq {
 namespace {
@@ -116,14 +117,21 @@ TEST_F(TourPreloadTest, RefusedStartIsNeverAnnouncedAsStarted) {
     EXPECT_EQ(test::topAlert()->actionTitles(), (std::vector<std::string>{app().text("No"), app().text("Yes")}));
 }
 
-TEST_F(TourScreenTest, WithoutADownloadManagerPreloadIsRefusedHonestly) {
-    service.serveFixtureTours();
+TEST_F(TourScreenTest, PreloadStartsTheProcessDownloadManager) {
+    service.serveFixtureTours();  // but none of the tour's pictures: the download cannot finish
     auto screen = openTour("418");
     ASSERT_TRUE(screen->btnPreload->tap());
     ASSERT_TRUE(test::tapAlertButton(app().text("Yes")));
     ASSERT_TRUE(test::topAlert());
-    EXPECT_EQ(test::topAlert()->shownMessage(), "\n" + app().text("NotDownloadedMessage"));
-    EXPECT_FALSE(TourDownloaders::shared().current().isDownloadRunning());
+    EXPECT_EQ(test::topAlert()->shownMessage(), "\n" + app().text("PreloadStarted"));
+    auto& manager = env->shared<DownloadTourManager>();
+    EXPECT_EQ(&TourDownloaders::shared().current(), &manager);
+    EXPECT_TRUE(manager.isDownloading);
+    EXPECT_EQ(manager.tour, network().currentTour);
+
+    env.settle();
+    EXPECT_FALSE(manager.isDownloading) << "the failed download ends and frees the Preload";
+    EXPECT_TRUE(env->console().contains("no main image"));
 }
 
 TEST_F(TourScreenTest, ShareOffersTheTourLinkWithoutTheExcludedActivities) {
