@@ -33,7 +33,10 @@ public:
     ParserLease(const ParserLease&) = delete;
     ParserLease& operator=(const ParserLease&) = delete;
 
-    simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view text) {
+    // `padded`: the caller's memory may be read up to SIMDJSON_PADDING bytes past the text.
+    simdjson::simdjson_result<simdjson::dom::element> parse(std::string_view text, bool padded) {
+        simdjson::dom::parser& parser = leased_ ? shared_ : own_;
+        if (padded) return parser.parse(text.data(), text.size(), false);
         if (!leased_) return own_.parse(text.data(), text.size(), true);
         if (bufferCapacity_ < text.size() + simdjson::SIMDJSON_PADDING) {
             bufferCapacity_ = text.size() + text.size() / 4 + simdjson::SIMDJSON_PADDING;
@@ -59,18 +62,30 @@ thread_local std::unique_ptr<char[]> ParserLease::buffer_;
 thread_local std::size_t ParserLease::bufferCapacity_ = 0;
 thread_local bool ParserLease::inUse_ = false;
 
-}  // namespace
+static_assert(jsonReadAhead >= simdjson::SIMDJSON_PADDING);
 
 template <class T>
-JsonResult<T> decodeJson(std::string_view text) {
+JsonResult<T> decodeWith(std::string_view text, bool padded) {
     ParserLease lease;
     json_detail::Element root;
-    auto error = lease.parse(text).get(root);
+    auto error = lease.parse(text, padded).get(root);
     if (error) return JsonResult<T>::failure(std::string("invalid JSON: ") + simdjson::error_message(error));
     T value{};
     json_detail::FieldError fieldError;
     if (!json_detail::Codec<T>::read(root, value, fieldError)) return JsonResult<T>::failure(fieldError.describe());
     return value;
+}
+
+}  // namespace
+
+template <class T>
+JsonResult<T> decodeJson(std::string_view text) {
+    return decodeWith<T>(text, false);
+}
+
+template <class T>
+JsonResult<T> decodeJson(const std::string& text) {
+    return decodeWith<T>(text, text.capacity() - text.size() >= jsonReadAhead);
 }
 
 template <class T>
@@ -89,12 +104,18 @@ std::vector<std::string_view> jsonKeys() {
 }
 
 JsonResult<ApiTour> decodeToursReply(std::string_view bytes) { return decodeJson<ApiTour>(bytes); }
+JsonResult<ApiTour> decodeToursReply(const std::string& bytes) { return decodeJson<ApiTour>(bytes); }
+JsonResult<ApiTour> decodeToursReply(const char* bytes) { return decodeJson<ApiTour>(bytes); }
 
 JsonResult<TourRef> decodeTour(std::string_view text) { return decodeJson<TourRef>(text); }
+JsonResult<TourRef> decodeTour(const std::string& text) { return decodeJson<TourRef>(text); }
+JsonResult<TourRef> decodeTour(const char* text) { return decodeJson<TourRef>(text); }
 
 JsonResult<std::string> encodeTour(const Tour& tour) { return encodeJson(tour); }
 
-#define TQ_DECODABLE(T) template JsonResult<T> decodeJson<T>(std::string_view);
+#define TQ_DECODABLE(T)                                          \
+    template JsonResult<T> decodeJson<T>(std::string_view); \
+    template JsonResult<T> decodeJson<T>(const std::string&);
 #define TQ_ENCODABLE(T) template JsonResult<std::string> encodeJson<T>(const T&);
 #define TQ_RECORD(T) template std::vector<std::string_view> jsonKeys<T>();
 #define TQ_BOTH(T) TQ_DECODABLE(T) TQ_ENCODABLE(T)

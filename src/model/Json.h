@@ -13,6 +13,7 @@
 // nothing applied. Writing leaves absent fields out and never writes null; it fails only on a
 // number that is not finite.
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -63,11 +64,24 @@ private:
 // UpdateTourListError), or a list of PoiMap, TourRef or PointOfInterestRef.
 template <class T>
 JsonResult<T> decodeJson(std::string_view text);
+// The same for a whole string: when its spare capacity covers the parser's read-ahead
+// (jsonReadAhead bytes past the end), it is read in place instead of copied first, which a large
+// reply notices. The last overload keeps a literal from being ambiguous between the other two.
+template <class T>
+JsonResult<T> decodeJson(const std::string& text);
+template <class T>
+JsonResult<T> decodeJson(const char* text) {
+    return decodeJson<T>(std::string_view(text));
+}
 
 // Writes T as compact JSON. T as for decodeJson, plus Tour, PointOfInterest, PoiContent,
 // Organisation, TourUpdatePost and UpdatePost by value.
 template <class T>
 JsonResult<std::string> encodeJson(const T& value);
+
+// The spare capacity past a string's end that lets decodeJson read it in place; a body that is
+// about to be read can reserve its expected size plus this.
+inline constexpr std::size_t jsonReadAhead = 64;
 
 // The keys a record reads and writes, in declaration order (a Tour has 88).
 template <class T>
@@ -76,8 +90,12 @@ std::vector<std::string_view> jsonKeys();
 // A reply that carries tours: catalogue, search, organisation and full-tour replies, and the
 // stored text of a downloaded tour (which is its full-tour reply).
 JsonResult<ApiTour> decodeToursReply(std::string_view bytes);
+JsonResult<ApiTour> decodeToursReply(const std::string& bytes);
+JsonResult<ApiTour> decodeToursReply(const char* bytes);
 // One tour object on its own.
 JsonResult<TourRef> decodeTour(std::string_view text);
+JsonResult<TourRef> decodeTour(const std::string& text);
+JsonResult<TourRef> decodeTour(const char* text);
 // A tour's JSON text, as handed to the map pages.
 JsonResult<std::string> encodeTour(const Tour& tour);
 

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -109,6 +110,39 @@ FieldEntry<R> makeEntry(FieldDecl<Member> decl) {
     };
 }
 
+// Reading a reply looks up every key of every object, so the lookup must not walk the key: a
+// handful of its bytes and its length, multiplied by a seed chosen for this table so that the
+// table's own keys land in distinct slots, find the one entry to compare with.
+inline std::uint64_t keySample(std::string_view key) {
+    const std::size_t n = key.size();
+    if (n == 0) return 0;
+    const auto at = [&](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(key[i])}; };
+    return (n | at(0) << 8 | at(n - 1) << 16 | at(n / 2) << 24 | at(n >= 2 ? n - 2 : 0) << 32 |
+            at(n / 3) << 40) + 1;
+}
+
+// Equal texts, compared with a few word loads for the lengths keys have, all within both texts.
+inline bool sameKey(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const auto word = [](std::string_view text, std::size_t at) {
+        std::uint64_t value;
+        std::memcpy(&value, text.data() + at, sizeof value);
+        return value;
+    };
+    const auto half = [](std::string_view text, std::size_t at) {
+        std::uint32_t value;
+        std::memcpy(&value, text.data() + at, sizeof value);
+        return value;
+    };
+    if (n >= 8 && n <= 16) return word(a, 0) == word(b, 0) && word(a, n - 8) == word(b, n - 8);
+    if (n > 16 && n <= 24) {
+        return word(a, 0) == word(b, 0) && word(a, 8) == word(b, 8) && word(a, n - 8) == word(b, n - 8);
+    }
+    if (n >= 4 && n < 8) return half(a, 0) == half(b, 0) && half(a, n - 4) == half(b, n - 4);
+    return a == b;
+}
+
 // The field list of one record, in declaration order, with a small hash index of the keys.
 template <class R>
 class FieldTable {
@@ -123,15 +157,18 @@ public:
     std::vector<std::string_view> keys() const;
 
 private:
-    static std::uint64_t hash(std::string_view key);
+    std::size_t slotOf(std::string_view key) const { return keySample(key) * seed_ >> shift_; }
     void buildIndex();
-    const FieldEntry<R>* find(std::string_view key, std::size_t& hint) const;
+    bool placeAll(std::uint64_t seed, unsigned bits);
+    const FieldEntry<R>* find(std::string_view key) const;
     static bool keyRepeatsLater(simdjson::dom::object::iterator it, simdjson::dom::object::iterator end,
                                 std::string_view key);
 
     std::vector<FieldEntry<R>> entries_;
     std::vector<std::uint16_t> slots_;  // entry index + 1; 0 is an empty slot
     std::size_t mask_ = 0;
+    std::uint64_t seed_ = 0;
+    unsigned shift_ = 0;
     std::uint64_t requiredMask_ = 0;
 };
 
@@ -337,7 +374,9 @@ template <Record R>
 struct Codec<std::shared_ptr<R>> {
     static constexpr bool required = false;
     static bool read(Element e, std::shared_ptr<R>& out, FieldError& error) {
-        auto record = std::make_shared<R>();
+        // Every member of a record starts from its own initialiser, so default-initialising is
+        // the same as value-initialising, without first zeroing a large record (a tour is 4 KiB).
+        auto record = std::make_shared_for_overwrite<R>();
         if (!RecordFields<R>::table().read(e, *record, error)) return false;
         out = std::move(record);
         return true;
@@ -363,40 +402,47 @@ struct Codec<R> {
 // ---- FieldTable ----
 
 template <class R>
-std::uint64_t FieldTable<R>::hash(std::string_view key) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : key) h = (h ^ c) * 1099511628211ull;
-    return h;
+void FieldTable<R>::buildIndex() {
+    for (std::size_t i = 0; i < entries_.size() && i < 64; ++i) {
+        // Required fields are tracked in one 64-bit mask; records with required fields are small.
+        if (entries_[i].required) requiredMask_ |= std::uint64_t{1} << i;
+    }
+    unsigned bits = 3;
+    while ((std::size_t{1} << bits) < entries_.size() * 4) ++bits;
+    // Seeds come from a fixed sequence, so every run builds the same index. Should no seed spread
+    // the keys apart, the last one is kept and colliding keys probe the next slots.
+    std::uint64_t seed = 0x9e3779b97f4a7c15ull;
+    for (unsigned tries = 0;; ++tries) {
+        if (placeAll(seed | 1, bits)) return;
+        if (tries % 256 == 255 && bits < 12) ++bits;
+        if (tries == 2048) break;
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    }
+    placeAll(seed | 1, bits);
 }
 
+// Places every key; returns whether each found a slot of its own.
 template <class R>
-void FieldTable<R>::buildIndex() {
-    std::size_t size = 8;
-    while (size < entries_.size() * 4) size *= 2;
-    slots_.assign(size, 0);
-    mask_ = size - 1;
+bool FieldTable<R>::placeAll(std::uint64_t seed, unsigned bits) {
+    seed_ = seed;
+    shift_ = 64 - bits;
+    mask_ = (std::size_t{1} << bits) - 1;
+    slots_.assign(mask_ + 1, 0);
+    bool distinct = true;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        std::size_t slot = hash(entries_[i].key) & mask_;
+        std::size_t slot = slotOf(entries_[i].key);
+        if (slots_[slot] != 0) distinct = false;
         while (slots_[slot] != 0) slot = (slot + 1) & mask_;
         slots_[slot] = static_cast<std::uint16_t>(i + 1);
-        // Required fields are tracked in one 64-bit mask; records with required fields are small.
-        if (entries_[i].required && i < 64) requiredMask_ |= std::uint64_t{1} << i;
     }
+    return distinct;
 }
 
-// Replies list a record's keys mostly in declaration order, so the entry after the last match is
-// tried first; the hash index finds the rest.
 template <class R>
-const FieldEntry<R>* FieldTable<R>::find(std::string_view key, std::size_t& hint) const {
-    if (hint < entries_.size() && entries_[hint].key == key) return &entries_[hint++];
-    std::size_t slot = hash(key) & mask_;
-    while (slots_[slot] != 0) {
+const FieldEntry<R>* FieldTable<R>::find(std::string_view key) const {
+    for (std::size_t slot = slotOf(key); slots_[slot] != 0; slot = (slot + 1) & mask_) {
         const auto& entry = entries_[slots_[slot] - 1];
-        if (entry.key == key) {
-            hint = slots_[slot];
-            return &entry;
-        }
-        slot = (slot + 1) & mask_;
+        if (sameKey(entry.key, key)) return &entry;
     }
     return nullptr;
 }
@@ -415,11 +461,10 @@ bool FieldTable<R>::read(Element element, R& out, FieldError& error) const {
     simdjson::dom::object object;
     if (element.get_object().get(object)) return failExpected(error, "an object", element);
     std::uint64_t seen = 0;
-    std::size_t hint = 0;
     const auto end = object.end();
     for (auto it = object.begin(); it != end; ++it) {
         const std::string_view key = it.key();
-        const FieldEntry<R>* field = find(key, hint);
+        const FieldEntry<R>* field = find(key);
         if (!field) continue;
         const std::uint64_t bit = std::uint64_t{1} << ((field - entries_.data()) & 63);
         const Element value = it.value();

@@ -176,6 +176,43 @@ TEST(RecordReading, InvalidUtf8AndBrokenTextFailCleanly) {
     EXPECT_EQ((*fine)->title, "Caf\xC3\xA9 \xC3\xA9");
 }
 
+// A whole string with spare room is read where it lies: whatever sits past its end (here the rest
+// of a longer text it was cut from) must neither complete a broken text nor change a reading.
+TEST(RecordReading, AStringReadInPlaceEndsAtItsSize) {
+    const std::vector<std::pair<std::string, std::string>> cutTexts = {
+        {R"({"title":"ab)", R"(c"})"},
+        {R"({"rating":4)", R"(5})"},
+        {R"({"modes":["foot")", R"(]})"},
+        {R"({"circuit_id":"12"})", R"(,"title":"not part of it"})"},
+        {R"({"circuit_id":"12"} )", R"(tru)"},
+    };
+    for (const auto& [text, rest] : cutTexts) {
+        std::string cut = text + rest + std::string(100, ' ');
+        cut.resize(text.size());
+        ASSERT_GE(cut.capacity() - cut.size(), jsonReadAhead);
+        auto inPlace = decodeTour(cut);
+        auto copied = decodeTour(std::string_view(text));
+        ASSERT_EQ(inPlace.ok(), copied.ok()) << text;
+        if (!copied) {
+            EXPECT_EQ(inPlace.error(), copied.error()) << text;
+            continue;
+        }
+        EXPECT_EQ((*inPlace)->title, (*copied)->title) << text;
+        EXPECT_EQ((*inPlace)->rating, (*copied)->rating) << text;
+    }
+}
+
+// Keys are found by a few of their bytes; a key that shares those with a field's key but differs
+// elsewhere is an unknown key, ignored.
+TEST(RecordReading, NearMissKeysAreUnknown) {
+    auto tour = decodeTour(R"({"cXrcuit_id":12,"raXing_total_counter":1,"id_circuXt_fr":[],"cit":1,)"
+                           R"("circuit_id":"7","rating_total_counter":"3","id_circuit_fr":"8"})");
+    ASSERT_TRUE(tour) << tour.error();
+    EXPECT_EQ((*tour)->circuit_id, "7");
+    EXPECT_EQ((*tour)->rating_total_counter, "3");
+    EXPECT_EQ((*tour)->id_circuit_fr, "8");
+}
+
 TEST(RecordReading, RegionTypeAndContentTypeRawValues) {
     EXPECT_EQ(regionTypeFromInt(0), RegionType::country);
     EXPECT_EQ(regionTypeFromInt(1), RegionType::state);

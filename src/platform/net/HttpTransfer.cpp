@@ -15,6 +15,7 @@ namespace {
 
 // A rejected reply's body is kept only as far as a caller might want to print it.
 constexpr std::uint64_t kRejectedBodyKeep = 64 * 1024;
+constexpr std::size_t kReadAheadRoom = 64;
 
 HttpErrorKind kindForCurlCode(CURLcode code) {
     switch (code) {
@@ -227,7 +228,9 @@ void HttpTransfer::onHeader(std::string_view line) {
     if (!destination_ && name.size() == 14 && strncasecmp(name.c_str(), "content-length", 14) == 0) {
         auto expected = std::strtoull(value.c_str(), nullptr, 10);
         auto limit = bodyLimit();
-        if (expected > 0 && (limit == 0 || expected <= limit)) body_.reserve(expected);
+        // A little room past the end lets a reader that looks ahead (the JSON parser reads up to
+        // 64 bytes past the text) read the body where it lies instead of copying it first.
+        if (expected > 0 && (limit == 0 || expected <= limit)) body_.reserve(expected + kReadAheadRoom);
     }
     receivedHeaders_.emplace_back(std::move(name), std::move(value));
 }
