@@ -2,6 +2,7 @@
 #include "screens/tour/ShareController.h"
 #include "storage/DBManager.h"
 #include "storage/DownloadTourManager.h"
+#include "app/NotificationNames.h"
 
 namespace tq {
 namespace {
@@ -132,6 +133,26 @@ TEST_F(TourScreenTest, PreloadStartsTheProcessDownloadManager) {
     env.settle();
     EXPECT_FALSE(manager.isDownloading) << "the failed download ends and frees the Preload";
     EXPECT_TRUE(env->console().contains("no main image"));
+}
+
+TEST_F(TourScreenTest, PreloadWithTheServiceOutOfReachEndsInTheDownloadErrorAndStoresNothing) {
+    service.serveFixtureTours();
+    auto screen = openTour("418");
+    // The tour is on screen; then the network goes: every product host now answers nothing.
+    for (const auto& host : service.hostNames()) {
+        env->hostRoutes()[host] = "127.0.0.1:" + std::to_string(test::closedLocalPort());
+    }
+    int errors = 0;
+    auto token = env->notifications().addObserver(Notifications::downloadError, [&] { ++errors; });
+    ASSERT_TRUE(screen->btnPreload->tap());
+    ASSERT_TRUE(test::tapAlertButton(app().text("Yes")));
+    env.settle();
+
+    auto& manager = env->shared<DownloadTourManager>();
+    EXPECT_EQ(errors, 1);
+    EXPECT_FALSE(manager.isDownloading);
+    EXPECT_TRUE(DBManager::shared().readAllRows().rows.empty());
+    EXPECT_FALSE(std::filesystem::exists(env->cacheDir() / "circuit" / "circuit418"));
 }
 
 TEST_F(TourScreenTest, ShareOffersTheTourLinkWithoutTheExcludedActivities) {
