@@ -1,6 +1,7 @@
 // The HTTP client against plain libcurl easy handles in the same run: 200 media files of 1 MB
 // streamed to disk, and a catalogue reply of 5,000 tours held in memory. The counter
 // "vs_reference" is the client's time over the reference's (below 1: the client is faster).
+#include "CatalogueFixture.h"
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -24,18 +25,7 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-std::string catalogueOf(int tours) {
-    std::string body = R"({"results":[)";
-    for (int i = 0; i < tours; ++i) {
-        if (i) body += ",";
-        body += R"({"circuit_id":")" + std::to_string(1000 + i) +
-                R"(","title":"Promenade n° )" + std::to_string(i) +
-                R"( à travers la vieille ville","city_name_fr":"Québec","country_nom_fr":"Canada","language":"fr",)"
-                R"("rating_total_score":"9","rating_total_counter":"2","size":"48.5","poi_count":"12",)"
-                R"("circuit_imagepath":"circuits/418/main_418.jpg","modes":["foot"],"is_circuit_head":"0"})";
-    }
-    return body + R"(],"status":"success"})";
-}
+using tq::bench::catalogueOf;
 
 // The service, its files and an Environment wired to it, made once for all benchmarks.
 struct Bench {

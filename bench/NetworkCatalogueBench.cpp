@@ -4,6 +4,7 @@
 // (client - decode) / client; the aim is below 0.30. "transport_share" is the HTTP client's own
 // request of the same address over the whole, and "client_code_share" what remains for Network
 // itself (posting, storing, rating).
+#include "CatalogueFixture.h"
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -30,18 +31,7 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-std::string catalogueOf(int tours) {
-    std::string body = R"({"results":[)";
-    for (int i = 0; i < tours; ++i) {
-        if (i) body += ",";
-        body += R"({"circuit_id":")" + std::to_string(1000 + i) +
-                R"(","title":"Promenade n° )" + std::to_string(i) +
-                R"( à travers la vieille ville","city_name_fr":"Québec","country_nom_fr":"Canada","language":"fr",)"
-                R"("rating_total_score":"9","rating_total_counter":"2","size":"48.5","poi_count":"12",)"
-                R"("circuit_imagepath":"circuits/418/main_418.jpg","modes":["foot"],"is_circuit_head":"0"})";
-    }
-    return body + R"(],"status":"success"})";
-}
+using tq::bench::catalogueOf;
 
 void BM_CatalogueThroughTheClient(benchmark::State& state) {
     const std::string body = catalogueOf(kTours);
