@@ -1,21 +1,25 @@
 #include "ui/common/AlertStyling.h"
 
 namespace tq {
+namespace {
+
+// The alerts' text in one font, always black.
+AttributedString blackText(const std::string& text, Font font) {
+    AttributedString styled;
+    styled.text = text;
+    styled.font = std::move(font);
+    styled.foregroundColor = Color::black();
+    return styled;
+}
+
+}  // namespace
 
 void setAttributedTitle(AlertController& alert, const std::string& title) {
-    AttributedString styled;
-    styled.text = title;
-    styled.font = Font{"HelveticaNeue-Bold", 20};
-    styled.foregroundColor = Color::black();
-    alert.setValue("attributedTitle", styled);
+    alert.setValue("attributedTitle", blackText(title, Font{"HelveticaNeue-Bold", 20}));
 }
 
 void setAttributedMessage(AlertController& alert, const std::string& message) {
-    AttributedString styled;
-    styled.text = message;
-    styled.font = Font{"Helvetica", 17};
-    styled.foregroundColor = Color::black();
-    alert.setValue("attributedMessage", styled);
+    alert.setValue("attributedMessage", blackText(message, Font{"Helvetica", 17}));
 }
 
 }  // namespace tq
