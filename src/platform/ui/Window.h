@@ -28,6 +28,10 @@ public:
     // coordinator's completions run once `duration` has passed on the main loop's clock.
     void transitionToSize(Size size, double duration = 0.3);
 
+protected:
+    // Each screen's view fills the window; a presented one lies above its presenter.
+    Arrangement defaultArrangement() const override { return Arrangement::overlay(); }
+
 private:
     friend class UiApplication;
     std::shared_ptr<ViewController> root_;
