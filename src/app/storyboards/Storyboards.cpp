@@ -3,6 +3,7 @@
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
+#include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq {
@@ -12,6 +13,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    RateTourController::registerIn(registry);
 }
 
 }  // namespace tq
