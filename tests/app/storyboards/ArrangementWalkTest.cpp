@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/AppDelegate.h"
+#include "app/storyboards/Storyboards.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UiApplication.h"
-#include "screens/browse/Storyboards.h"
 #include "support/ArrangementWalk.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
