@@ -10,7 +10,7 @@
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UiApplication.h"
 #include "screens/browse/ParameterDetailViewController.h"
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 #include "support/TestEnvironment.h"
 #include "support/UiTestHelpers.h"
 

@@ -12,7 +12,7 @@
 #include "platform/ui/UiApplication.h"
 #include "screens/browse/ParameterDetailViewController.h"
 #include "screens/browse/ParametersController.h"
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 #include "support/TestEnvironment.h"
 #include "support/UiTestHelpers.h"
 
