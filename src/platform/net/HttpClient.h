@@ -13,6 +13,7 @@
 namespace tq {
 
 class Environment;
+class TrustStore;
 
 // The limits every request runs under; the defaults are the program's.
 struct HttpClientConfiguration {
@@ -72,6 +73,7 @@ private:
     class IoThread;
     HttpRequestId submit(HttpRequest request, std::optional<std::filesystem::path> destination, Completion completion);
     std::shared_ptr<const std::string> trustBundle();
+    std::shared_ptr<const TrustStore> trustStore();
 
     Environment& env_;
     HttpClientConfiguration configuration_;
@@ -81,6 +83,7 @@ private:
     // The trust bundle last built from the system file and the extra certificate.
     std::filesystem::path bundleSourcePath_;
     std::shared_ptr<const std::string> trustBundle_;
+    std::shared_ptr<const TrustStore> trustStore_;  // trustBundle_ parsed
 };
 
 }  // namespace tq

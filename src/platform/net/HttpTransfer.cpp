@@ -167,10 +167,30 @@ void HttpTransfer::configureHandle() {
 
     for (const auto& entry : settings_.connectTo) connectToList_ = curl_slist_append(connectToList_, entry.c_str());
     if (connectToList_) curl_easy_setopt(handle_, CURLOPT_CONNECT_TO, connectToList_);
-    if (settings_.trustBundle) {
-        curl_blob blob{const_cast<char*>(settings_.trustBundle->data()), settings_.trustBundle->size(), CURL_BLOB_NOCOPY};
-        curl_easy_setopt(handle_, CURLOPT_CAINFO_BLOB, &blob);
+    configureTrust();
+}
+
+namespace {
+
+CURLcode installTrustStore(CURL*, void* sslContext, void* store) {
+    static_cast<const TrustStore*>(store)->installInto(sslContext);
+    return CURLE_OK;
+}
+
+}  // namespace
+
+void HttpTransfer::configureTrust() {
+    if (!settings_.trustBundle) return;  // libcurl's default file, which its own cache keeps parsed
+    // The store parsed once is installed into each new connection; libcurl then loads no file.
+    if (settings_.trustStore &&
+        curl_easy_setopt(handle_, CURLOPT_SSL_CTX_FUNCTION, &installTrustStore) == CURLE_OK) {
+        curl_easy_setopt(handle_, CURLOPT_SSL_CTX_DATA, settings_.trustStore.get());
+        curl_easy_setopt(handle_, CURLOPT_CAINFO, nullptr);
+        curl_easy_setopt(handle_, CURLOPT_CAPATH, nullptr);
+        return;
     }
+    curl_blob blob{const_cast<char*>(settings_.trustBundle->data()), settings_.trustBundle->size(), CURL_BLOB_NOCOPY};
+    curl_easy_setopt(handle_, CURLOPT_CAINFO_BLOB, &blob);
 }
 
 std::uint64_t HttpTransfer::bodyLimit() const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/net/HttpClient.h"
+#include "platform/net/TrustStore.h"
 
 namespace tq {
 
@@ -19,6 +20,7 @@ struct TransferSettings {
     const HttpClientConfiguration* configuration = nullptr;
     std::vector<std::string> connectTo;              // libcurl connect-to entries, "host::127.0.0.1:8443"
     std::shared_ptr<const std::string> trustBundle;  // PEM authorities; none: libcurl's default file
+    std::shared_ptr<const TrustStore> trustStore;    // the same authorities, parsed once
 };
 
 // One request on the I/O thread: its libcurl handle, what has been received so far and, for a
@@ -51,6 +53,7 @@ private:
     std::optional<HttpError> checkAddress() const;
     std::optional<HttpError> openTemporaryFile();
     void configureHandle();
+    void configureTrust();
     std::uint64_t bodyLimit() const;
     bool bodyRejectedByStatus();
     std::optional<HttpError> errorFor(CURLcode result) const;
