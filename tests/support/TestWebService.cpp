@@ -127,12 +127,12 @@ ScriptedReply ScriptedReply::redirect(std::string location, int status) {
 
 class TestWebService::Server {
 public:
-    explicit Server(std::vector<std::string> names) : hostNames(std::move(names)) {
+    Server(std::vector<std::string> names, int idleSeconds) : hostNames(std::move(names)) {
         std::signal(SIGPIPE, SIG_IGN);  // a client that hangs up must not end the test program
         auto certificate = TestCertificate::selfSigned(hostNames);
         certificatePath = dir.path() / "service-certificate.pem";
         EXPECT_TRUE(writeFileAtomically(certificatePath, certificate.certificatePem));
-        http = makeServer(certificate);
+        http = makeServer(certificate, idleSeconds);
         port = http->bind_to_any_port("127.0.0.1");
         listener = std::thread([this] { http->listen_after_bind(); });
         // stop() does nothing to a server that has not begun listening, which would then listen
@@ -177,7 +177,7 @@ public:
     bool stopping = false;
 
 private:
-    std::unique_ptr<httplib::SSLServer> makeServer(const TestCertificate& certificate) {
+    std::unique_ptr<httplib::SSLServer> makeServer(const TestCertificate& certificate, int idleSeconds) {
         auto certBio = BIO_new_mem_buf(certificate.certificatePem.data(), static_cast<int>(certificate.certificatePem.size()));
         auto keyBio = BIO_new_mem_buf(certificate.privateKeyPem.data(), static_cast<int>(certificate.privateKeyPem.size()));
         X509* cert = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
@@ -193,10 +193,10 @@ private:
         // Replies go out as soon as they are written: without this, a head and body written apart
         // wait on the client's delayed acknowledgement, and the tests would time the service.
         server->set_tcp_nodelay(true);
-        // Idle connections are kept a second, as a real server keeps them a while: closing them at
-        // once races the client reusing them. A test that stops the service while a client still
-        // holds a connection waits for that second, so fixtures destroy their clients first.
-        server->set_keep_alive_timeout(1);
+        // Idle connections are kept a while (a second unless the test asks otherwise), as a real
+        // server keeps them. A test that stops the service while a client still holds a
+        // connection waits for that time, so fixtures destroy their clients first.
+        server->set_keep_alive_timeout(idleSeconds);
         auto serve = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
         server->Get(".*", serve);
         server->Post(".*", serve);
@@ -280,8 +280,8 @@ std::vector<std::string> TestWebService::defaultHostNames() {
     return {ProductSites::french, ProductSites::english, ProductSites::spanish, kFixtureMediaHost};
 }
 
-TestWebService::TestWebService(std::vector<std::string> hostNames)
-    : server_(std::make_unique<Server>(std::move(hostNames))) {}
+TestWebService::TestWebService(std::vector<std::string> hostNames, int idleSeconds)
+    : server_(std::make_unique<Server>(std::move(hostNames), idleSeconds)) {}
 
 TestWebService::~TestWebService() = default;
 

@@ -130,6 +130,7 @@ private:
     }
 
     void collectFinished() {
+        std::vector<CURL*> retries;
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
             if (message->msg != CURLMSG_DONE) continue;
@@ -137,10 +138,15 @@ private:
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &finished);
             CURLcode result = message->data.result;
             curl_multi_remove_handle(multi_, message->easy_handle);
+            if (finished->readyRetryOnFreshConnection(result)) {
+                retries.push_back(message->easy_handle);
+                continue;
+            }
             auto it = active_.find(finished->id());
             deliver(*finished, finished->finish(result));
             active_.erase(it);
         }
+        for (CURL* handle : retries) curl_multi_add_handle(multi_, handle);
     }
 
     void deliver(HttpTransfer& transfer, HttpResponse response) {

@@ -283,6 +283,20 @@ std::optional<HttpError> HttpTransfer::errorFor(CURLcode result) const {
     return error;
 }
 
+bool HttpTransfer::readyRetryOnFreshConnection(CURLcode result) {
+    if (retried_ || received_ > 0) return false;
+    if (result != CURLE_SEND_ERROR && result != CURLE_RECV_ERROR && result != CURLE_GOT_NOTHING) return false;
+    long status = 0, newConnections = 0;
+    curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(handle_, CURLINFO_NUM_CONNECTS, &newConnections);
+    if (status != 0 || newConnections != 0) return false;  // a reply began, or the connection was new
+    retried_ = true;
+    receivedHeaders_.clear();
+    errorBuffer_[0] = '\0';
+    curl_easy_setopt(handle_, CURLOPT_FRESH_CONNECT, 1L);
+    return true;
+}
+
 HttpResponse HttpTransfer::finish(CURLcode result) {
     HttpResponse response = baseResponse();
     response.error = errorFor(result);

@@ -40,6 +40,10 @@ public:
     // Sets up the libcurl handle (and the temporary file of a download). An error means the
     // transfer cannot start and is the outcome to deliver.
     std::optional<HttpError> start();
+    // Whether a failed transfer is to be sent again, and if so readies it for a new connection.
+    // A kept connection that the server closed while it sat idle fails the next request sent on
+    // it before any reply arrives; that request is sent once more on a connection of its own.
+    bool readyRetryOnFreshConnection(CURLcode result);
     // The outcome once libcurl has finished with the handle; moves a download into place.
     HttpResponse finish(CURLcode result);
     // The outcome of a transfer stopped before its end; drops any temporary file.
@@ -77,6 +81,7 @@ private:
     std::uint64_t received_ = 0;
     std::optional<bool> statusAccepted_;  // known once the first body byte arrives
     bool exceededLimit_ = false;
+    bool retried_ = false;
     std::string writeFailure_;
 
     std::filesystem::path temporaryPath_;
