@@ -4,7 +4,7 @@
 #include <fstream>
 #include <set>
 
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 #include "DownloadTestSupport.h"
 
 namespace tq {

@@ -1,8 +1,11 @@
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
+#include "screens/browse/ParameterDetailViewController.h"
+#include "screens/browse/ParametersController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
+#include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq {
@@ -12,6 +15,9 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    RateTourController::registerIn(registry);
+    ParametersController::registerIn(registry);
+    ParameterDetailViewController::registerIn(registry);
 }
 
 }  // namespace tq
