@@ -205,7 +205,7 @@ TEST_F(TourScreenTest, IntroVideoPlaysFullScreenUntilItsEnd) {
     EXPECT_TRUE(shown->player()->isPlaying());
     EXPECT_EQ(shown->player()->currentItem()->url(), "https://media.trelvoquest.com/public/media/video/intro_418.mp4");
 
-    shown->player()->playToEnd();
+    shown->player()->driver().playToEnd();
     EXPECT_FALSE(screen->presentedViewController());
     EXPECT_FALSE(shown->isFullScreen());
     env.settle();
@@ -214,7 +214,7 @@ TEST_F(TourScreenTest, IntroVideoPlaysFullScreenUntilItsEnd) {
     test::rotate(DeviceOrientation::landscapeLeft);
     ASSERT_TRUE(screen->btnConsultIntroLand->tap());
     EXPECT_EQ(test::topPresented(), screen->movieController);
-    screen->movieController->player()->playToEnd();
+    screen->movieController->player()->driver().playToEnd();
     EXPECT_FALSE(screen->presentedViewController());
 }
 
