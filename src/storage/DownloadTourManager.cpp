@@ -10,7 +10,7 @@
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/net/HttpClient.h"
-#include "platform/ui/ImageDecoding.h"
+#include "platform/services/ImageDecoding.h"
 #include "product/NotificationNames.h"
 #include "product/ProductSites.h"
 #include "service/Network.h"
