@@ -1,6 +1,10 @@
 #include "screens/browse/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
+#include "screens/browse/SearchController.h"
+#include "screens/browse/SearchResultsController.h"
+#include "screens/browse/SelectRegionController.h"
+#include "screens/browse/SelectSearchLanguageController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/TourDetailController.h"
@@ -12,6 +16,10 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    SearchController::registerIn(registry);
+    SearchResultsController::registerIn(registry);
+    SelectRegionController::registerIn(registry);
+    SelectSearchLanguageController::registerIn(registry);
 }
 
 }  // namespace tq
