@@ -33,7 +33,17 @@ void SearchController::chooseState() {
 void SearchController::chooseCity() { openRegionPicker(RegionType::city); }
 
 void SearchController::statesLoaded(bool success, const std::string& countryIso) {
-    if (!success || !country || country->iso != countryIso) return;
+    if (!success || !country) return;
+    if (country->iso != countryIso) {
+        // A late reply for a country chosen before has replaced the client's states: ask again for
+        // the chosen country's.
+        const std::string chosen = country->iso;
+        auto weak = weakSelf();
+        network.getStates(chosen, [weak, chosen](bool ok) {
+            if (auto self = weak.lock()) self->statesLoaded(ok, chosen);
+        });
+        return;
+    }
     if (!network.states.empty()) {
         btnState->setHidden(false);
         txtViewState->setHidden(false);
