@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/AppDelegate.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
 #include "platform/net/Reachability.h"
 #include "platform/services/Analytics.h"
@@ -61,7 +61,8 @@ std::string keywordSearchLanguage(std::int64_t languageSelected, const Network& 
     return "all";
 }
 
-SearchController::SearchController() : app(AppDelegate::shared()), network(Network::shared()) {}
+SearchController::SearchController()
+    : app(AppDelegate::shared()), locationManager(std::make_shared<LocationManager>()), network(Network::shared()) {}
 
 SearchController::~SearchController() = default;
 
@@ -85,6 +86,8 @@ void SearchController::wireActions() {
     btnSearchPlaces->addAction(ControlEvent::touchUpInside, on(&SearchController::searchByPlaces));
     btnSearchkeywords->addAction(ControlEvent::touchUpInside, on(&SearchController::searchByKeyword));
     btnCenterMap->addAction(ControlEvent::touchUpInside, on(&SearchController::centerMap));
+    btnLocateMe->addAction(ControlEvent::touchUpInside, on(&SearchController::locateMe));
+    btnSearchAround->addAction(ControlEvent::touchUpInside, on(&SearchController::searchAround));
     txtKeyword->setShouldReturn([weak](TextField& field) {
         field.resignFirstResponder();
         if (auto self = weak.lock()) self->searchByKeyword();
@@ -133,7 +136,13 @@ void SearchController::viewWillAppear(bool animated) {
     auto weak = weakSelf();
     network.getWorldMapPois([weak](bool success) {
         auto self = weak.lock();
-        if (self && success) self->loadWorldMapPage();
+        if (!self) return;
+        if (success) {
+            self->loadWorldMapPage();
+        } else {
+            // No markers, no page: positions have no map to wait for.
+            self->loadingMap = false;
+        }
     });
 }
 

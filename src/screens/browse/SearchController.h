@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/Regions.h"
+#include "platform/location/LocationManager.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/ScrollView.h"
@@ -30,12 +31,14 @@ class StoryboardRegistry;
 class SearchController : public ViewController,
                          public WebNavigationDelegate,
                          public WebUIDelegate,
-                         public ScriptMessageHandler {
+                         public ScriptMessageHandler,
+                         public LocationManagerDelegate {
 public:
     SearchController();
     ~SearchController() override;
 
     AppDelegate& app;
+    std::shared_ptr<LocationManager> locationManager;
     Network& network;
 
     // Outlets, filled by the storyboard. Every view carries its outlet's name as identifier.
@@ -89,6 +92,13 @@ public:
     void startLocating();
     void showLocationUnavailableAlert();
     void locateMe();
+    void handleLocationUpdate(LocationManager& manager, const std::vector<Location>& locations);
+
+    // Location callbacks.
+    void didFailWithError(LocationManager& manager, const LocationError& error) override;
+    void didChangeAuthorizationStatus(LocationManager& manager, LocationAuthorizationStatus status) override;
+    void didChangeAuthorization(LocationManager& manager) override;
+    void didUpdateLocations(LocationManager& manager, const std::vector<Location>& locations) override;
 
     // Opens the tour screen on a tour identifier.
     void openTourDetail(const std::string& tourId);

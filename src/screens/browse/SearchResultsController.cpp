@@ -15,8 +15,6 @@ namespace {
 constexpr const char* kCatalogueCell = "catalogueCell";
 // The phone's transition from a row to the tour screen.
 constexpr const char* kRowSegue = "showTourDetail";
-// The height of the status bar of a window on this stand-in platform.
-constexpr double kStatusBarHeight = 20;
 
 }  // namespace
 
@@ -61,7 +59,8 @@ void SearchResultsController::addStatusBarStrip() {
     statusBarStrip = std::make_shared<View>();
     statusBarStrip->setIdentifier("statusBarStrip");
     statusBarStrip->setBackgroundColor(Color::black());
-    const double height = window() ? kStatusBarHeight : 0;
+    auto shownIn = window();
+    const double height = shownIn ? shownIn->statusBarHeight() : 0;
     statusBarStrip->setFrame(Rect(0, 0, view().frame().width(), height));
     view().addSubview(statusBarStrip);
 }
@@ -137,6 +136,8 @@ std::optional<double> SearchResultsController::heightForRowAt(TableView&, IndexP
     const auto& device = Environment::current().device();
     return searchResultRowHeight(device.idiom, device.screenBounds, tour && tour->distance.has_value());
 }
+
+std::optional<double> SearchResultsController::heightForHeaderInSection(TableView&, int) { return 0; }
 
 void SearchResultsController::didSelectRowAt(TableView& tableView, IndexPath indexPath) {
     auto tour = tourAt(indexPath);

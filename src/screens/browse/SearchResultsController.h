@@ -40,7 +40,10 @@ public:
     int numberOfRowsInSection(TableView& tableView, int section) override;
     std::shared_ptr<TableViewCell> cellForRowAt(TableView& tableView, IndexPath indexPath) override;
     std::optional<double> heightForRowAt(TableView& tableView, IndexPath indexPath) override;
+    std::optional<double> heightForHeaderInSection(TableView& tableView, int section) override;
     void didSelectRowAt(TableView& tableView, IndexPath indexPath) override;
+
+    StatusBarStyle preferredStatusBarStyle() const override { return StatusBarStyle::darkContent; }
 
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;

@@ -16,7 +16,7 @@
 #include "screens/browse/SearchController.h"
 #include "screens/browse/SearchResultsController.h"
 #include "screens/browse/SelectRegionController.h"
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 #include "service/Network.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"

@@ -1,4 +1,4 @@
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
 #include "screens/browse/SearchController.h"
@@ -7,6 +7,7 @@
 #include "screens/browse/SelectSearchLanguageController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
+#include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq {
@@ -16,6 +17,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    RateTourController::registerIn(registry);
     SearchController::registerIn(registry);
     SearchResultsController::registerIn(registry);
     SelectRegionController::registerIn(registry);
