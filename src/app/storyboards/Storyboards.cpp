@@ -1,6 +1,8 @@
 #include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
+#include "screens/browse/ParameterDetailViewController.h"
+#include "screens/browse/ParametersController.h"
 #include "screens/browse/SearchController.h"
 #include "screens/browse/SearchResultsController.h"
 #include "screens/browse/SelectRegionController.h"
@@ -18,6 +20,8 @@ void registerStoryboards(StoryboardRegistry& registry) {
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
+    ParametersController::registerIn(registry);
+    ParameterDetailViewController::registerIn(registry);
     SearchController::registerIn(registry);
     SearchResultsController::registerIn(registry);
     SelectRegionController::registerIn(registry);

@@ -1,11 +1,11 @@
 #include "screens/browse/SearchController.h"
 
-#include <cstdio>
 #include <string_view>
 
 #include "app/AppDelegate.h"
 #include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
+#include "platform/net/PercentEncoding.h"
 #include "platform/net/Reachability.h"
 #include "platform/services/Analytics.h"
 #include "platform/ui/AlertController.h"
@@ -23,11 +23,6 @@ enum Tab { regionTab = 0, worldMapTab = 1, keywordTab = 2 };
 // The characters the keyword search drops before it sends a keyword.
 constexpr std::string_view kDroppedKeywordCharacters = "().:<\\/?[>]+,{}";
 
-bool keptInKeyword(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return std::string_view("-._~!$&'()*+,;=:[]").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
 }  // namespace
 
 std::string encodeSearchKeyword(const std::string& typed) {
@@ -40,18 +35,7 @@ std::string encodeSearchKeyword(const std::string& typed) {
             cleaned += c;
         }
     }
-    std::string encoded;
-    for (char c : cleaned) {
-        auto byte = static_cast<unsigned char>(c);
-        if (keptInKeyword(byte)) {
-            encoded += c;
-        } else {
-            char escape[4];
-            std::snprintf(escape, sizeof escape, "%%%02X", byte);
-            encoded += escape;
-        }
-    }
-    return encoded;
+    return percentEncode(cleaned, PercentEncoding::urlHost);
 }
 
 std::string keywordSearchLanguage(std::int64_t languageSelected, const Network& network) {
