@@ -59,6 +59,8 @@ public:
 
     void registerScreen(const std::string& identifier, ScreenFactory factory);
     bool hasScreen(const std::string& identifier) const;
+    // Every identifier a screen is registered under here, in order (not those of an included one).
+    std::vector<std::string> screenIdentifiers() const;
     // Screens and segues this storyboard does not define are taken from `other`, as a storyboard
     // that holds copies of another's screens would have them; they are built as this storyboard's.
     void includeScreensOf(std::shared_ptr<Storyboard> other) { included_ = std::move(other); }

@@ -91,6 +91,7 @@ void SelectRegionController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     setView(root);
+    root->setArrangement(Arrangement::fixed());
     lblTitle = std::make_shared<Label>(Rect(0, 0, size.width - 50, 50));
     lblTitle->setIdentifier("lblTitle");
     root->addSubview(lblTitle);

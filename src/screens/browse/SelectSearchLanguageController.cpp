@@ -27,6 +27,7 @@ void SelectSearchLanguageController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     setView(root);
+    root->setArrangement(Arrangement::fixed());
     tableview = std::make_shared<TableView>(Rect(0, 0, size.width, size.height));
     tableview->setIdentifier("tableview");
     root->addSubview(tableview);
