@@ -3,6 +3,7 @@
 #include "screens/browse/NetworkController.h"
 #include "screens/browse/ParameterDetailViewController.h"
 #include "screens/browse/ParametersController.h"
+#include "screens/maps/MapController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/RateTourController.h"
@@ -14,6 +15,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     TourDetailController::registerIn(registry);
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
+    MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
     ParametersController::registerIn(registry);
