@@ -61,6 +61,10 @@ public:
     // The map hands the view out again for another annotation.
     virtual void prepareForReuse() {}
 
+protected:
+    // Whatever a marker holds sits at a frame of its own.
+    Arrangement defaultArrangement() const override { return Arrangement::fixed(); }
+
 private:
     std::string reuseIdentifier_;
     std::shared_ptr<MapAnnotation> annotation_;

@@ -99,6 +99,10 @@ public:
     // The device side (see HeadlessMapBackend): the position the user location shows.
     void userLocationDidChange(LocationCoordinate coordinate);
 
+protected:
+    // The map places each marker at its annotation's position.
+    Arrangement defaultArrangement() const override { return Arrangement::overlay(); }
+
 private:
     struct Pin {
         std::shared_ptr<MapAnnotation> annotation;

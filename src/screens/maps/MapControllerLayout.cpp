@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/maps/MapController.h"
 
@@ -15,54 +16,52 @@ struct MapControllerLayout {
     double width;
     double height;
 
-    template <class T>
-    std::shared_ptr<T> make(View& parent, const std::string& name, Rect frame) {
-        auto view = std::make_shared<T>();
-        view->setIdentifier(name);
-        view->setFrame(frame);
-        parent.addSubview(view);
-        return view;
-    }
     // A round background with its button on it.
     std::shared_ptr<Button> roundButton(View& root, std::shared_ptr<View>& background, const std::string& backgroundName,
                                         const std::string& name, double x) {
-        background = make<View>(root, backgroundName, Rect(x, height - 170, 70, 70));
-        return make<Button>(*background, name, Rect(0, 0, 70, 70));
+        background = addView<View>(root, backgroundName, Rect(x, height - 170, 70, 70));
+        background->setArrangement(Arrangement::fixed());
+        return addView<Button>(*background, name, Rect(0, 0, 70, 70));
     }
 
     void build(View& root) {
-        s.map = make<MapView>(root, "map", root.bounds());
+        // Everything lies over the map at frames of its own.
+        root.setArrangement(Arrangement::fixed());
+        s.map = addView<MapView>(root, "map", root.bounds());
         s.map->setAlpha(0);
-        s.mapWkWebView = make<WebView>(root, "mapWkWebView", root.bounds());
+        s.mapWkWebView = addView<WebView>(root, "mapWkWebView", root.bounds());
         s.mapWkWebView->setHidden(true);
-        s.bgTop = make<View>(root, "bgTop", Rect(0, 0, width, 60));
+        s.bgTop = addView<View>(root, "bgTop", Rect(0, 0, width, 60));
 
         s.btnPrev = roundButton(root, s.bgPrev, "bgPrev", "btnPrev", 20);
         s.btnNext = roundButton(root, s.bgNext, "bgNext", "btnNext", width - 90);
-        s.bgShare = make<View>(root, "bgShare", Rect(width - 70, 70, 50, 50));
+        s.bgShare = addView<View>(root, "bgShare", Rect(width - 70, 70, 50, 50));
         s.bgShare->setAlpha(0);
-        s.btnShare = make<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 50));
-        s.imgCompass = make<ImageView>(root, "imgCompass", Rect(width / 2 - 60, height / 2 - 60, 120, 120));
+        s.bgShare->setArrangement(Arrangement::fixed());
+        s.btnShare = addView<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 50));
+        s.imgCompass = addView<ImageView>(root, "imgCompass", Rect(width / 2 - 60, height / 2 - 60, 120, 120));
         s.imgCompass->setImage(Image::named("compass"));
 
-        s.viewBtnBottom = make<View>(root, "viewBtnBottom", Rect(0, height - 90, width, 90));
+        s.viewBtnBottom = addView<View>(root, "viewBtnBottom", Rect(0, height - 90, width, 90));
         s.viewBtnBottom->setAlpha(0);
+        s.viewBtnBottom->setArrangement(Arrangement::fixed());
         auto& bottom = *s.viewBtnBottom;
         const double third = width / 3;
-        s.btnLocate = make<Button>(bottom, "btnLocate", Rect(0, 0, third, 44));
-        s.btnCenterMap = make<Button>(bottom, "btnCenterMap", Rect(third, 0, third, 44));
-        s.btnDirections = make<Button>(bottom, "btnDirections", Rect(2 * third, 0, third, 44));
-        s.splitBtnView = make<View>(bottom, "splitBtnView", Rect(0, 44, width, 1));
-        make<Button>(bottom, "btnZoomIn", Rect(0, 46, third, 44));
-        make<Button>(bottom, "btnZoomOut", Rect(third, 46, third, 44));
-        make<Button>(bottom, "btnFlyOver", Rect(2 * third, 46, third, 44));
+        s.btnLocate = addView<Button>(bottom, "btnLocate", Rect(0, 0, third, 44));
+        s.btnCenterMap = addView<Button>(bottom, "btnCenterMap", Rect(third, 0, third, 44));
+        s.btnDirections = addView<Button>(bottom, "btnDirections", Rect(2 * third, 0, third, 44));
+        s.splitBtnView = addView<View>(bottom, "splitBtnView", Rect(0, 44, width, 1));
+        addView<Button>(bottom, "btnZoomIn", Rect(0, 46, third, 44));
+        addView<Button>(bottom, "btnZoomOut", Rect(third, 46, third, 44));
+        addView<Button>(bottom, "btnFlyOver", Rect(2 * third, 46, third, 44));
 
-        s.popUpBG = make<View>(root, "popUpBG", root.bounds());
+        s.popUpBG = addView<View>(root, "popUpBG", root.bounds());
         s.popUpBG->setBackgroundColor(Color{0, 0, 0, 0.5});
-        s.popUp = make<View>(root, "popUp", Rect(30, height / 2 - 150, width - 60, 300));
-        s.mapHandImage = make<ImageView>(*s.popUp, "mapHandImage", Rect(0, 0, width - 60, 240));
+        s.popUp = addView<View>(root, "popUp", Rect(30, height / 2 - 150, width - 60, 300));
+        s.popUp->setArrangement(Arrangement::fixed());
+        s.mapHandImage = addView<ImageView>(*s.popUp, "mapHandImage", Rect(0, 0, width - 60, 240));
         s.mapHandImage->setImage(Image::named("mapHand"));
-        s.btnClosePopup = make<Button>(*s.popUp, "btnClosePopup", Rect(0, 250, width - 60, 44));
+        s.btnClosePopup = addView<Button>(*s.popUp, "btnClosePopup", Rect(0, 250, width - 60, 44));
         for (const auto& hint : {s.popUp, s.popUpBG}) {
             hint->setHidden(true);
             hint->setAlpha(0);
