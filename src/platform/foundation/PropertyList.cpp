@@ -30,10 +30,11 @@ PlistValue convert(plist_t node) {
             break;
         }
         case PLIST_STRING: {
-            char* s = nullptr;
-            plist_get_string_val(node, &s);
-            out.value = std::string(s ? s : "");
-            free(s);
+            // By pointer and length: a binary list may hold a text with a NUL inside, on which the
+            // copying accessor stops the whole program with a failed assertion.
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            out.value = text ? std::string(text, length) : std::string();
             break;
         }
         case PLIST_DATA: {
