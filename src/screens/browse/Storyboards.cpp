@@ -1,5 +1,6 @@
 #include "screens/browse/Storyboards.h"
 
+#include "screens/browse/CatalogController.h"
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
@@ -12,6 +13,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    CatalogController::registerIn(registry);
 }
 
 }  // namespace tq
