@@ -1,6 +1,7 @@
 #include "screens/browse/Storyboards.h"
 
 #include "screens/browse/CatalogController.h"
+#include "screens/browse/HomeController.h"
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
@@ -14,6 +15,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
     CatalogController::registerIn(registry);
+    HomeController::registerIn(registry);
 }
 
 }  // namespace tq
