@@ -6,6 +6,7 @@
 
 #include "model/Tour.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/location/LocationManager.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/TableView.h"
@@ -17,11 +18,6 @@ namespace tq {
 
 class AppDelegate;
 class StoryboardRegistry;
-
-struct Coordinate {
-    double latitude = 0;
-    double longitude = 0;
-};
 
 // The list of tours, in one of two modes fixed before it loads:
 // - the online catalogue (`isFavorites` false), in one of three orders chosen with the segmented
@@ -53,7 +49,7 @@ public:
     AppDelegate& app;
     bool isFavorites = false;
     Sort sort = Sort::recent;
-    std::optional<Coordinate> userPosition;
+    std::optional<LocationCoordinate> userPosition;
 
     // Registers the screen, its layouts and its segue to the tour screen in "Main" and "Main-ipad".
     static void registerIn(StoryboardRegistry& registry);

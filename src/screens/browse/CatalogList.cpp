@@ -21,12 +21,6 @@ namespace {
 
 constexpr std::int64_t kNoOrder = 9999;
 
-// TEMPORARY until the environment's random source lands.
-std::mt19937_64& randomSource() {
-    static std::mt19937_64 random(42);
-    return random;
-}
-
 std::string featuredLanguageCode(std::int64_t tempLang) {
     if (tempLang == kEnglish) return "en";
     if (tempLang == kFrench) return "fr";
@@ -205,7 +199,7 @@ void CatalogController::sortCatalogue() {
     switch (sort) {
         case Sort::featured:
             catalogue = featuredTours(online, featuredLanguageCode(app.tempLang));
-            shuffleTours(catalogue, randomSource());
+            shuffleTours(catalogue, Environment::current().random());
             break;
         case Sort::recent:
             catalogue = recentOrder(online, app.lang);

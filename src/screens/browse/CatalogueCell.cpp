@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/AppDelegate.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/Numbers.h"
 #include "platform/ui/ImageLoader.h"

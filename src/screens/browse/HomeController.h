@@ -46,7 +46,7 @@ public:
     std::shared_ptr<ImageView> backgroundImage, backgroundImageLand;
     std::shared_ptr<StackView> stackButton, stackButtonLeftLand, stackButtonRightLand;
 
-    std::optional<Coordinate> userPosition;
+    std::optional<LocationCoordinate> userPosition;
     AppDelegate& app;
     bool isSearchingNear = false;
     // Null when the bundle holds no readable video.

@@ -1,7 +1,7 @@
 // The home screen's answers to the application's notifications: a download finished or failed, a
 // tour link arrived, the rating screen asks for a store review. They run whatever screen is on top.
 #include "app/AppDelegate.h"
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 #include "app/SceneDelegate.h"
 #include "platform/foundation/Environment.h"
 #include "platform/media/AudioPlayer.h"

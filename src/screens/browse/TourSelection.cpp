@@ -1,7 +1,7 @@
 #include "screens/browse/TourSelection.h"
 
 #include "app/AppDelegate.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
 #include "platform/net/Reachability.h"
 

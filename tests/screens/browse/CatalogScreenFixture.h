@@ -15,7 +15,7 @@
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/CatalogController.h"
 #include "screens/browse/CatalogueCell.h"
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 #include "service/Network.h"
 #include "storage/DBManager.h"
 #include "support/TestEnvironment.h"

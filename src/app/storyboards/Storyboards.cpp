@@ -1,10 +1,11 @@
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/CatalogController.h"
 #include "screens/browse/HomeController.h"
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
+#include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq {
@@ -14,6 +15,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    RateTourController::registerIn(registry);
     CatalogController::registerIn(registry);
     HomeController::registerIn(registry);
 }
