@@ -3,6 +3,8 @@
 #include "screens/browse/CatalogController.h"
 #include "screens/browse/HomeController.h"
 #include "screens/browse/NetworkController.h"
+#include "screens/browse/ParameterDetailViewController.h"
+#include "screens/browse/ParametersController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/RateTourController.h"
@@ -18,6 +20,8 @@ void registerStoryboards(StoryboardRegistry& registry) {
     RateTourController::registerIn(registry);
     CatalogController::registerIn(registry);
     HomeController::registerIn(registry);
+    ParametersController::registerIn(registry);
+    ParameterDetailViewController::registerIn(registry);
 }
 
 }  // namespace tq
