@@ -44,6 +44,13 @@ inline std::string storedTourText(const std::string& id, nlohmann::json extra = 
     return listReply({tour});
 }
 
+// The identifiers of a list of tours, in order.
+inline std::vector<std::string> ids(const std::vector<TourRef>& tours) {
+    std::vector<std::string> result;
+    for (const auto& tour : tours) result.push_back(tour ? tour->circuit_id.value_or("-") : "null");
+    return result;
+}
+
 // A person among the tour lists: the application launched in English with every screen registered,
 // a plain screen at the root of the navigation stack, and the web service on loopback.
 class CatalogScreenTest : public ::testing::Test {
@@ -91,12 +98,6 @@ protected:
             titles.push_back(row ? row->lblTitle->text() : "?");
         }
         return titles;
-    }
-
-    static std::vector<std::string> ids(const std::vector<TourRef>& tours) {
-        std::vector<std::string> result;
-        for (const auto& tour : tours) result.push_back(tour ? tour->circuit_id.value_or("-") : "null");
-        return result;
     }
 
     CatalogueCell* cellAt(CatalogController& screen, int row) {
