@@ -29,7 +29,8 @@ class CatalogController : public ViewController,
                           public TableViewDataSource,
                           public TableViewDelegate,
                           public CatalogueCellDelegate,
-                          public LocalToursListener {
+                          public LocalToursListener,
+                          public LocationManagerDelegate {
 public:
     enum class Sort { featured, recent, around };
 
@@ -49,6 +50,7 @@ public:
     AppDelegate& app;
     bool isFavorites = false;
     Sort sort = Sort::recent;
+    std::unique_ptr<LocationManager> locationManager;
     std::optional<LocationCoordinate> userPosition;
 
     // Registers the screen, its layouts and its segue to the tour screen in "Main" and "Main-ipad".
@@ -68,6 +70,10 @@ public:
     void startAroundLocating();
     void toursAroundLoaded(bool success);
     void showAroundLocationAlert();
+    void didUpdateLocations(LocationManager& manager, const std::vector<Location>& locations) override;
+    void didFailWithError(LocationManager& manager, const LocationError& error) override;
+    void didChangeAuthorizationStatus(LocationManager& manager, LocationAuthorizationStatus status) override;
+    void didChangeAuthorization(LocationManager& manager) override;
 
     // ---- Update and deletion
     void installEditButton();
@@ -107,11 +113,19 @@ private:
     void presentAlert(const std::string& titleKey, const std::string& messageKey, const std::string& buttonTitle,
                       std::function<void()> action = {});
     void lockForUpdate(bool locked);
+    // Acts on an authorisation while the around order waits for a position.
+    void aroundAuthorizationChanged(LocationAuthorizationStatus status);
+    // The around order stops waiting: for a position, and for the reply of a request already sent.
+    void abandonAround();
 
     ObserverToken updateCompleteObserver_;
     ObserverToken downloadErrorObserver_;
     // What the running update has announced so far, so that its end is told exactly once.
     bool updateAnnounced_ = false;
+    // The around order waits for the device's position.
+    bool awaitingPosition_ = false;
+    // Counts the around requests; a reply answers only the newest, while that order is shown.
+    int aroundRequest_ = 0;
 };
 
 // The featured tours of the catalogue in the language `code` ("en", "fr", "es"): `is_featured`

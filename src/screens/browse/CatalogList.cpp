@@ -65,7 +65,7 @@ std::vector<TourRef> recentOrder(const std::vector<TourRef>& catalogue, std::int
 
 // ---- Life cycle
 
-CatalogController::CatalogController() : app(AppDelegate::shared()) {}
+CatalogController::CatalogController() : app(AppDelegate::shared()), locationManager(std::make_unique<LocationManager>()) {}
 
 CatalogController::~CatalogController() = default;
 
@@ -175,6 +175,7 @@ void CatalogController::animateTable() { playListEntrance(*tableView); }
 
 void CatalogController::segmentedBarTouch(SegmentedControl& sender) {
     if (tableView->numberOfRows(0) > 0) tableView->scrollToRow({0, 0}, TableScrollPosition::top, false);
+    abandonAround();
     switch (sender.selectedSegmentIndex()) {
         case 2:
             sort = Sort::around;

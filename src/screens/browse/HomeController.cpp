@@ -23,7 +23,7 @@ bool isLandscapeOrientation(DeviceOrientation orientation) {
 
 }  // namespace
 
-HomeController::HomeController() : app(AppDelegate::shared()) {}
+HomeController::HomeController() : app(AppDelegate::shared()), locationManager(std::make_unique<LocationManager>()) {}
 
 HomeController::~HomeController() {
     if (scanTimer_) scanTimer_->invalidate();
@@ -63,6 +63,9 @@ void HomeController::viewWillAppear(bool animated) {
 
 void HomeController::viewDidAppear(bool animated) {
     ViewController::viewDidAppear(animated);
+    locationManager->setDelegate(this);
+    locationManager->setDesiredAccuracy(LocationAccuracy::best);
+    locationManager->requestWhenInUseAuthorization();
     DBManager::shared().checkToursForUpdates([](bool) {});
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/MainLoop.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/location/LocationManager.h"
 #include "platform/media/VideoPlayer.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/LayoutConstraint.h"
@@ -24,7 +25,7 @@ class StoryboardRegistry;
 //
 // It lives as long as the application, so it also receives the application-wide notifications:
 // a download finished or failed, a tour link, a store review request.
-class HomeController : public ViewController {
+class HomeController : public ViewController, public LocationManagerDelegate {
 public:
     HomeController();
     ~HomeController() override;
@@ -46,6 +47,7 @@ public:
     std::shared_ptr<ImageView> backgroundImage, backgroundImageLand;
     std::shared_ptr<StackView> stackButton, stackButtonLeftLand, stackButtonRightLand;
 
+    std::unique_ptr<LocationManager> locationManager;
     std::optional<LocationCoordinate> userPosition;
     AppDelegate& app;
     bool isSearchingNear = false;
@@ -76,6 +78,12 @@ public:
 
     // ---- Search near me
     void searchNear();
+    void startLocationForSearch();
+    void searchToursAround();
+    void showLocationDeniedAlert();
+    void didUpdateLocations(LocationManager& manager, const std::vector<Location>& locations) override;
+    void didFailWithError(LocationManager& manager, const LocationError& error) override;
+    void didChangeAuthorizationStatus(LocationManager& manager, LocationAuthorizationStatus status) override;
 
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
@@ -103,10 +111,15 @@ private:
     void presentAfterDismissal(std::shared_ptr<ViewController> alert);
     void showMyTours();
     void openScannedTour();
+    void toursNearbyLoaded(bool success);
+    // An alert with the one button "OK", on the navigation controller.
+    void presentNotice(const std::string& titleKey, const std::string& messageKey);
 
     ObserverToken downloadCompleteObserver_, downloadErrorObserver_, openTourObserver_, reviewObserver_;
     // The pending opening of a linked tour; a newer link replaces it.
     std::shared_ptr<Timer> scanTimer_;
+    // Location updates run for a search near me (not merely for the authorisation request).
+    bool locatingForSearch_ = false;
 };
 
 }  // namespace tq
