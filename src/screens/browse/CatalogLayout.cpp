@@ -4,6 +4,7 @@
 
 #include "app/AppDelegate.h"
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/CatalogController.h"
 
@@ -16,6 +17,7 @@ struct CatalogLayout {
         const double width = root.frame().width();
         const double height = root.frame().height();
         const double barHeight = 44;
+        root.setArrangement(Arrangement::column(8));
 
         s.segmentBar = std::make_shared<SegmentedControl>(std::vector<std::string>{"", "", ""});
         s.segmentBar->setIdentifier("segmentBar");

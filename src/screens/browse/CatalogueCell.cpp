@@ -10,6 +10,7 @@
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/Numbers.h"
 #include "platform/ui/ImageLoader.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/StackView.h"
 #include "platform/ui/TableView.h"
 #include "storage/TourFiles.h"
@@ -52,15 +53,14 @@ std::string valueOr(const std::optional<std::string>& text) { return text.value_
 bool hasText(const std::optional<std::string>& text) { return text && !text->empty(); }
 
 template <class T>
-std::shared_ptr<T> addOutlet(View& parent, const std::string& name) {
-    auto view = std::make_shared<T>();
-    view->setIdentifier(name);
+std::shared_ptr<T> addOutlet(View& parent, const std::string& name, Rect frame = {}) {
     if (auto* stack = dynamic_cast<StackView*>(&parent)) {
+        auto view = std::make_shared<T>();
+        view->setIdentifier(name);
         stack->addArrangedSubview(view);
-    } else {
-        parent.addSubview(view);
+        return view;
     }
-    return view;
+    return addView<T>(parent, name, frame);
 }
 
 }  // namespace
@@ -84,17 +84,18 @@ CatalogueCell::CatalogueCell() : TableViewCell(TableViewCellStyle::defaultStyle,
 }
 
 // The cell's layout as its layout file holds it: a left column with the thumbnail, a right column
-// with the texts, and the two rating rows below.
+// with the texts, and the two rating rows below the texts, at frames of their own in the cell.
 void CatalogueCell::buildLayout() {
     auto& content = contentView();
-    content.setFrame(Rect(0, 0, 320, kRowHeightWithoutDistance));
-    auto left = addOutlet<StackView>(content, "stackLeft");
+    const double width = 320;
+    content.setFrame(Rect(0, 0, width, kRowHeightWithoutDistance));
+    auto left = addOutlet<StackView>(content, "stackLeft", Rect(8, 8, 88, 88));
     left->setAxis(LayoutAxis::vertical);
     thumbnail = addOutlet<ImageView>(*left, "thumbnail");
     thumbnail->setContentMode(ContentMode::scaleAspectFill);
     thumbnail->setClipsToBounds(true);
 
-    auto right = addOutlet<StackView>(content, "stackRight");
+    auto right = addOutlet<StackView>(content, "stackRight", Rect(104, 4, width - 112, 64));
     right->setAxis(LayoutAxis::vertical);
     lblTitle = addOutlet<Label>(*right, "lblTitle");
     lblTitle->setNumberOfLines(2);
@@ -105,7 +106,8 @@ void CatalogueCell::buildLayout() {
     auto ratingRow = [&](const std::string& suffix, std::shared_ptr<View>& row, std::shared_ptr<Label>& notRated,
                          std::shared_ptr<StarRatingView>& stars, std::shared_ptr<ImageView>& badge,
                          std::shared_ptr<Label>& size, std::shared_ptr<Button>& update) {
-        row = addOutlet<View>(content, "viewRatingBottom" + suffix);
+        row = addOutlet<View>(content, "viewRatingBottom" + suffix, Rect(104, 70, width - 112, 28));
+        row->setArrangement(Arrangement::row(6, Alignment::center));
         notRated = addOutlet<Label>(*row, "lblNotRated" + suffix);
         stars = addOutlet<StarRatingView>(*row, "ratingView" + suffix);
         stars->setEditable(false);
@@ -120,16 +122,10 @@ void CatalogueCell::buildLayout() {
     ratingRow("", viewRatingBottom, lblNotRated, ratingView, imgNetwork, lblSize, btnUpdate);
     ratingRow("Land", viewRatingBottomLand, lblNotRatedLand, ratingViewLand, imgNetworkLand, lblSizeLand, btnUpdateLand);
 
-    auto holdConstraint = [&](const std::shared_ptr<View>& item, LayoutAttribute attribute, double constant,
-                              const std::string& name) {
-        auto constraint = LayoutConstraint::size(item, attribute, constant, name);
-        content.addConstraint(constraint);
-        return constraint;
-    };
-    constHeightLeftView = holdConstraint(left, LayoutAttribute::height, 88, "constHeightLeftView");
-    constHeightImage = holdConstraint(thumbnail, LayoutAttribute::height, 88, "constHeightImage");
-    constWidthStackLeft = holdConstraint(left, LayoutAttribute::width, 200, "constWidthStackLeft");
-    constWidthtImage = holdConstraint(thumbnail, LayoutAttribute::width, 200, "constWidthtImage");
+    constHeightLeftView = sizeConstraint(content, left, LayoutAttribute::height, 88, "constHeightLeftView");
+    constHeightImage = sizeConstraint(content, thumbnail, LayoutAttribute::height, 88, "constHeightImage");
+    constWidthStackLeft = sizeConstraint(content, left, LayoutAttribute::width, 200, "constWidthStackLeft");
+    constWidthtImage = sizeConstraint(content, thumbnail, LayoutAttribute::width, 200, "constWidthtImage");
 }
 
 void CatalogueCell::awakeFromNib() {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/foundation/Environment.h"
-#include "platform/ui/NavigationController.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/HomeController.h"
 
@@ -16,29 +16,38 @@ struct HomeLayout {
 
     template <class T>
     std::shared_ptr<T> make(View& parent, const std::string& name) {
-        auto view = std::make_shared<T>();
-        view->setIdentifier(name);
         if (auto* stack = dynamic_cast<StackView*>(&parent)) {
+            auto view = std::make_shared<T>();
+            view->setIdentifier(name);
             stack->addArrangedSubview(view);
-        } else {
-            parent.addSubview(view);
+            return view;
         }
-        return view;
+        return addView<T>(parent, name);
     }
-    std::shared_ptr<LayoutConstraint> constraint(View& holder, const std::shared_ptr<View>& item, LayoutAttribute attribute,
-                                                 double constant, const std::string& name) {
-        auto c = LayoutConstraint::size(item, attribute, constant, name);
-        holder.addConstraint(c);
-        return c;
+    static std::shared_ptr<LayoutConstraint> size(View& holder, const std::shared_ptr<View>& item,
+                                                  LayoutAttribute attribute, double constant, const std::string& name) {
+        return sizeConstraint(holder, item, attribute, constant, name);
+    }
+    // An offset from the holder's edge.
+    static std::shared_ptr<LayoutConstraint> edge(View& holder, const std::shared_ptr<View>& item,
+                                                  LayoutAttribute attribute, double constant, const std::string& name) {
+        return offsetConstraint(holder, item, attribute, LayoutAnchor::containerEdge, constant, name);
+    }
+    // An offset from the view before `item`.
+    static std::shared_ptr<LayoutConstraint> gap(View& holder, const std::shared_ptr<View>& item,
+                                                 LayoutAttribute attribute, double constant, const std::string& name) {
+        return offsetConstraint(holder, item, attribute, LayoutAnchor::previousSibling, constant, name);
     }
 
     void build(View& root) {
         const Rect full = root.bounds();
+        root.setArrangement(Arrangement::overlay());
         s.blackOverlay = make<View>(root, "blackOverlay");
+        s.blackOverlay->setArrangement(Arrangement::overlay());
         s.blackOverlay->setFrame(full);
         s.blackOverlay->setBackgroundColor(Color::black());
-        s.constTopBlackOverlay = constraint(root, s.blackOverlay, LayoutAttribute::top, 40, "constTopBlackOverlay");
-        s.constBGCenterH = constraint(root, s.blackOverlay, LayoutAttribute::centerX, 0, "constBGCenterH");
+        s.constTopBlackOverlay = edge(root, s.blackOverlay, LayoutAttribute::top, 40, "constTopBlackOverlay");
+        s.constBGCenterH = edge(root, s.blackOverlay, LayoutAttribute::centerX, 0, "constBGCenterH");
 
         s.backgroundImage = make<ImageView>(root, "backgroundImage");
         s.backgroundImage->setImage(Image::named("background"));
@@ -51,10 +60,11 @@ struct HomeLayout {
 
     void buildPortrait(View& root) {
         auto& panel = *(s.portraitButtonView = make<View>(root, "portraitButtonView"));
+        panel.setArrangement(Arrangement::column(0, Alignment::center));
         s.imageLogo = make<ImageView>(panel, "imageLogo");
-        s.constLogoTop = constraint(panel, s.imageLogo, LayoutAttribute::top, 60, "constLogoTop");
-        s.constLogoWidth = constraint(panel, s.imageLogo, LayoutAttribute::width, 260, "constLogoWidth");
-        s.constLogoHeight = constraint(panel, s.imageLogo, LayoutAttribute::height, 100, "constLogoHeight");
+        s.constLogoTop = edge(panel, s.imageLogo, LayoutAttribute::top, 60, "constLogoTop");
+        s.constLogoWidth = size(panel, s.imageLogo, LayoutAttribute::width, 260, "constLogoWidth");
+        s.constLogoHeight = size(panel, s.imageLogo, LayoutAttribute::height, 100, "constLogoHeight");
 
         s.stackButton = make<StackView>(panel, "stackButton");
         s.stackButton->setAxis(LayoutAxis::vertical);
@@ -62,50 +72,53 @@ struct HomeLayout {
         s.btnMyTours = make<Button>(*s.stackButton, "btnMyTours");
         s.btnSearch = make<Button>(*s.stackButton, "btnSearch");
         s.btnSettings = make<Button>(*s.stackButton, "btnSettings");
-        s.constStackButtonY = constraint(panel, s.stackButton, LayoutAttribute::centerY, 0, "constStackButtonY");
-        s.constStackButtonWidth = constraint(panel, s.stackButton, LayoutAttribute::width, 260, "constStackButtonWidth");
-        s.constBtnCatalogWidth = constraint(panel, s.btnCatalog, LayoutAttribute::width, 120, "constBtnCatalogWidth");
-        s.constBtnCatalogHeight = constraint(panel, s.btnCatalog, LayoutAttribute::height, 110, "constBtnCatalogHeight");
+        s.constStackButtonY = edge(panel, s.stackButton, LayoutAttribute::centerY, 0, "constStackButtonY");
+        s.constStackButtonWidth = size(panel, s.stackButton, LayoutAttribute::width, 260, "constStackButtonWidth");
+        s.constBtnCatalogWidth = size(panel, s.btnCatalog, LayoutAttribute::width, 120, "constBtnCatalogWidth");
+        s.constBtnCatalogHeight = size(panel, s.btnCatalog, LayoutAttribute::height, 110, "constBtnCatalogHeight");
 
         s.btnCompass = make<Button>(panel, "btnCompass");
-        s.constBtnCompassWidth = constraint(panel, s.btnCompass, LayoutAttribute::width, 190, "constBtnCompassWidth");
-        s.constBtnCompassHeight = constraint(panel, s.btnCompass, LayoutAttribute::height, 190, "constBtnCompassHeight");
-        s.constBtnCompassBottom = constraint(panel, s.btnCompass, LayoutAttribute::bottom, 20, "constBtnCompassBottom");
+        s.constBtnCompassWidth = size(panel, s.btnCompass, LayoutAttribute::width, 190, "constBtnCompassWidth");
+        s.constBtnCompassHeight = size(panel, s.btnCompass, LayoutAttribute::height, 190, "constBtnCompassHeight");
+        s.constBtnCompassBottom = edge(panel, s.btnCompass, LayoutAttribute::bottom, 20, "constBtnCompassBottom");
     }
 
     void buildLandscape(View& root) {
         auto& panel = *(s.landscapeButtonView = make<View>(root, "landscapeButtonView"));
         s.landscapeButtonView->setHidden(true);
+        panel.setArrangement(Arrangement::column(0, Alignment::center));
         s.imageLogoLand = make<ImageView>(panel, "imageLogoLand");
-        s.constLogoTopLand = constraint(panel, s.imageLogoLand, LayoutAttribute::top, 20, "constLogoTopLand");
-        s.constLogoWidthLand = constraint(panel, s.imageLogoLand, LayoutAttribute::width, 240, "constLogoWidthLand");
-        s.constLogoHeightLand = constraint(panel, s.imageLogoLand, LayoutAttribute::height, 90, "constLogoHeightLand");
+        s.constLogoTopLand = edge(panel, s.imageLogoLand, LayoutAttribute::top, 20, "constLogoTopLand");
+        s.constLogoWidthLand = size(panel, s.imageLogoLand, LayoutAttribute::width, 240, "constLogoWidthLand");
+        s.constLogoHeightLand = size(panel, s.imageLogoLand, LayoutAttribute::height, 90, "constLogoHeightLand");
 
-        s.stackButtonLeftLand = make<StackView>(panel, "stackButtonLeftLand");
+        auto row = make<View>(panel, "landscapeButtonRow");
+        row->setArrangement(Arrangement::row(0, Alignment::center));
+        s.stackButtonLeftLand = make<StackView>(*row, "stackButtonLeftLand");
         s.stackButtonLeftLand->setAxis(LayoutAxis::vertical);
         s.btnCatalogLand = make<Button>(*s.stackButtonLeftLand, "btnCatalogLand");
         s.btnMyToursLand = make<Button>(*s.stackButtonLeftLand, "btnMyToursLand");
-        s.btnCompassLand = make<Button>(panel, "btnCompassLand");
-        s.stackButtonRightLand = make<StackView>(panel, "stackButtonRightLand");
+        s.btnCompassLand = make<Button>(*row, "btnCompassLand");
+        s.stackButtonRightLand = make<StackView>(*row, "stackButtonRightLand");
         s.stackButtonRightLand->setAxis(LayoutAxis::vertical);
         s.btnSearchLand = make<Button>(*s.stackButtonRightLand, "btnSearchLand");
         s.btnSettingsLand = make<Button>(*s.stackButtonRightLand, "btnSettingsLand");
 
         s.constBtnCatalogHeightLand =
-            constraint(panel, s.btnCatalogLand, LayoutAttribute::height, 100, "constBtnCatalogHeightLand");
-        s.constBtnCompassWidthLand = constraint(panel, s.btnCompassLand, LayoutAttribute::width, 150, "constBtnCompassWidthLand");
+            size(panel, s.btnCatalogLand, LayoutAttribute::height, 100, "constBtnCatalogHeightLand");
+        s.constBtnCompassWidthLand = size(panel, s.btnCompassLand, LayoutAttribute::width, 150, "constBtnCompassWidthLand");
         s.constBtnCompassHeightLand =
-            constraint(panel, s.btnCompassLand, LayoutAttribute::height, 150, "constBtnCompassHeightLand");
+            size(panel, s.btnCompassLand, LayoutAttribute::height, 150, "constBtnCompassHeightLand");
         s.constBtnCompassBottomLand =
-            constraint(panel, s.btnCompassLand, LayoutAttribute::bottom, 10, "constBtnCompassBottomLand");
+            edge(panel, s.btnCompassLand, LayoutAttribute::bottom, 10, "constBtnCompassBottomLand");
         s.constStackButtonLeftLeadingLand =
-            constraint(panel, s.stackButtonLeftLand, LayoutAttribute::leading, 20, "constStackButtonLeftLeadingLand");
+            edge(panel, s.stackButtonLeftLand, LayoutAttribute::leading, 20, "constStackButtonLeftLeadingLand");
         s.constStackButtonLeftTrailingLand =
-            constraint(panel, s.stackButtonLeftLand, LayoutAttribute::trailing, -20, "constStackButtonLeftTrailingLand");
+            edge(panel, s.stackButtonLeftLand, LayoutAttribute::trailing, -20, "constStackButtonLeftTrailingLand");
         s.constStackButtonRightLeadingLand =
-            constraint(panel, s.stackButtonRightLand, LayoutAttribute::leading, -20, "constStackButtonRightLeadingLand");
+            gap(panel, s.stackButtonRightLand, LayoutAttribute::leading, -20, "constStackButtonRightLeadingLand");
         s.constStackButtonRightTrailingLand =
-            constraint(panel, s.stackButtonRightLand, LayoutAttribute::trailing, 20, "constStackButtonRightTrailingLand");
+            edge(panel, s.stackButtonRightLand, LayoutAttribute::trailing, 20, "constStackButtonRightTrailingLand");
     }
 
     void wireActions() {
@@ -205,13 +218,7 @@ void HomeController::registerIn(StoryboardRegistry& registry) {
     for (const char* name : {"Main", "Main-ipad"}) {
         auto& storyboard = registry.storyboard(name);
         storyboard.registerScreen("HomeController", [] { return std::make_shared<HomeController>(); });
-        // The stack every screen of the application lives in, with the home screen at its root.
-        storyboard.registerScreen("MainNavigationController", [name = std::string(name)]() -> std::shared_ptr<ViewController> {
-            auto board = StoryboardRegistry::shared().named(name);
-            auto home = board ? board->instantiateViewController("HomeController") : nullptr;
-            return home ? std::make_shared<NavigationController>(home) : nullptr;
-        });
-        storyboard.setInitialScreen("MainNavigationController");
+        storyboard.setInitialScreen("HomeController");
         for (const char* segue : {"showCatalog", "myToursSegue", "myToursSegue2"}) {
             storyboard.addSegue({.identifier = segue, .destination = "CatalogController", .source = "HomeController"});
         }

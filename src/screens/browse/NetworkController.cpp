@@ -25,6 +25,7 @@ void NetworkController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     setView(root);
+    root->setArrangement(Arrangement::column());
     tableView = std::make_shared<TableView>(root->bounds());
     tableView->setIdentifier("tableView");
     root->addSubview(tableView);
