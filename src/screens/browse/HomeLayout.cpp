@@ -8,6 +8,7 @@
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/HomeController.h"
+#include "screens/browse/SearchResultsController.h"
 
 namespace tq {
 
@@ -224,6 +225,9 @@ void HomeController::registerIn(StoryboardRegistry& registry) {
         }
         storyboard.addSegue({.identifier = "scanSegue", .destination = "TourDetailController", .source = "HomeController"});
     }
+    // On a phone the home screen shows the tours near the visitor from its own storyboard.
+    registry.storyboard("Main").registerScreen("SearchResultsController",
+                                               [] { return std::make_shared<SearchResultsController>(); });
 }
 
 }  // namespace tq

@@ -10,6 +10,7 @@
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UiApplication.h"
 #include "screens/browse/HomeController.h"
+#include "screens/browse/SearchResultsController.h"
 #include "screens/browse/TourSelection.h"
 #include "service/Network.h"
 
@@ -20,7 +21,9 @@ constexpr double kCompassSpin = 2.0;
 constexpr double kResultsDelay = 1.0;
 
 // The results screen adds its status-bar strip when the home screen shows it.
-void markShownFromHome(ViewController&) {}
+void markShownFromHome(ViewController& screen) {
+    if (auto* results = dynamic_cast<SearchResultsController*>(&screen)) results->isShowFromHome = true;
+}
 
 }  // namespace
 

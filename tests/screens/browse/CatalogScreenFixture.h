@@ -18,6 +18,7 @@
 #include "app/storyboards/Storyboards.h"
 #include "service/Network.h"
 #include "storage/DBManager.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 #include "support/UiTestHelpers.h"
@@ -66,7 +67,7 @@ protected:
 
     AppDelegate& app() { return env->shared<AppDelegate>(); }
     Network& network() { return env->shared<Network>(); }
-    DBManager& db() { return env->shared<DBManager>(); }
+    DBManager& db() { return env->shared<TourStore>().database; }
     ProgressOverlay& overlay() { return env->shared<ProgressOverlay>(); }
 
     void serveCatalogue(const std::vector<nlohmann::json>& tours) {

@@ -154,7 +154,7 @@ TEST_F(CatalogUpdateTest, AnUpdateLocksTheListUntilTheNewVersionIsListed) {
     EXPECT_TRUE(overlay().isVisible());
     EXPECT_EQ(overlay().text(), app().text("Updating"));
 
-    ASSERT_TRUE(env.runUntil([&] { return env->shared<DownloadTourManager>().isPolling(); }));
+    ASSERT_TRUE(env.runUntil([&] { return env->shared<TourStore>().downloads.isPolling(); }));
     // The locked list takes no second press; asked in code, the screen only says an update runs.
     EXPECT_FALSE(cellAt(*screen, 0)->btnUpdate->tap());
     EXPECT_FALSE(nav->tapBackButton());
@@ -216,7 +216,7 @@ TEST_F(CatalogUpdateTest, AListClosedDuringAnUpdateIsNotCalledBack) {
     env.settle();
     env.advance(5.0);
     env.settle();
-    EXPECT_FALSE(env->shared<DownloadTourManager>().isUpdating);
+    EXPECT_FALSE(env->shared<TourStore>().downloads.isUpdating);
 }
 
 TEST_F(CatalogUpdateTest, TheUpdateCheckLeavesTheListAsItIs) {

@@ -35,7 +35,7 @@ protected:
 
     AppDelegate& app() { return env->shared<AppDelegate>(); }
     Network& network() { return env->shared<Network>(); }
-    DBManager& db() { return env->shared<DBManager>(); }
+    DBManager& db() { return env->shared<TourStore>().database; }
     ProgressOverlay& overlay() { return env->shared<ProgressOverlay>(); }
 
     // The screens pushed above the home screen, as a person would reach them.
