@@ -1,5 +1,7 @@
 #include "app/storyboards/Storyboards.h"
 
+#include "screens/browse/CatalogController.h"
+#include "screens/browse/HomeController.h"
 #include "screens/browse/NetworkController.h"
 #include "screens/browse/ParameterDetailViewController.h"
 #include "screens/browse/ParametersController.h"
@@ -22,6 +24,8 @@ void registerStoryboards(StoryboardRegistry& registry) {
     MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
+    CatalogController::registerIn(registry);
+    HomeController::registerIn(registry);
     ParametersController::registerIn(registry);
     ParameterDetailViewController::registerIn(registry);
     SearchController::registerIn(registry);

@@ -256,7 +256,7 @@ TEST_F(TourScreenTest, NetworkTourShowsTheNetworkLayoutWithItsSubTourCount) {
     ASSERT_TRUE(list);
     EXPECT_TRUE(list->forNetwork);
     env.settle();
-    EXPECT_EQ(list->tours.size(), 2u);
+    EXPECT_EQ(list->catalogue.size(), 2u);
 }
 
 TEST_F(TourScreenTest, SubTourCountFallsBackOnThePointCountWhenTheListFails) {
@@ -281,7 +281,7 @@ TEST_F(TourScreenTest, PresenterButtonOpensTheOrganisationCatalogue) {
     EXPECT_EQ(list->title(), app().text("PresentedBy"));
     EXPECT_EQ(network().lastNetworkId, "12");
     env.settle();
-    EXPECT_EQ(list->tours.size(), 1u);
+    EXPECT_EQ(list->catalogue.size(), 1u);
 }
 
 TEST_F(TourScreenTest, PendingPointOpensTheWebMapAtThatPoint) {
