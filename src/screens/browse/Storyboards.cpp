@@ -2,6 +2,7 @@
 
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
+#include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/TourDetailController.h"
 
@@ -11,6 +12,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     TourDetailController::registerIn(registry);
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
+    PoiSelectController::registerIn(registry);
     NetworkController::registerIn(registry);
 }
 
