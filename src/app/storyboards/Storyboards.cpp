@@ -1,9 +1,10 @@
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
+#include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq {
@@ -14,6 +15,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     MapLeafletController::registerIn(registry);
     PoiSelectController::registerIn(registry);
     NetworkController::registerIn(registry);
+    RateTourController::registerIn(registry);
 }
 
 }  // namespace tq
