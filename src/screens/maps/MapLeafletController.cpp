@@ -32,7 +32,10 @@ constexpr const char* consoleCaptureScript =
 
 }  // namespace
 
-MapLeafletController::MapLeafletController() : app(AppDelegate::shared()), audioPlayer(MediaPlayers::shared()) {}
+MapLeafletController::MapLeafletController()
+    : app(AppDelegate::shared()),
+      locationManager(std::make_unique<LocationManager>()),
+      audioPlayer(MediaPlayers::shared()) {}
 
 MapLeafletController::~MapLeafletController() = default;
 
@@ -90,6 +93,8 @@ void MapLeafletController::viewDidLoad() {
     loadHowItWorks();
     setupMapWebView();
     if (isCustomMap()) decodeCustomMapMetadata();
+    locationManager->setDelegate(this);
+    locationManager->setDesiredAccuracy(LocationAccuracy::best);
 
     setTitle("");
     navigationItem().setLeftItemsSupplementBackButton(true);
@@ -145,7 +150,7 @@ void MapLeafletController::viewWillAppear(bool animated) {
         prepareTourPois();
         ProgressOverlay::shared().show();
     }
-    startLocationUpdatesIfFollowing();
+    if (app.followMe) locationManager->startUpdatingLocation();
 }
 
 void MapLeafletController::prepareTourPois() {
@@ -187,7 +192,7 @@ void MapLeafletController::prepareTourPois() {
 
 void MapLeafletController::viewWillDisappear(bool animated) {
     (void)animated;
-    stopLocationUpdates();
+    locationManager->stopUpdatingLocation();
     if (isMovingFromParent() && audioPlayer.audioStillRunning) fadeOutAndStopAudio(kStopAfterPop);
 }
 
@@ -198,9 +203,9 @@ void MapLeafletController::fadeOutAndStopAudio(double stopAfter) {
     auto* players = &audioPlayer;
     Environment::current().loop().postAfter(stopAfter, [players, faded] {
         auto player = faded.lock();
-        if (!player || players->player != player) return;
+        if (!player) return;
         player->stop();
-        players->audioStillRunning = false;
+        if (players->player == player) players->audioStillRunning = false;
     });
 }
 

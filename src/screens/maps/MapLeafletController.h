@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/PointOfInterest.h"
+#include "platform/location/LocationManager.h"
 #include "model/Tour.h"
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/BarButtonItem.h"
@@ -40,22 +41,28 @@ class MapLeafletController : public ViewController,
                              public ScriptMessageHandler,
                              public TableViewDataSource,
                              public TableViewDelegate,
-                             public ActivityItemSource {
+                             public ActivityItemSource,
+                             public LocationManagerDelegate {
 public:
     MapLeafletController();
     ~MapLeafletController() override;
 
     AppDelegate& app;
+    // The last batch of device locations delivered.
+    std::optional<std::vector<Location>> currentLocation;
     TourRef tour;
     std::int64_t currentPoiIndex = 0;
     PointOfInterestRef currentPOI;
     bool gyroIsEnable = false;
     bool seeAround = false;
+    const std::unique_ptr<LocationManager> locationManager;
     MediaPlayers& audioPlayer;
 
     // Copies of the application-wide flags, taken on first read and kept until written.
     bool isMyTour();
     void setIsMyTour(bool value) { isMyTour_ = value; }
+    bool locationIsEnable();
+    void setLocationIsEnable(bool value) { locationIsEnable_ = value; }
 
     // Outlets, filled by the layout.
     std::shared_ptr<WebView> map;
@@ -118,8 +125,15 @@ public:
     void toggleGyroscope();
     void toggleSeeAround();
     void showPoisAround(bool success, const std::string& language);
-    void startLocationUpdatesIfFollowing();
-    void stopLocationUpdates();
+    void startLocationByAuthorization();
+    enum class LocationAlert { locationUnavailable, activateFollowMe };
+    void showLocationAlert(LocationAlert kind);
+
+    // ---- Location manager
+    void didUpdateLocations(LocationManager& manager, const std::vector<Location>& locations) override;
+    void didUpdateHeading(LocationManager& manager, const Heading& heading) override;
+    void didChangeAuthorizationStatus(LocationManager& manager, LocationAuthorizationStatus status) override;
+    void didChangeAuthorization(LocationManager& manager) override;
 
     // ---- Bridge: web views
     void decidePolicyForNavigationAction(WebView& webView, const NavigationAction& action,
@@ -194,8 +208,10 @@ private:
     std::string optionLabel(OptionRow row);
     std::string joinedLabel(const std::string& first, const std::string& second);
     void showHandHintOnFirstUse();
+    void storeFollowMe();
     DeviceIdiom layoutIdiom_ = DeviceIdiom::phone;
     std::optional<bool> isMyTour_;
+    std::optional<bool> locationIsEnable_;
     bool pageRequested_ = false;
 };
 
