@@ -1,6 +1,8 @@
 #include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
+#include "screens/browse/ParameterDetailViewController.h"
+#include "screens/browse/ParametersController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
@@ -16,6 +18,8 @@ void registerStoryboards(StoryboardRegistry& registry) {
     PoiSelectController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
+    ParametersController::registerIn(registry);
+    ParameterDetailViewController::registerIn(registry);
 }
 
 }  // namespace tq
