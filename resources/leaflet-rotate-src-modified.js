@@ -38,6 +38,10 @@
         viewport.style.position = 'relative';
       }
       this._tqViewport = viewport;
+      // Controls belong to what the visitor sees: they neither turn nor sit off screen.
+      if (this._controlContainer) {
+        viewport.appendChild(this._controlContainer);
+      }
       this._tqFit();
       this.on('layeradd', function () { map._tqApply(); });
       window.addEventListener('resize', function () { map._tqFit(); });
@@ -161,7 +165,9 @@
   }
 
   function pinIcon(isCurrent) {
-    return uprightIcon('marker-icon.png', isCurrent ? 'tq-pin tq-current' : 'tq-pin', [25, 41], [12, 41]);
+    var icon = uprightIcon('marker-icon.png', isCurrent ? 'tq-pin tq-current' : 'tq-pin', [25, 41], [12, 41]);
+    icon.options.html = '<img class="tq-shadow" src="marker-shadow.png" alt="">' + icon.options.html;
+    return icon;
   }
 
   function padding() {
@@ -315,7 +321,8 @@
     var where = [number(latitude), number(longitude)];
     if (state.positionMarker === null) {
       state.positionMarker = L.marker(where, {
-        icon: uprightIcon('position.png', 'tq-position', [24, 24], [12, 12]), interactive: false, keyboard: false
+        icon: uprightIcon('position.png', 'tq-position', [24, 24], [12, 12]), interactive: false, keyboard: false,
+        zIndexOffset: 1000
       }).addTo(state.map);
     } else {
       state.positionMarker.setLatLng(where);
@@ -379,6 +386,7 @@
   var STYLES = [
     '.tq-marker { background: none; border: none; }',
     '.tq-marker img { display: block; }',
+    '.tq-marker .tq-shadow { position: absolute; left: 0; top: 0; width: 41px; height: 41px; pointer-events: none; }',
     '.tq-current img { filter: hue-rotate(150deg) saturate(3); }',
     '.tq-around img { filter: hue-rotate(260deg); opacity: 0.9; }',
     '.tq-popup { font: 14px sans-serif; text-align: center; }',
