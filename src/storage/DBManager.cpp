@@ -3,8 +3,10 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <ctime>
+#include <set>
 
 #include "platform/foundation/Environment.h"
+#include "platform/services/FileURL.h"
 #include "model/Json.h"
 #include "service/Network.h"
 #include "storage/DownloadTourManager.h"
@@ -29,23 +31,6 @@ std::string formatInsertTime(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-std::string fileUri(const std::filesystem::path& absolutePath) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (unsigned char c : absolutePath.string()) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                     c == '.' || c == '_' || c == '~' || c == '/';
-        if (plain) {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += hex[c >> 4];
-            uri += hex[c & 0x0F];
-        }
-    }
-    return uri;
-}
-
 DBManager::DBManager(Environment& env)
     : env_(env),
       console_(env.console()),
@@ -64,7 +49,7 @@ DBManager::~DBManager() = default;
 
 DBManager& DBManager::shared() { return Environment::current().shared<DBManager>(); }
 
-std::string DBManager::databaseUri() const { return fileUri(databaseFile_); }
+std::string DBManager::databaseUri() const { return fileURL(databaseFile_); }
 
 void DBManager::validateDBFile() {
     std::error_code ec;
@@ -91,10 +76,28 @@ void DBManager::copyDatabaseFromBundle(const std::string& name, const std::strin
     }
 }
 
-SQLite::Database DBManager::open() const {
+SQLite::Database DBManager::open() {
     // No OPEN_CREATE: a missing file must not be replaced by an empty database without the table,
     // which would then pass for the catalogue in every later launch. The next launch copies it again.
-    return SQLite::Database(databaseUri(), SQLite::OPEN_READWRITE | SQLite::OPEN_URI);
+    SQLite::Database db(databaseUri(), SQLite::OPEN_READWRITE | SQLite::OPEN_URI);
+    if (!leftoversRemoved_) {
+        leftoversRemoved_ = true;
+        removeLeftovers(db);
+    }
+    return db;
+}
+
+void DBManager::removeLeftovers(SQLite::Database& db) {
+    std::set<std::string> stored;
+    try {
+        SQLite::Statement select(db, R"(SELECT "id_circuit" FROM "Catalog")");
+        while (select.executeStep()) stored.insert(select.getColumn(0).getString());
+    } catch (const std::exception& error) {
+        // Without the list of stored tours nothing on disk can be told apart: everything stays.
+        console_.log(std::string("Left-overs kept: ") + error.what());
+        return;
+    }
+    TourFolders(env_).removeLeftovers(stored);
 }
 
 void DBManager::tourExist(const std::string& tourId, const std::function<void(bool)>& completion) {
