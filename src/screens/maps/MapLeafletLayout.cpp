@@ -1,9 +1,11 @@
 // The web map's layout, built in code as the storyboards "Main" and "Main-ipad" hold it: the map,
 // the button groups around it, the three panels over it and the constraints the screen changes.
+// Everything sits at frames of its own, the panels on top of the map.
 #include <memory>
 #include <string>
 
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/maps/MapLeafletController.h"
 
@@ -13,44 +15,43 @@ struct MapLeafletLayout {
     MapLeafletController& s;
 
     template <class T>
-    std::shared_ptr<T> make(View& parent, const std::string& name, Rect frame = {}) {
-        auto view = std::make_shared<T>();
-        view->setIdentifier(name);
-        view->setFrame(frame);
-        parent.addSubview(view);
+    std::shared_ptr<T> make(View& parent, const std::string& name, Rect frame) {
+        return addView<T>(parent, name, frame);
+    }
+    // A group whose children sit at frames of their own.
+    std::shared_ptr<View> group(View& parent, const std::string& name, Rect frame) {
+        auto view = make<View>(parent, name, frame);
+        view->setArrangement(Arrangement::fixed());
         return view;
     }
-    std::shared_ptr<LayoutConstraint> constraint(View& holder, const std::shared_ptr<View>& item, LayoutAttribute attribute,
-                                                 double constant, const std::string& name) {
-        auto c = LayoutConstraint::size(item, attribute, constant, name);
-        holder.addConstraint(c);
-        return c;
-    }
     std::shared_ptr<View> hiddenPanel(View& parent, const std::string& name, Rect frame) {
-        auto panel = make<View>(parent, name, frame);
+        auto panel = group(parent, name, frame);
         panel->setHidden(true);
         panel->setAlpha(0);
         return panel;
+    }
+    std::shared_ptr<LayoutConstraint> edgeOffset(View& holder, const std::shared_ptr<View>& item,
+                                                 LayoutAttribute attribute, double constant, const std::string& name) {
+        return offsetConstraint(holder, item, attribute, LayoutAnchor::containerEdge, constant, name);
     }
 
     void build(View& root) {
         const double w = root.frame().width();
         const double h = root.frame().height();
+        root.setArrangement(Arrangement::fixed());
 
         s.bgTop = make<View>(root, "bgTop", Rect(0, 0, w, 50));
-        s.map = std::make_shared<WebView>(Rect(0, 50, w, h - 150));
-        s.map->setIdentifier("map");
-        root.addSubview(s.map);
-        s.constMapLead = constraint(root, s.map, LayoutAttribute::leading, 0, "constMapLead");
+        s.map = make<WebView>(root, "map", Rect(0, 50, w, h - 150));
+        s.constMapLead = edgeOffset(root, s.map, LayoutAttribute::leading, 0, "constMapLead");
 
-        s.bgShare = make<View>(root, "bgShare", Rect(w - 110, 60, 100, 44));
+        s.bgShare = group(root, "bgShare", Rect(w - 110, 60, 100, 44));
         s.bgShare->setAlpha(0);
         s.splitBtnView = make<View>(*s.bgShare, "splitBtnView", Rect(50, 0, 1, 44));
         s.btnShare = make<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 44));
         s.btnDirections = make<Button>(*s.bgShare, "btnDirections", Rect(51, 0, 49, 44));
-        s.constShareTrailing = constraint(root, s.bgShare, LayoutAttribute::trailing, 16, "constShareTrailing");
+        s.constShareTrailing = edgeOffset(root, s.bgShare, LayoutAttribute::trailing, 16, "constShareTrailing");
 
-        s.viewBtnBottom = make<View>(root, "viewBtnBottom", Rect(0, h - 100, w, 100));
+        s.viewBtnBottom = group(root, "viewBtnBottom", Rect(0, h - 100, w, 100));
         s.viewBtnBottom->setAlpha(0);
         auto& bottom = *s.viewBtnBottom;
         s.bgPrev = make<View>(bottom, "bgPrev", Rect(20, 15, 70, 70));
@@ -62,15 +63,14 @@ struct MapLeafletLayout {
         s.btnNext = make<Button>(bottom, "btnNext", Rect(w - 90, 15, 70, 70));
 
         s.popUpHow = hiddenPanel(root, "popUpHow", Rect(10, 60, w - 20, h - 120));
-        s.webViewHow = std::make_shared<WebView>(Rect(0, 0, w - 20, h - 170));
-        s.webViewHow->setIdentifier("webViewHow");
-        s.popUpHow->addSubview(s.webViewHow);
+        s.webViewHow = make<WebView>(*s.popUpHow, "webViewHow", Rect(0, 0, w - 20, h - 170));
         s.btnCloseHowItWorks = make<Button>(*s.popUpHow, "btnCloseHowItWorks", Rect(w - 70, 0, 50, 50));
-        s.constHowHeight = constraint(root, s.popUpHow, LayoutAttribute::height, 0, "constHowHeight");
+        // Pulled up over the bottom bar's height when a custom map shows in portrait.
+        s.constHowHeight = edgeOffset(root, s.popUpHow, LayoutAttribute::bottom, 0, "constHowHeight");
 
         s.popUpOptions = hiddenPanel(root, "popUpOptions", Rect(0, 0, w, h));
         s.btnCloseOptions = make<Button>(*s.popUpOptions, "btnCloseOptions", Rect(0, 0, w, h));
-        s.popUpOptionsInnerView = make<View>(*s.popUpOptions, "popUpOptionsInnerView", Rect(20, h / 4, w - 40, h / 2));
+        s.popUpOptionsInnerView = group(*s.popUpOptions, "popUpOptionsInnerView", Rect(20, h / 4, w - 40, h / 2));
         s.popUpOptionsInnerView->setAlpha(0);
         s.lblOptionsTitle = make<Label>(*s.popUpOptionsInnerView, "lblOptionsTitle", Rect(0, 0, w - 40, 44));
         s.tableViewOptions = make<TableView>(*s.popUpOptionsInnerView, "tableViewOptions", Rect(0, 44, w - 40, h / 2 - 44));

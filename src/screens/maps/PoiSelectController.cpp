@@ -10,7 +10,7 @@ namespace tq {
 void POIListCell::setPoi(PointOfInterestRef poi, std::size_t rowNumber) {
     poi_ = std::move(poi);
     if (!lblTitle) {
-        lblTitle = std::make_shared<Label>();
+        lblTitle = std::make_shared<Label>(Rect(15, 0, 290, 44));
         lblTitle->setIdentifier("lblTitle");
         contentView().addSubview(lblTitle);
     }
@@ -30,6 +30,7 @@ void PoiSelectController::registerIn(StoryboardRegistry& registry) {
 void PoiSelectController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
+    root->setArrangement(Arrangement::fixed());
     setView(root);
     lblTitle = std::make_shared<Label>(Rect(0, 0, size.width - 80, 50));
     lblTitle->setIdentifier("lblTitle");
