@@ -3,6 +3,10 @@
 #include "screens/browse/NetworkController.h"
 #include "screens/browse/ParameterDetailViewController.h"
 #include "screens/browse/ParametersController.h"
+#include "screens/browse/SearchController.h"
+#include "screens/browse/SearchResultsController.h"
+#include "screens/browse/SelectRegionController.h"
+#include "screens/browse/SelectSearchLanguageController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
@@ -20,6 +24,10 @@ void registerStoryboards(StoryboardRegistry& registry) {
     RateTourController::registerIn(registry);
     ParametersController::registerIn(registry);
     ParameterDetailViewController::registerIn(registry);
+    SearchController::registerIn(registry);
+    SearchResultsController::registerIn(registry);
+    SelectRegionController::registerIn(registry);
+    SelectSearchLanguageController::registerIn(registry);
 }
 
 }  // namespace tq
