@@ -53,7 +53,9 @@ TEST_F(MapLocationTest, FollowMeStartsByAuthorisationAndStoresTheResult) {
         EXPECT_EQ(screen->locationIsEnable(), c.following);
         EXPECT_EQ(device().requestCount() > requests, c.asked) << static_cast<int>(c.status);
         // The manager's first callback already starts updates whenever services are on.
-        if (c.following) EXPECT_TRUE(device().locationUpdatesWanted());
+        if (c.following) {
+            EXPECT_TRUE(device().locationUpdatesWanted());
+        }
         auto alert = topAlert();
         EXPECT_EQ(static_cast<bool>(alert), c.alert) << static_cast<int>(c.status);
         if (alert) {
