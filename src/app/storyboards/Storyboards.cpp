@@ -7,6 +7,7 @@
 #include "screens/browse/SearchResultsController.h"
 #include "screens/browse/SelectRegionController.h"
 #include "screens/browse/SelectSearchLanguageController.h"
+#include "screens/maps/MapController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
@@ -20,6 +21,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     PoiSelectController::registerIn(registry);
+    MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
     ParametersController::registerIn(registry);
