@@ -11,6 +11,7 @@
 #include "screens/browse/SelectSearchLanguageController.h"
 #include "screens/maps/MapController.h"
 #include "screens/maps/MapLeafletController.h"
+#include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
@@ -21,6 +22,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     TourDetailController::registerIn(registry);
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
+    PoiSelectController::registerIn(registry);
     MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
