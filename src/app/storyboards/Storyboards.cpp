@@ -7,6 +7,7 @@
 #include "screens/browse/SearchResultsController.h"
 #include "screens/browse/SelectRegionController.h"
 #include "screens/browse/SelectSearchLanguageController.h"
+#include "screens/maps/MapController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/RateTourController.h"
@@ -18,6 +19,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     TourDetailController::registerIn(registry);
     ContentController::registerIn(registry);
     MapLeafletController::registerIn(registry);
+    MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
     ParametersController::registerIn(registry);
