@@ -1,6 +1,7 @@
 #include "platform/media/AudioPlayer.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/foundation/Environment.h"
 
@@ -16,13 +17,19 @@ AudioPlayerOrError AudioPlayer::withData(Environment& env, std::string data) {
 AudioPlayerOrError AudioPlayer::withData(std::string data) { return withData(Environment::current(), std::move(data)); }
 
 AudioPlayer::AudioPlayer(Environment& env, std::string data, AudioFileInfo info)
-    : env_(env), data_(std::move(data)), info_(std::move(info)) {}
+    : env_(env), data_(std::move(data)), info_(std::move(info)), backend_(env.shared<MediaEngine>().makeAudioBackend(info_)) {
+    backend_->setListener(this);
+}
 
-AudioPlayer::~AudioPlayer() { cancelEnd(); }
+AudioPlayer::~AudioPlayer() { backend_->setListener(nullptr); }
 
-double AudioPlayer::now() const { return env_.loop().now(); }
+HeadlessAudioBackend& AudioPlayer::driver() {
+    auto* headless = dynamic_cast<HeadlessAudioBackend*>(backend_.get());
+    if (!headless) throw std::logic_error("the audio player's backend is not the headless one");
+    return *headless;
+}
 
-void AudioPlayer::note(AudioPlayerEvent::Kind kind) { events_.push_back({kind, now()}); }
+void AudioPlayer::note(AudioPlayerEvent::Kind kind) { events_.push_back({kind, env_.loop().now()}); }
 
 int AudioPlayer::count(AudioPlayerEvent::Kind kind) const {
     return static_cast<int>(std::count_if(events_.begin(), events_.end(), [kind](const auto& e) { return e.kind == kind; }));
@@ -38,87 +45,56 @@ bool AudioPlayer::play() {
     if (playing_) return true;
     prepared_ = true;
     playing_ = true;
-    anchor_ = now();
     note(AudioPlayerEvent::Kind::play);
-    scheduleEnd();
+    backend_->play();
     return true;
 }
 
 void AudioPlayer::pause() {
-    if (playing_) {
-        position_ = currentTime();
-        playing_ = false;
-        cancelEnd();
-    }
+    playing_ = false;
+    backend_->pause();
     note(AudioPlayerEvent::Kind::pause);
 }
 
 void AudioPlayer::stop() {
-    if (playing_) {
-        position_ = currentTime();
-        playing_ = false;
-        cancelEnd();
-    }
+    playing_ = false;
+    backend_->pause();
     prepared_ = false;
     note(AudioPlayerEvent::Kind::stop);
 }
 
-double AudioPlayer::currentTime() const {
-    if (!playing_) return position_;
-    return std::clamp(position_ + (now() - anchor_), 0.0, duration());
-}
+double AudioPlayer::currentTime() const { return backend_->position(); }
 
 void AudioPlayer::setCurrentTime(double seconds) {
-    position_ = std::clamp(seconds, 0.0, duration());
-    anchor_ = now();
+    backend_->seek(seconds);
     note(AudioPlayerEvent::Kind::seek);
-    if (playing_) scheduleEnd();
 }
 
-double AudioPlayer::volume() const {
-    if (rampDuration_ <= 0) return rampTo_;
-    double progress = std::clamp((now() - rampStart_) / rampDuration_, 0.0, 1.0);
-    return rampFrom_ + (rampTo_ - rampFrom_) * progress;
-}
+double AudioPlayer::volume() const { return backend_->volume(); }
 
-void AudioPlayer::setVolume(double target, double fadeDuration) {
-    target = std::clamp(target, 0.0, 1.0);
-    rampFrom_ = volume();
-    rampTo_ = target;
-    rampStart_ = now();
-    rampDuration_ = std::max(fadeDuration, 0.0);
-}
+void AudioPlayer::setVolume(double target, double fadeDuration) { backend_->setVolume(target, fadeDuration); }
 
-void AudioPlayer::scheduleEnd() {
-    cancelEnd();
-    double remaining = std::max(duration() - position_, 0.0);
-    std::weak_ptr<AudioPlayer> weak = weak_from_this();
-    endTimer_ = env_.loop().scheduledTimer(remaining, false, [weak](Timer&) {
-        if (auto player = weak.lock()) player->reachEnd();
-    });
-}
-
-void AudioPlayer::cancelEnd() {
-    if (endTimer_) endTimer_->invalidate();
-    endTimer_.reset();
-}
-
-void AudioPlayer::reachEnd() {
-    endTimer_.reset();
+void AudioPlayer::playbackReachedEnd() {
     if (!playing_) return;
+    auto keepAlive = weak_from_this().lock();  // the delegate may drop the last reference to this player
+    backend_->seek(0);
     if (numberOfLoops_ < 0 || loopsPlayed_ < numberOfLoops_) {
         ++loopsPlayed_;
-        position_ = 0;
-        anchor_ = now();
         note(AudioPlayerEvent::Kind::loop);
-        scheduleEnd();
+        backend_->play();
         return;
     }
     playing_ = false;
-    position_ = 0;
     loopsPlayed_ = 0;
     note(AudioPlayerEvent::Kind::finish);
     if (auto* delegate = delegate_.get()) delegate->audioPlayerDidFinishPlaying(*this, true);
+}
+
+std::unique_ptr<AudioBackend> MediaEngine::makeAudioBackend(const AudioFileInfo& track) {
+    if (audio_) {
+        if (auto backend = audio_(track)) return backend;
+    }
+    return std::make_unique<HeadlessAudioBackend>(env_, track.duration());
 }
 
 }  // namespace tq

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/media/AudioFileInfo.h"
+#include "platform/media/HeadlessAudioBackend.h"
+#include "platform/media/MediaBackend.h"
 #include "platform/media/MediaError.h"
 #include "platform/ui/WeakDelegate.h"
 
@@ -34,15 +36,16 @@ struct AudioPlayerOrError {
     explicit operator bool() const { return player != nullptr; }
 };
 
-// Plays a whole audio file held in memory. No sound is made: the file is decoded for its validity
-// and length, and the position advances with the main loop's clock while playing. Reaching the end
+// Plays a whole audio file held in memory. The file is read for its validity and length; the
+// sound comes from a backend chosen through the environment's MediaEngine (headless unless
+// another is plugged in: silent, its position moving with the main loop's clock). Reaching the end
 // stops playback (or starts the next loop), puts the position back to 0 and tells the delegate.
-class AudioPlayer : public std::enable_shared_from_this<AudioPlayer> {
+class AudioPlayer : public std::enable_shared_from_this<AudioPlayer>, private MediaBackendListener {
 public:
     // Fails, with the reason, for bytes that are no playable audio.
     static AudioPlayerOrError withData(Environment& env, std::string data);
     static AudioPlayerOrError withData(std::string data);
-    ~AudioPlayer();
+    ~AudioPlayer() override;
     AudioPlayer(const AudioPlayer&) = delete;
     AudioPlayer& operator=(const AudioPlayer&) = delete;
 
@@ -79,28 +82,23 @@ public:
     const std::vector<AudioPlayerEvent>& events() const { return events_; }
     int count(AudioPlayerEvent::Kind kind) const;
 
+    AudioBackend& backend() { return *backend_; }
+    // The test side: the headless backend. Throws when another backend plays.
+    HeadlessAudioBackend& driver();
+
 private:
     AudioPlayer(Environment& env, std::string data, AudioFileInfo info);
-    double now() const;
     void note(AudioPlayerEvent::Kind kind);
-    void scheduleEnd();
-    void cancelEnd();
-    void reachEnd();
+    void playbackReachedEnd() override;
 
     Environment& env_;
     std::string data_;
     AudioFileInfo info_;
+    std::unique_ptr<AudioBackend> backend_;
     bool prepared_ = false;
     bool playing_ = false;
-    double position_ = 0;  // at anchor_ when playing, the position itself otherwise
-    double anchor_ = 0;
     int numberOfLoops_ = 0;
     int loopsPlayed_ = 0;
-    double rampFrom_ = 1.0;
-    double rampTo_ = 1.0;
-    double rampStart_ = 0;
-    double rampDuration_ = 0;
-    std::shared_ptr<Timer> endTimer_;
     WeakDelegate<AudioPlayerDelegate> delegate_;
     std::vector<AudioPlayerEvent> events_;
 };

@@ -1,6 +1,7 @@
 #include "platform/media/VideoPlayer.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/foundation/Environment.h"
 
@@ -24,93 +25,69 @@ std::shared_ptr<VideoPlayer> VideoPlayer::withURL(Environment& env, const std::s
 
 std::shared_ptr<VideoPlayer> VideoPlayer::withURL(const std::string& url) { return withURL(Environment::current(), url); }
 
-VideoPlayer::VideoPlayer(Environment& env, std::shared_ptr<VideoPlayerItem> item) : env_(env), item_(std::move(item)) {}
+VideoPlayer::VideoPlayer(Environment& env, std::shared_ptr<VideoPlayerItem> item)
+    : env_(env), item_(std::move(item)), backend_(env.shared<MediaEngine>().makeVideoBackend()) {
+    backend_->setListener(this);
+}
 
 VideoPlayer::~VideoPlayer() {
-    cancelEnd();
+    backend_->setListener(nullptr);
     if (item_) item_->durationChanged_ = nullptr;
 }
 
+std::unique_ptr<VideoBackend> MediaEngine::makeVideoBackend() {
+    if (video_) {
+        if (auto backend = video_()) return backend;
+    }
+    return std::make_unique<HeadlessVideoBackend>(env_);
+}
+
+HeadlessVideoBackend& VideoPlayer::driver() {
+    auto* headless = dynamic_cast<HeadlessVideoBackend*>(backend_.get());
+    if (!headless) throw std::logic_error("the video player's backend is not the headless one");
+    return *headless;
+}
+
 void VideoPlayer::attach() {
-    anchor_ = env_.loop().now();
+    backend_->setItem(item_);
     if (!item_) return;
+    VideoBackend* backend = backend_.get();
     std::weak_ptr<VideoPlayer> weak = weak_from_this();
-    item_->durationChanged_ = [weak] {
-        if (auto player = weak.lock()) {
-            if (player->isPlaying()) player->scheduleEnd();
-        }
+    item_->durationChanged_ = [weak, backend] {
+        if (weak.lock()) backend->itemDurationChanged();
     };
 }
 
 void VideoPlayer::replaceCurrentItem(std::shared_ptr<VideoPlayerItem> item) {
-    cancelEnd();
     if (item_) item_->durationChanged_ = nullptr;
     item_ = std::move(item);
-    position_ = 0;
     attach();
-    if (isPlaying()) scheduleEnd();
 }
 
-double VideoPlayer::currentTime() const {
-    if (!item_) return 0;
-    double t = position_ + rate_ * (env_.loop().now() - anchor_);
-    if (auto d = item_->duration()) t = std::min(t, *d);
-    return std::max(t, 0.0);
-}
-
-void VideoPlayer::settlePosition() {
-    position_ = currentTime();
-    anchor_ = env_.loop().now();
-}
+double VideoPlayer::currentTime() const { return backend_->position(); }
 
 void VideoPlayer::setRate(double rate) {
-    settlePosition();
     rate_ = std::max(rate, 0.0);
-    if (isPlaying()) {
-        scheduleEnd();
-    } else {
-        cancelEnd();
-    }
+    backend_->setRate(rate_);
 }
 
-void VideoPlayer::setVolume(double volume) { volume_ = std::clamp(volume, 0.0, 1.0); }
-
-void VideoPlayer::seek(double seconds) {
-    position_ = std::max(seconds, 0.0);
-    if (item_ && item_->duration()) position_ = std::min(position_, *item_->duration());
-    anchor_ = env_.loop().now();
-    if (isPlaying()) scheduleEnd();
+void VideoPlayer::setMuted(bool muted) {
+    muted_ = muted;
+    backend_->setVolume(volume_, muted_);
 }
 
-void VideoPlayer::scheduleEnd() {
-    cancelEnd();
-    if (!item_ || !item_->duration() || rate_ <= 0) return;
-    double remaining = std::max((*item_->duration() - currentTime()) / rate_, 0.0);
-    std::weak_ptr<VideoPlayer> weak = weak_from_this();
-    endTimer_ = env_.loop().scheduledTimer(remaining, false, [weak](Timer&) {
-        if (auto player = weak.lock()) player->reachEnd();
-    });
+void VideoPlayer::setVolume(double volume) {
+    volume_ = std::clamp(volume, 0.0, 1.0);
+    backend_->setVolume(volume_, muted_);
 }
 
-void VideoPlayer::cancelEnd() {
-    if (endTimer_) endTimer_->invalidate();
-    endTimer_.reset();
-}
+void VideoPlayer::seek(double seconds) { backend_->seek(seconds); }
 
-void VideoPlayer::playToEnd() {
-    if (!item_) return;
-    cancelEnd();
-    reachEnd();
-}
-
-void VideoPlayer::reachEnd() {
-    endTimer_.reset();
+void VideoPlayer::playbackReachedEnd() {
     auto item = item_;
     if (!item) return;
     auto keepAlive = shared_from_this();  // an observer may drop the last reference to this player
-    position_ = item->duration().value_or(currentTime());
-    anchor_ = env_.loop().now();
-    if (actionAtEnd_ != VideoPlayerActionAtItemEnd::none) rate_ = 0;
+    if (actionAtEnd_ != VideoPlayerActionAtItemEnd::none) setRate(0);
 
     auto& state = env_.shared<VideoPlaybackState>();
     const VideoPlayerItem* previous = state.ending_;

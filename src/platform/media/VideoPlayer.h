@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/media/HeadlessVideoBackend.h"
+#include "platform/media/MediaBackend.h"
 #include "platform/ui/View.h"
 
 namespace tq {
@@ -36,15 +38,16 @@ private:
 
 enum class VideoPlayerActionAtItemEnd { advance, pause, none };
 
-// Plays a video item: the position advances with the main loop's clock at the player's rate. At
-// the item's end it posts the end notification and then pauses (or, with `none`, stays at the end;
-// with `advance`, lets the item go).
-class VideoPlayer : public std::enable_shared_from_this<VideoPlayer> {
+// Plays a video item through a backend chosen by the environment's MediaEngine (headless unless
+// another is plugged in: the position advances with the main loop's clock at the player's rate).
+// At the item's end it posts the end notification and then pauses (or, with `none`, stays at the
+// end; with `advance`, lets the item go).
+class VideoPlayer : public std::enable_shared_from_this<VideoPlayer>, private MediaBackendListener {
 public:
     static std::shared_ptr<VideoPlayer> withURL(Environment& env, const std::string& url);
     static std::shared_ptr<VideoPlayer> withURL(const std::string& url);
     static std::shared_ptr<VideoPlayer> withItem(Environment& env, std::shared_ptr<VideoPlayerItem> item);
-    ~VideoPlayer();
+    ~VideoPlayer() override;
     VideoPlayer(const VideoPlayer&) = delete;
     VideoPlayer& operator=(const VideoPlayer&) = delete;
 
@@ -58,7 +61,7 @@ public:
     bool isPlaying() const { return rate_ > 0 && item_ != nullptr; }
 
     bool isMuted() const { return muted_; }
-    void setMuted(bool muted) { muted_ = muted; }
+    void setMuted(bool muted);
     double volume() const { return volume_; }
     void setVolume(double volume);
 
@@ -69,28 +72,25 @@ public:
     VideoPlayerActionAtItemEnd actionAtItemEnd() const { return actionAtEnd_; }
     void setActionAtItemEnd(VideoPlayerActionAtItemEnd action) { actionAtEnd_ = action; }
 
-    // Tests: the current item plays to its end now, as if its last frame had just been shown.
-    void playToEnd();
+    VideoBackend& backend() { return *backend_; }
+    // The test side: the headless backend. Throws when another backend shows the video.
+    HeadlessVideoBackend& driver();
+
     // Called after each end, once the end notification has gone out (used by the looper).
     void addEndHandler(std::function<void(VideoPlayer&)> handler) { endHandlers_.push_back(std::move(handler)); }
 
 private:
     VideoPlayer(Environment& env, std::shared_ptr<VideoPlayerItem> item);
     void attach();
-    void settlePosition();
-    void scheduleEnd();
-    void cancelEnd();
-    void reachEnd();
+    void playbackReachedEnd() override;
 
     Environment& env_;
     std::shared_ptr<VideoPlayerItem> item_;
+    std::unique_ptr<VideoBackend> backend_;
     double rate_ = 0;
-    double position_ = 0;  // at anchor_
-    double anchor_ = 0;
     bool muted_ = false;
     double volume_ = 1.0;
     VideoPlayerActionAtItemEnd actionAtEnd_ = VideoPlayerActionAtItemEnd::pause;
-    std::shared_ptr<Timer> endTimer_;
     std::vector<std::function<void(VideoPlayer&)>> endHandlers_;
 };
 

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <type_traits>
+#include <stdexcept>
 
 #include "platform/foundation/Environment.h"
 #include "platform/services/FileURL.h"
+#include "platform/web/HeadlessWebViewBackend.h"
 
 namespace tq {
 
@@ -34,6 +35,20 @@ WebView::WebView(Rect frame, WebViewConfiguration configuration)
     scrollView_->setFrame(bounds());
     setArrangement(Arrangement::overlay());
     addSubview(scrollView_);
+    backend_ = env_.shared<WebEngine>().makeBackend(*this);
+}
+
+std::unique_ptr<WebViewBackend> WebEngine::makeBackend(WebViewBackend::Host& host) {
+    if (factory_) {
+        if (auto backend = factory_(host)) return backend;
+    }
+    return std::make_unique<HeadlessWebViewBackend>(env_, host);
+}
+
+HeadlessWebViewBackend& WebView::driver() {
+    auto* headless = dynamic_cast<HeadlessWebViewBackend*>(backend_.get());
+    if (!headless) throw std::logic_error("the web view's backend is not the headless one");
+    return *headless;
 }
 
 WebView::~WebView() { *self_ = nullptr; }
@@ -70,7 +85,7 @@ int WebView::load(const URLRequest& request) {
     return begin(std::move(record));
 }
 
-int WebView::tapLink(const std::string& address, NavigationType type) {
+int WebView::pageNavigates(const std::optional<std::string>& address, NavigationType type) {
     WebNavigationRecord record;
     record.origin = WebNavigationRecord::Origin::link;
     record.action.request.url = address;
@@ -78,14 +93,7 @@ int WebView::tapLink(const std::string& address, NavigationType type) {
     return begin(std::move(record));
 }
 
-int WebView::navigateWithoutAddress() {
-    WebNavigationRecord record;
-    record.origin = WebNavigationRecord::Origin::link;
-    record.action.navigationType = NavigationType::other;
-    return begin(std::move(record));
-}
-
-bool WebView::tapLinkInNewWindow(const std::string& address) {
+bool WebView::newWindowRequested(const std::string& address) {
     auto* delegate = uiDelegate_.get();
     if (!delegate) return false;
     NavigationAction action;
@@ -104,6 +112,7 @@ void WebView::stopLoading() {
             record.phase = Phase::interrupted;
         }
     }
+    backend_->stopLoading();
 }
 
 int WebView::begin(WebNavigationRecord record) {
@@ -182,7 +191,7 @@ void WebView::startLoading(WebNavigationRecord& record) {
     }
     current->phase = Phase::loading;
     url_ = current->url();
-    scheduleFinish(identifier);
+    backend_->startLoading(*current);
 }
 
 void WebView::interruptOlderThan(int identifier) {
@@ -201,18 +210,6 @@ void WebView::interruptOlderThan(int identifier) {
         fail(*record, urlError(webErrors::cancelled, "cancelled"), true);
         if (auto* again = find(older)) again->phase = Phase::interrupted;
     }
-}
-
-void WebView::scheduleFinish(int identifier) {
-    std::weak_ptr<WebView*> cell = self_;
-    env_.loop().post([cell, identifier] {
-        auto self = cell.lock();
-        if (!self || !*self) return;
-        WebView& view = **self;
-        if (view.holdsLoads()) return;
-        auto* record = view.find(identifier);
-        if (record && record->phase == Phase::loading) view.finish(*record);
-    });
 }
 
 void WebView::finish(WebNavigationRecord& record) {
@@ -241,30 +238,18 @@ bool WebView::isLoading() const {
     return false;
 }
 
-bool WebView::holdsLoads() const {
-    if (holdsLoads_) return true;
-    auto* engine = env_.existing<WebEngine>();
-    return engine && engine->holdsLoads();
+bool WebView::loadFinished(int navigation) {
+    auto* record = find(navigation);
+    if (!record || record->phase != Phase::loading) return false;
+    finish(*record);
+    return true;
 }
 
-bool WebView::finishLoading() {
-    for (auto& record : navigations_) {
-        if (record.phase == Phase::loading) {
-            finish(record);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool WebView::failLoading(const WebError& error, bool provisional) {
-    for (auto& record : navigations_) {
-        if (record.phase == Phase::loading) {
-            fail(record, error, provisional);
-            return true;
-        }
-    }
-    return false;
+bool WebView::loadFailed(int navigation, const WebError& error, bool provisional) {
+    auto* record = find(navigation);
+    if (!record || record->phase != Phase::loading) return false;
+    fail(*record, error, provisional);
+    return true;
 }
 
 // ---- Reading the record
@@ -303,15 +288,7 @@ void WebView::evaluateJavaScript(const std::string& source, ScriptCompletion com
     script.hasCompletion = static_cast<bool>(completion);
     scripts_.push_back(std::move(script));
     completions_.push_back(std::move(completion));
-    if (!responder_) return;
-    auto automatic = responder_(source);
-    if (!automatic) return;
-    std::size_t index = scripts_.size() - 1;
-    std::weak_ptr<WebView*> cell = self_;
-    env_.loop().post([cell, index, automatic = *automatic] {
-        auto self = cell.lock();
-        if (self && *self) (*self)->answer(index, automatic);
-    });
+    backend_->evaluateScript(scripts_.size() - 1, source);
 }
 
 std::vector<std::string> WebView::evaluatedSources() const {
@@ -328,14 +305,7 @@ std::size_t WebView::pendingScriptCount() const {
     return count;
 }
 
-std::optional<std::size_t> WebView::unansweredScript(const std::string& source) const {
-    for (std::size_t i = 0; i < scripts_.size(); ++i) {
-        if (!scripts_[i].answered && scripts_[i].source == source) return i;
-    }
-    return std::nullopt;
-}
-
-bool WebView::answer(std::size_t index, ScriptAnswer reply) {
+bool WebView::scriptAnswered(std::size_t index, ScriptAnswer reply) {
     if (index >= scripts_.size() || scripts_[index].answered) return false;
     scripts_[index].answered = true;
     scripts_[index].answer = reply;
@@ -346,27 +316,9 @@ bool WebView::answer(std::size_t index, ScriptAnswer reply) {
     return true;
 }
 
-bool WebView::answerScript(std::size_t index, ScriptValue value) {
-    return answer(index, ScriptAnswer::withValue(std::move(value)));
-}
-
-bool WebView::answerScript(const std::string& source, ScriptValue value) {
-    auto index = unansweredScript(source);
-    return index && answer(*index, ScriptAnswer::withValue(std::move(value)));
-}
-
-bool WebView::failScript(std::size_t index, WebError error) {
-    return answer(index, ScriptAnswer::withError(std::move(error)));
-}
-
-bool WebView::failScript(const std::string& source, WebError error) {
-    auto index = unansweredScript(source);
-    return index && answer(*index, ScriptAnswer::withError(std::move(error)));
-}
-
 // ---- Messages and panels
 
-bool WebView::postScriptMessage(const std::string& name, ScriptValue body) {
+bool WebView::scriptMessagePosted(const std::string& name, ScriptValue body) {
     auto controller = configuration_.userContentControllerPointer();
     auto* handler = controller->handler(name);
     if (!handler) return false;
@@ -374,57 +326,29 @@ bool WebView::postScriptMessage(const std::string& name, ScriptValue body) {
     return true;
 }
 
-namespace {
-
-// Records the first answer to a panel and counts any further one.
-template <class... Args>
-std::function<void(Args...)> panelCompletion(
-    std::shared_ptr<PanelReply> reply, std::type_identity_t<std::function<void(PanelReply&, Args...)>> record) {
-    return [reply, record](Args... args) {
-        if (reply->answered) {
-            ++reply->extraAnswers;
-            return;
-        }
-        reply->answered = true;
-        record(*reply, args...);
-    };
-}
-
-}  // namespace
-
-std::shared_ptr<const PanelReply> WebView::runAlertPanel(const std::string& message) {
-    auto reply = std::make_shared<PanelReply>();
-    auto completion = panelCompletion<>(reply, [](PanelReply&) {});
+void WebView::alertPanel(const std::string& message, std::function<void()> completion) {
     if (auto* delegate = uiDelegate_.get()) {
-        delegate->runJavaScriptAlertPanel(*this, message, completion);
+        delegate->runJavaScriptAlertPanel(*this, message, std::move(completion));
     } else {
         completion();
     }
-    return reply;
 }
 
-std::shared_ptr<const PanelReply> WebView::runConfirmPanel(const std::string& message) {
-    auto reply = std::make_shared<PanelReply>();
-    auto completion = panelCompletion<bool>(reply, [](PanelReply& r, bool ok) { r.confirmed = ok; });
+void WebView::confirmPanel(const std::string& message, std::function<void(bool)> completion) {
     if (auto* delegate = uiDelegate_.get()) {
-        delegate->runJavaScriptConfirmPanel(*this, message, completion);
+        delegate->runJavaScriptConfirmPanel(*this, message, std::move(completion));
     } else {
         completion(false);
     }
-    return reply;
 }
 
-std::shared_ptr<const PanelReply> WebView::runTextInputPanel(const std::string& prompt,
-                                                             const std::optional<std::string>& defaultText) {
-    auto reply = std::make_shared<PanelReply>();
-    auto completion = panelCompletion<std::optional<std::string>>(
-        reply, [](PanelReply& r, std::optional<std::string> text) { r.text = std::move(text); });
+void WebView::textInputPanel(const std::string& prompt, const std::optional<std::string>& defaultText,
+                             std::function<void(std::optional<std::string>)> completion) {
     if (auto* delegate = uiDelegate_.get()) {
-        delegate->runJavaScriptTextInputPanel(*this, prompt, defaultText, completion);
+        delegate->runJavaScriptTextInputPanel(*this, prompt, defaultText, std::move(completion));
     } else {
         completion(std::nullopt);
     }
-    return reply;
 }
 
 }  // namespace tq

@@ -11,10 +11,12 @@
 #include "platform/ui/WeakDelegate.h"
 #include "platform/web/UserContentController.h"
 #include "platform/web/WebTypes.h"
+#include "platform/web/WebViewBackend.h"
 
 namespace tq {
 
 class Environment;
+class HeadlessWebViewBackend;
 class WebView;
 
 // The scroll view inside a web view: screens switch its scrolling off and set its insets.
@@ -151,14 +153,14 @@ struct PanelReply {
 // Automatic answers for scripts: given the script text, an answer, or none to leave it pending.
 using ScriptResponder = std::function<std::optional<ScriptAnswer>(const std::string& source)>;
 
-// A web view with a headless engine. It renders nothing and runs no script: it records what the
-// application asks of it (loads, scripts, user scripts, handlers) and lets a test play the page's
-// side (finish or fail a load, answer a script, post a message, follow a link).
+// A web view: the application's side of a page. It records what the application asks of it
+// (loads, scripts, user scripts, handlers) and hands the work to its engine, a backend chosen
+// through the environment's WebEngine (headless unless another is plugged in). A test plays the
+// page's side through the headless backend, `driver()`.
 //
-// Every load and link goes through the navigation delegate's policy first. An allowed load finishes
-// on the next turn of the main loop, unless loads are held (per web view or engine-wide), in which
-// case a test finishes it with finishLoading().
-class WebView : public View {
+// Every load and link goes through the navigation delegate's policy first; only allowed loads
+// reach the engine.
+class WebView : public View, private WebViewBackend::Host {
 public:
     explicit WebView(Rect frame = {}, WebViewConfiguration configuration = {});
     ~WebView() override;
@@ -204,55 +206,34 @@ public:
     // Frame heights in the order they were set (only changes of height are recorded).
     const std::vector<double>& frameHeights() const { return frameHeights_; }
 
-    // ---- What tests do, playing the page's side
-    void setHoldsLoads(bool holds) { holdsLoads_ = holds; }
-    // Held here or engine-wide.
-    bool holdsLoads() const;
-    // Finishes the oldest load under way (didFinishNavigation); false when none is.
-    bool finishLoading();
-    // Fails the oldest load under way (didFailNavigation, or didFailProvisionalNavigation).
-    bool failLoading(const WebError& error, bool provisional = false);
-
-    // Answers the index-th evaluated script, or the oldest unanswered one with exactly this text;
-    // the completion runs at once. False when there is no such unanswered script.
-    bool answerScript(std::size_t index, ScriptValue value);
-    bool answerScript(const std::string& source, ScriptValue value);
-    bool failScript(std::size_t index, WebError error);
-    bool failScript(const std::string& source, WebError error);
-    // Answers scripts automatically, on the next turn of the main loop after their evaluation.
-    void setScriptResponder(ScriptResponder responder) { responder_ = std::move(responder); }
-
-    // The page posts a message to a named handler; false when no live handler has that name.
-    bool postScriptMessage(const std::string& name, ScriptValue body);
-
-    // The visitor taps a link (or the page navigates by script): runs the policy and, when allowed,
-    // loads the address. Returns the navigation's identifier.
-    int tapLink(const std::string& address, NavigationType type = NavigationType::linkActivated);
-    // A navigation that carries no address.
-    int navigateWithoutAddress();
-    // A link with a new-window target: offered to the UI delegate; false when there is none.
-    bool tapLinkInNewWindow(const std::string& address);
-
-    // The page's panels; the replies show what the application answered.
-    std::shared_ptr<const PanelReply> runAlertPanel(const std::string& message);
-    std::shared_ptr<const PanelReply> runConfirmPanel(const std::string& message);
-    std::shared_ptr<const PanelReply> runTextInputPanel(const std::string& prompt,
-                                                        const std::optional<std::string>& defaultText);
+    // ---- The engine
+    WebViewBackend& backend() { return *backend_; }
+    // The test side: the headless backend, which plays the page. Throws when another backend runs.
+    HeadlessWebViewBackend& driver();
 
 private:
     using Phase = WebNavigationRecord::Phase;
+
+    // What the engine reports (WebViewBackend::Host).
+    bool loadFinished(int navigation) override;
+    bool loadFailed(int navigation, const WebError& error, bool provisional) override;
+    bool scriptAnswered(std::size_t index, ScriptAnswer answer) override;
+    int pageNavigates(const std::optional<std::string>& address, NavigationType type) override;
+    bool newWindowRequested(const std::string& address) override;
+    bool scriptMessagePosted(const std::string& name, ScriptValue body) override;
+    void alertPanel(const std::string& message, std::function<void()> completion) override;
+    void confirmPanel(const std::string& message, std::function<void(bool)> completion) override;
+    void textInputPanel(const std::string& prompt, const std::optional<std::string>& defaultText,
+                        std::function<void(std::optional<std::string>)> completion) override;
 
     WebNavigationRecord* find(int identifier);
     int begin(WebNavigationRecord record);
     void decide(int identifier, NavigationActionPolicy policy);
     void startLoading(WebNavigationRecord& record);
     void interruptOlderThan(int identifier);
-    void scheduleFinish(int identifier);
     void finish(WebNavigationRecord& record);
     void fail(WebNavigationRecord& record, const WebError& error, bool provisional);
     std::optional<WebError> checkLocalAccess(const WebNavigationRecord& record) const;
-    std::optional<std::size_t> unansweredScript(const std::string& source) const;
-    bool answer(std::size_t index, ScriptAnswer answer);
 
     Environment& env_;
     WebViewConfiguration configuration_;
@@ -264,23 +245,32 @@ private:
     std::vector<WebNavigationRecord> navigations_;
     std::vector<EvaluatedScript> scripts_;
     std::vector<ScriptCompletion> completions_;
-    ScriptResponder responder_;
     std::optional<std::string> url_;
     std::vector<double> frameHeights_;
     int repeatedDecisions_ = 0;
-    bool holdsLoads_ = false;
+    // Last: it goes first, while the view it reports to still stands.
+    std::unique_ptr<WebViewBackend> backend_;
 };
 
-// Engine-wide switches of the web views of one environment.
+// The web engine of one environment: which backend new web views get (the headless one unless
+// another factory is set), and the headless engine's switches.
 class WebEngine {
 public:
-    explicit WebEngine(Environment&) {}
-    // Every web view keeps its loads under way until a test finishes them.
+    explicit WebEngine(Environment& env) : env_(env) {}
+    void setBackendFactory(WebViewBackendFactory factory) { factory_ = std::move(factory); }
+    std::unique_ptr<WebViewBackend> makeBackend(WebViewBackend::Host& host);
+
+    // Headless: every web view keeps its loads under way until a test finishes them.
     void setHoldsLoads(bool holds) { holdsLoads_ = holds; }
     bool holdsLoads() const { return holdsLoads_; }
 
 private:
+    Environment& env_;
+    WebViewBackendFactory factory_;
     bool holdsLoads_ = false;
 };
 
 }  // namespace tq
+
+// The headless backend is every web view's driver in tests; it comes with the view.
+#include "platform/web/HeadlessWebViewBackend.h"  // IWYU pragma: export

@@ -63,17 +63,17 @@ TEST_F(VideoPlayerTest, ObserversOfOneItemHearOnlyItsEnd) {
     auto introToken = observePlayToEnd(env.env(), intro->currentItem(), [&] { ++introEnds; });
     auto anyToken = observePlayToEnd(env.env(), nullptr, [&] { ++anyEnds; });
 
-    background->playToEnd();
+    background->driver().playToEnd();
     EXPECT_EQ(introEnds, 0);
     EXPECT_EQ(anyEnds, 1);
     intro->play();
-    intro->playToEnd();
+    intro->driver().playToEnd();
     EXPECT_EQ(introEnds, 1);
     EXPECT_EQ(anyEnds, 2);
     EXPECT_FALSE(intro->isPlaying());
 
     introToken.reset();
-    intro->playToEnd();
+    intro->driver().playToEnd();
     EXPECT_EQ(introEnds, 1);
     EXPECT_EQ(env.env().shared<VideoPlaybackState>().itemPlayingToEnd(), nullptr);
 }
@@ -91,13 +91,13 @@ TEST_F(VideoPlayerTest, ActionAtItemEnd) {
     auto stays = VideoPlayer::withURL(env.env(), "https://example.org/a.mp4");
     stays->setActionAtItemEnd(VideoPlayerActionAtItemEnd::none);
     stays->play();
-    stays->playToEnd();
+    stays->driver().playToEnd();
     EXPECT_EQ(stays->rate(), 1.0);
 
     auto advances = VideoPlayer::withURL(env.env(), "https://example.org/b.mp4");
     advances->setActionAtItemEnd(VideoPlayerActionAtItemEnd::advance);
     advances->play();
-    advances->playToEnd();
+    advances->driver().playToEnd();
     EXPECT_EQ(advances->currentItem(), nullptr);
     EXPECT_FALSE(advances->isPlaying());
 }

@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(WebViewNavigationTest, DecisionHandlerActsOnItsFirstCallOnlyAndCountsTheOthers) {
-    int id = web->tapLink("https://example.org/a");
+    int id = web->driver().tapLink("https://example.org/a");
     ASSERT_EQ(delegate.handlers.size(), 1u);
     EXPECT_EQ(web->pendingDecisions().size(), 1u);
 
@@ -83,7 +83,7 @@ TEST_F(WebViewNavigationTest, UnansweredDecisionLeavesTheNavigationPending) {
 }
 
 TEST_F(WebViewNavigationTest, HandlerCalledAfterTheWebViewIsGoneDoesNothing) {
-    web->tapLink("https://example.org/");
+    web->driver().tapLink("https://example.org/");
     auto handler = delegate.handlers.at(0);
     web.reset();
     handler(NavigationActionPolicy::allow);
@@ -111,10 +111,10 @@ TEST_F(WebViewNavigationTest, HeldLoadsWaitForTheTest) {
         SCOPED_TRACE(engineWide ? "engine-wide" : "this web view");
         delegate.finished.clear();
         if (engineWide) {
-            web->setHoldsLoads(false);
+            web->driver().setHoldsLoads(false);
             env->shared<WebEngine>().setHoldsLoads(true);
         } else {
-            web->setHoldsLoads(true);
+            web->driver().setHoldsLoads(true);
         }
         int id = web->loadHTMLString("<p/>");
         env.settle();
@@ -122,9 +122,9 @@ TEST_F(WebViewNavigationTest, HeldLoadsWaitForTheTest) {
         EXPECT_TRUE(delegate.finished.empty());
         EXPECT_TRUE(web->isLoading());
 
-        EXPECT_TRUE(web->finishLoading());
+        EXPECT_TRUE(web->driver().finishLoading());
         EXPECT_EQ(delegate.finished, std::vector<int>{id});
-        EXPECT_FALSE(web->finishLoading()) << "nothing left to finish";
+        EXPECT_FALSE(web->driver().finishLoading()) << "nothing left to finish";
     }
 }
 
@@ -153,10 +153,10 @@ TEST_F(WebViewNavigationTest, LateAllowForASupersededNavigationIsIgnored) {
 
 TEST_F(WebViewNavigationTest, TestCanFailALoad) {
     delegate.decideAtOnce = true;
-    web->setHoldsLoads(true);
+    web->driver().setHoldsLoads(true);
     int id = web->load(URLRequest{"https://example.org/page", URLRequestCachePolicy::useProtocolCachePolicy, 60});
     WebError offline{webErrors::urlDomain, -1009, "offline"};
-    EXPECT_TRUE(web->failLoading(offline));
+    EXPECT_TRUE(web->driver().failLoading(offline));
     ASSERT_EQ(delegate.failed.size(), 1u);
     EXPECT_EQ(delegate.failed[0], std::make_pair(id, offline));
     EXPECT_EQ(web->navigation(id)->phase, Phase::failed);
@@ -201,7 +201,7 @@ TEST_F(WebViewNavigationTest, AllowedLinkLoadsTheNewAddress) {
     delegate.decideAtOnce = true;
     web->loadHTMLString("<a href='x'>");
     env.settle();
-    int id = web->tapLink("https://example.org/next");
+    int id = web->driver().tapLink("https://example.org/next");
     env.settle();
     EXPECT_EQ(delegate.actions.back().navigationType, NavigationType::linkActivated);
     EXPECT_EQ(web->url(), "https://example.org/next");
@@ -210,14 +210,14 @@ TEST_F(WebViewNavigationTest, AllowedLinkLoadsTheNewAddress) {
 }
 
 TEST_F(WebViewNavigationTest, NavigationWithoutAddressReachesThePolicyWithoutOne) {
-    web->navigateWithoutAddress();
+    web->driver().navigateWithoutAddress();
     ASSERT_EQ(delegate.actions.size(), 1u);
     EXPECT_FALSE(delegate.actions[0].request.url.has_value());
 }
 
 TEST_F(WebViewNavigationTest, WithoutDelegateEverythingIsAllowed) {
     web->setNavigationDelegate(nullptr);
-    web->tapLink("js-frame:3");
+    web->driver().tapLink("js-frame:3");
     env.settle();
     EXPECT_EQ(web->lastNavigation()->phase, Phase::finished);
 }
@@ -244,17 +244,17 @@ struct NewWindowDelegate : WebUIDelegate {
 };
 
 TEST_F(WebViewNavigationTest, NewWindowLinksGoToTheUIDelegate) {
-    EXPECT_FALSE(web->tapLinkInNewWindow("https://example.org/popup")) << "no UI delegate, nothing happens";
+    EXPECT_FALSE(web->driver().tapLinkInNewWindow("https://example.org/popup")) << "no UI delegate, nothing happens";
 
     NewWindowDelegate ui;
     web->setUIDelegate(&ui);
-    EXPECT_TRUE(web->tapLinkInNewWindow("https://example.org/popup"));
+    EXPECT_TRUE(web->driver().tapLinkInNewWindow("https://example.org/popup"));
     ASSERT_EQ(ui.requests.size(), 1u);
     EXPECT_FALSE(ui.requests[0].hasTargetFrame);
     EXPECT_TRUE(web->navigations().empty()) << "returning none leaves this web view alone";
 
     ui.toReturn = std::make_shared<WebView>();
-    web->tapLinkInNewWindow("https://example.org/other");
+    web->driver().tapLinkInNewWindow("https://example.org/other");
     ASSERT_NE(ui.toReturn->lastNavigation(), nullptr);
     EXPECT_EQ(ui.toReturn->lastNavigation()->url(), "https://example.org/other");
 }

@@ -34,12 +34,12 @@ TEST_F(WebViewScriptTest, ScriptsWaitForTheirAnswerByIndexOrByText) {
     EXPECT_EQ(web->pendingScriptCount(), 3u) << "a script without completion is never waited for";
     EXPECT_TRUE(answers.empty());
 
-    EXPECT_TRUE(web->answerScript(2, 4.0));
-    EXPECT_TRUE(web->answerScript("document.body.scrollHeight", 480.0));
-    EXPECT_TRUE(web->answerScript("document.body.scrollHeight", 512.0)) << "the next one with the same text";
-    EXPECT_FALSE(web->answerScript("document.body.scrollHeight", 1.0)) << "none left unanswered";
-    EXPECT_FALSE(web->answerScript(2, 5.0)) << "answered already";
-    EXPECT_FALSE(web->answerScript(99, 5.0));
+    EXPECT_TRUE(web->driver().answerScript(2, 4.0));
+    EXPECT_TRUE(web->driver().answerScript("document.body.scrollHeight", 480.0));
+    EXPECT_TRUE(web->driver().answerScript("document.body.scrollHeight", 512.0)) << "the next one with the same text";
+    EXPECT_FALSE(web->driver().answerScript("document.body.scrollHeight", 1.0)) << "none left unanswered";
+    EXPECT_FALSE(web->driver().answerScript(2, 5.0)) << "answered already";
+    EXPECT_FALSE(web->driver().answerScript(99, 5.0));
 
     ASSERT_EQ(answers.size(), 3u);
     EXPECT_EQ(scriptNumber(answers[0].value), 4.0);
@@ -54,9 +54,9 @@ TEST_F(WebViewScriptTest, ScriptCanFailOrAnswerTextAndNull) {
     web->evaluateJavaScript("document.title", recordAnswer());
     web->evaluateJavaScript("nothing()", recordAnswer());
     WebError exception{webErrors::scriptDomain, webErrors::javaScriptExceptionOccurred, "ReferenceError"};
-    EXPECT_TRUE(web->failScript("showMap(1,2);", exception));
-    EXPECT_TRUE(web->answerScript(1, std::string("Map")));
-    EXPECT_TRUE(web->answerScript(2, std::monostate{}));
+    EXPECT_TRUE(web->driver().failScript("showMap(1,2);", exception));
+    EXPECT_TRUE(web->driver().answerScript(1, std::string("Map")));
+    EXPECT_TRUE(web->driver().answerScript(2, std::monostate{}));
 
     ASSERT_EQ(answers.size(), 3u);
     EXPECT_EQ(answers[0].error, exception);
@@ -71,14 +71,14 @@ TEST_F(WebViewScriptTest, CompletionMayEvaluateFurtherScripts) {
     web->evaluateJavaScript("initializeMap();", [this](const ScriptValue&, const std::optional<WebError>&) {
         for (int i = 0; i < 50; ++i) web->evaluateJavaScript("next(" + std::to_string(i) + ");", recordAnswer());
     });
-    EXPECT_TRUE(web->answerScript(0, std::monostate{}));
+    EXPECT_TRUE(web->driver().answerScript(0, std::monostate{}));
     EXPECT_EQ(web->evaluatedScripts().size(), 51u);
-    EXPECT_TRUE(web->answerScript("next(49);", 1.0));
+    EXPECT_TRUE(web->driver().answerScript("next(49);", 1.0));
     EXPECT_EQ(answers.size(), 1u);
 }
 
 TEST_F(WebViewScriptTest, ResponderAnswersOnTheNextTurn) {
-    web->setScriptResponder([](const std::string& source) -> std::optional<ScriptAnswer> {
+    web->driver().setScriptResponder([](const std::string& source) -> std::optional<ScriptAnswer> {
         if (source == "document.body.scrollHeight") return ScriptAnswer::withValue(300.0);
         return std::nullopt;
     });
@@ -112,9 +112,9 @@ TEST_F(WebViewScriptTest, MessagesReachTheHandlerOfTheirName) {
     content.addUserScript({"window.console.log = captureLog;", UserScriptInjectionTime::atDocumentEnd, false});
     EXPECT_TRUE(content.addScriptMessageHandler(&handler, "logHandler"));
 
-    EXPECT_TRUE(web->postScriptMessage("logHandler", std::string("hello")));
-    EXPECT_TRUE(web->postScriptMessage("logHandler", 7.0));
-    EXPECT_FALSE(web->postScriptMessage("otherHandler", std::string("lost")));
+    EXPECT_TRUE(web->driver().postScriptMessage("logHandler", std::string("hello")));
+    EXPECT_TRUE(web->driver().postScriptMessage("logHandler", 7.0));
+    EXPECT_FALSE(web->driver().postScriptMessage("otherHandler", std::string("lost")));
     EXPECT_EQ(handler.lines, (std::vector<std::string>{"logHandler:hello", "logHandler:7"}));
     ASSERT_EQ(content.userScripts().size(), 1u);
     EXPECT_FALSE(content.userScripts()[0].forMainFrameOnly);
@@ -126,14 +126,14 @@ TEST_F(WebViewScriptTest, HandlerNameTakenOnceAndReleasedWhenTheHandlerGoes) {
     LogHandler second;
     EXPECT_TRUE(content.addScriptMessageHandler(first.get(), "logHandler"));
     EXPECT_FALSE(content.addScriptMessageHandler(&second, "logHandler"));
-    EXPECT_TRUE(web->postScriptMessage("logHandler", std::string("a")));
+    EXPECT_TRUE(web->driver().postScriptMessage("logHandler", std::string("a")));
     EXPECT_EQ(first->lines.size(), 1u);
     EXPECT_TRUE(second.lines.empty());
 
     first.reset();
-    EXPECT_FALSE(web->postScriptMessage("logHandler", std::string("b"))) << "a destroyed screen is never called";
+    EXPECT_FALSE(web->driver().postScriptMessage("logHandler", std::string("b"))) << "a destroyed screen is never called";
     EXPECT_TRUE(content.addScriptMessageHandler(&second, "logHandler"));
-    EXPECT_TRUE(web->postScriptMessage("logHandler", std::string("c")));
+    EXPECT_TRUE(web->driver().postScriptMessage("logHandler", std::string("c")));
     EXPECT_EQ(second.lines, std::vector<std::string>{"logHandler:c"});
 }
 
@@ -162,22 +162,22 @@ struct PanelDelegate : WebUIDelegate {
 };
 
 TEST_F(WebViewScriptTest, PanelsGetTheirAnswersOnce) {
-    auto alone = web->runConfirmPanel("sure?");
+    auto alone = web->driver().runConfirmPanel("sure?");
     EXPECT_TRUE(alone->answered);
     EXPECT_FALSE(alone->confirmed) << "without a UI delegate a confirm answers false";
 
     PanelDelegate ui;
     web->setUIDelegate(&ui);
-    auto alert = web->runAlertPanel("hi");
+    auto alert = web->driver().runAlertPanel("hi");
     EXPECT_TRUE(alert->answered);
     EXPECT_EQ(alert->extraAnswers, 1);
 
-    auto confirm = web->runConfirmPanel("sure?");
+    auto confirm = web->driver().runConfirmPanel("sure?");
     EXPECT_FALSE(confirm->answered);
     ui.pendingConfirm(true);
     EXPECT_TRUE(confirm->confirmed);
 
-    auto prompt = web->runTextInputPanel("name?", std::string("Ann"));
+    auto prompt = web->driver().runTextInputPanel("name?", std::string("Ann"));
     EXPECT_EQ(prompt->text, "Ann");
 }
 

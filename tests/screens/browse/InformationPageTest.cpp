@@ -65,7 +65,7 @@ TEST_F(InformationPageTest, WebLinksOpenOutsideAndOtherLinksLoadInThePage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address);
         auto opened = UiApplication::shared().openedAddresses().size();
-        int link = page->webView->tapLink(c.address);
+        int link = page->webView->driver().tapLink(c.address);
         env.settle();
         const auto* navigation = page->webView->navigation(link);
         ASSERT_TRUE(navigation);
@@ -85,11 +85,11 @@ TEST_F(InformationPageTest, NavigationsOtherThanALinkAreAllowed) {
     ASSERT_TRUE(page);
     for (auto type : {NavigationType::formSubmitted, NavigationType::backForward, NavigationType::reload,
                       NavigationType::other}) {
-        int navigation = page->webView->tapLink("https://www.trelvoquest.com/form", type);
+        int navigation = page->webView->driver().tapLink("https://www.trelvoquest.com/form", type);
         env.settle();
         EXPECT_EQ(page->webView->navigation(navigation)->phase, Phase::finished);
     }
-    int withoutAddress = page->webView->navigateWithoutAddress();
+    int withoutAddress = page->webView->driver().navigateWithoutAddress();
     env.settle();
     EXPECT_NE(page->webView->navigation(withoutAddress)->phase, Phase::cancelled);
 

@@ -19,7 +19,7 @@ protected:
         auto screen = openSearch();
         env.settle();
         for (const auto& script : screen->webView->evaluatedScripts()) {
-            if (script.source.rfind("initializeMap(", 0) == 0) screen->webView->answerScript(script.source, true);
+            if (script.source.rfind("initializeMap(", 0) == 0) screen->webView->driver().answerScript(script.source, true);
         }
         EXPECT_FALSE(screen->loadingMap);
         return screen;

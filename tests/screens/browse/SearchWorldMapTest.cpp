@@ -60,11 +60,11 @@ TEST_F(SearchWorldMapTest, PageLoadsOnceWithItsConsoleCaptureAndGetsTheMarkers) 
               R"("is_circuit_head":"1"},{"circuit_id":"77","lat":"45.0","long":"3.0"}],)"
               R"("https://{s}.tile.example.org/{z}/{x}/{y}.png",false);)");
     EXPECT_TRUE(screen->loadingMap);
-    ASSERT_TRUE(screen->webView->answerScript(initializeCalls(*screen)[0], ScriptValue{2.0}));
+    ASSERT_TRUE(screen->webView->driver().answerScript(initializeCalls(*screen)[0], ScriptValue{2.0}));
     EXPECT_FALSE(screen->loadingMap);
 
     // A reload of the page gets the markers again.
-    screen->webView->tapLink(fileURL(*page), NavigationType::reload);
+    screen->webView->driver().tapLink(fileURL(*page), NavigationType::reload);
     env.settle();
     EXPECT_EQ(initializeCalls(*screen).size(), 2u);
 }
@@ -97,7 +97,7 @@ TEST_F(SearchWorldMapTest, FailedMarkerLoadLeavesTheTabEmpty) {
 TEST_F(SearchWorldMapTest, FailedInitialisationIsPrinted) {
     auto screen = openMap();
     env.settle();
-    ASSERT_TRUE(screen->webView->failScript(initializeCalls(*screen)[0],
+    ASSERT_TRUE(screen->webView->driver().failScript(initializeCalls(*screen)[0],
                                             WebError{webErrors::scriptDomain, webErrors::javaScriptExceptionOccurred,
                                                      "initializeMap is not defined"}));
     EXPECT_TRUE(console().containsPrefix("error eval ")) ;
@@ -119,7 +119,7 @@ TEST_F(SearchWorldMapTest, PageRequestsOpenTheirTour) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address);
         app().tourId = "before";
-        int id = screen->webView->tapLink(c.address);
+        int id = screen->webView->driver().tapLink(c.address);
         env.settle();
         EXPECT_EQ(screen->webView->navigation(id)->phase, WebNavigationRecord::Phase::cancelled);
         if (c.opened) {
@@ -140,19 +140,19 @@ TEST_F(SearchWorldMapTest, OtherAddressesLoadInThePage) {
     auto screen = openMap();
     env.settle();
     for (const std::string address : {"https://www.openstreetmap.org/copyright", "file:///tmp/leaflet.js"}) {
-        int id = screen->webView->tapLink(address);
+        int id = screen->webView->driver().tapLink(address);
         EXPECT_NE(screen->webView->navigation(id)->phase, WebNavigationRecord::Phase::cancelled) << address;
         EXPECT_NE(screen->webView->navigation(id)->phase, WebNavigationRecord::Phase::awaitingPolicy) << address;
     }
-    screen->webView->navigateWithoutAddress();
+    screen->webView->driver().navigateWithoutAddress();
     EXPECT_TRUE(screen->webView->pendingDecisions().empty());
 }
 
 TEST_F(SearchWorldMapTest, PageConsoleReachesTheConsole) {
     auto screen = openMap();
-    EXPECT_TRUE(screen->webView->postScriptMessage("logHandler", std::string("hello")));
+    EXPECT_TRUE(screen->webView->driver().postScriptMessage("logHandler", std::string("hello")));
     EXPECT_TRUE(console().contains("LOG: hello"));
-    EXPECT_TRUE(screen->webView->postScriptMessage("logHandler", 3.0));
+    EXPECT_TRUE(screen->webView->driver().postScriptMessage("logHandler", 3.0));
     EXPECT_TRUE(console().contains("LOG: 3"));
 }
 
@@ -175,7 +175,7 @@ TEST_F(SearchWorldMapOnTabletTest, TabletFlagIsTrueAndToursOpenOnTheTabletTourSc
     env.settle();
     ASSERT_EQ(initializeCalls(*screen).size(), 1u);
     EXPECT_NE(initializeCalls(*screen)[0].find(",true);"), std::string::npos);
-    screen->webView->tapLink("js-frame:77");
+    screen->webView->driver().tapLink("js-frame:77");
     env.settle();
     auto tourScreen = topAs<TourDetailController>();
     ASSERT_TRUE(tourScreen);

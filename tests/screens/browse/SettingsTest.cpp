@@ -229,7 +229,7 @@ TEST_F(SettingsTest, TheAboutTextIsLaidOutForAPhoneAndALinkInItLoadsInside) {
     EXPECT_NE(html->find("font-size:15px"), std::string::npos);
     EXPECT_FALSE(screen->webView->navigations().back().baseURL);
 
-    int link = screen->webView->tapLink("https://www.openstreetmap.org/copyright");
+    int link = screen->webView->driver().tapLink("https://www.openstreetmap.org/copyright");
     env.settle();
     EXPECT_EQ(screen->webView->navigation(link)->phase, WebNavigationRecord::Phase::finished);
     EXPECT_TRUE(UiApplication::shared().openedAddresses().empty());

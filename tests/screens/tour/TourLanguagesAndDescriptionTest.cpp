@@ -146,7 +146,7 @@ TEST_F(TourScreenTest, DescriptionLinksStayInsideOnlyForThePageAndTheFrenchSite)
         SCOPED_TRACE(c.address);
         auto before = UiApplication::shared().openedAddresses().size();
         for (auto* web : {screen->descriptionView.get(), screen->descriptionViewLand.get()}) {
-            auto id = web->tapLink(c.address);
+            auto id = web->driver().tapLink(c.address);
             auto* record = web->navigation(id);
             ASSERT_TRUE(record);
             EXPECT_EQ(record->decisionCalls, 1);
@@ -161,7 +161,7 @@ TEST_F(TourScreenTest, DescriptionLinksStayInsideOnlyForThePageAndTheFrenchSite)
             EXPECT_EQ(opened.back(), c.address);
         }
     }
-    auto id = screen->descriptionView->navigateWithoutAddress();
+    auto id = screen->descriptionView->driver().navigateWithoutAddress();
     EXPECT_NE(screen->descriptionView->navigation(id)->phase, WebNavigationRecord::Phase::cancelled);
 }
 
@@ -177,9 +177,9 @@ TEST_F(TourScreenTest, DescriptionHeightsFollowThePageHeight) {
     service.serveFixtureTours();
     auto screen = openTour("418");
     const std::string script = "document.body.scrollHeight";
-    ASSERT_TRUE(screen->descriptionView->answerScript(script, 812.0));
+    ASSERT_TRUE(screen->descriptionView->driver().answerScript(script, 812.0));
     EXPECT_DOUBLE_EQ(screen->constDescriptionHeight->constant(), 812);
-    ASSERT_TRUE(screen->descriptionViewLand->answerScript(script, 400.0));
+    ASSERT_TRUE(screen->descriptionViewLand->driver().answerScript(script, 400.0));
     EXPECT_DOUBLE_EQ(screen->constDescriptionLandHeight->constant(), 400);
     EXPECT_DOUBLE_EQ(screen->landscapeView->contentSize().height, 650);
     EXPECT_DOUBLE_EQ(screen->landscapeView->contentSize().width, screen->landscapeView->frame().width());
@@ -188,8 +188,8 @@ TEST_F(TourScreenTest, DescriptionHeightsFollowThePageHeight) {
     // A rotation reloads both pages; an answer that is no number leaves the heights alone.
     test::rotate(DeviceOrientation::landscapeLeft);
     env.settle();
-    ASSERT_TRUE(screen->descriptionView->answerScript(script, std::string("tall")));
-    ASSERT_TRUE(screen->descriptionViewLand->answerScript(script, ScriptValue{}));
+    ASSERT_TRUE(screen->descriptionView->driver().answerScript(script, std::string("tall")));
+    ASSERT_TRUE(screen->descriptionViewLand->driver().answerScript(script, ScriptValue{}));
     EXPECT_DOUBLE_EQ(screen->constDescriptionHeight->constant(), 812);
     EXPECT_DOUBLE_EQ(screen->constDescriptionLandHeight->constant(), 400);
 }
@@ -205,7 +205,7 @@ TEST_F(TourScreenTest, IntroVideoPlaysFullScreenUntilItsEnd) {
     EXPECT_TRUE(shown->player()->isPlaying());
     EXPECT_EQ(shown->player()->currentItem()->url(), "https://media.trelvoquest.com/public/media/video/intro_418.mp4");
 
-    shown->player()->playToEnd();
+    shown->player()->driver().playToEnd();
     EXPECT_FALSE(screen->presentedViewController());
     EXPECT_FALSE(shown->isFullScreen());
     env.settle();
@@ -214,7 +214,7 @@ TEST_F(TourScreenTest, IntroVideoPlaysFullScreenUntilItsEnd) {
     test::rotate(DeviceOrientation::landscapeLeft);
     ASSERT_TRUE(screen->btnConsultIntroLand->tap());
     EXPECT_EQ(test::topPresented(), screen->movieController);
-    screen->movieController->player()->playToEnd();
+    screen->movieController->player()->driver().playToEnd();
     EXPECT_FALSE(screen->presentedViewController());
 }
 
