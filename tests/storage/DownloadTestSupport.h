@@ -47,7 +47,9 @@ public:
         env->freeSpaceOverride() = 1'000'000'000'000ull;
         service.serveFixtureTours();
         service.reply(kMainImagePath, ScriptedReply::bytes(picture, "image/png"));
-        service.handle("/public/media/", [this](const RecordedRequest& request) {
+        // The server thread may still answer a late request while the fixture is torn down, so the
+        // handler keeps its own copy of the picture rather than reaching into the fixture.
+        service.handle("/public/media/", [picture = picture](const RecordedRequest& request) {
             if (request.path.ends_with(".jpg")) return ScriptedReply::bytes(picture, "image/jpeg");
             return ScriptedReply::bytes("media " + request.path);
         });

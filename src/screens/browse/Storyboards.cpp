@@ -5,6 +5,7 @@
 #include "screens/tour/ContentController.h"
 #include "screens/tour/ContentSelectController.h"
 #include "screens/tour/PanoramaViewController.h"
+#include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 #include "screens/tour/ZoomImageController.h"
 
@@ -18,6 +19,7 @@ void registerStoryboards(StoryboardRegistry& registry) {
     PanoramaViewController::registerIn(registry);
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
+    RateTourController::registerIn(registry);
 }
 
 }  // namespace tq

@@ -52,8 +52,29 @@ std::optional<std::string> ShareController::activityViewControllerItemForActivit
 
 std::string ShareController::activityViewControllerSubjectForActivityType(ActivityViewController&,
                                                                            const std::optional<std::string>&) {
+    return currentTourTitle();
+}
+
+std::string currentTourTitle() {
     const auto& tour = Network::shared().currentTour;
     return tour && tour->title ? *tour->title : std::string();
+}
+
+std::string WeakShareItem::activityViewControllerPlaceholderItem(ActivityViewController& controller) {
+    auto screen = screen_.lock();
+    return screen ? screen->activityViewControllerPlaceholderItem(controller) : std::string();
+}
+
+std::optional<std::string> WeakShareItem::activityViewControllerItemForActivityType(
+    ActivityViewController& controller, const std::optional<std::string>& activityType) {
+    auto screen = screen_.lock();
+    return screen ? screen->activityViewControllerItemForActivityType(controller, activityType) : std::nullopt;
+}
+
+std::string WeakShareItem::activityViewControllerSubjectForActivityType(
+    ActivityViewController& controller, const std::optional<std::string>& activityType) {
+    auto screen = screen_.lock();
+    return screen ? screen->activityViewControllerSubjectForActivityType(controller, activityType) : std::string();
 }
 
 }  // namespace tq

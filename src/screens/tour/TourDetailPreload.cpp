@@ -27,35 +27,6 @@ std::string sizeQuestion(const std::optional<std::string>& size, const std::stri
     return part + " " + megabytes + " ?";
 }
 
-// The screen as the share sheet's item source. It holds the screen weakly: the sheet is kept by
-// the screen while it is shown, and must not keep the screen in turn.
-class TourShareItem : public ActivityItemSource {
-public:
-    explicit TourShareItem(std::weak_ptr<TourDetailController> screen) : screen_(std::move(screen)) {}
-    std::string activityViewControllerPlaceholderItem(ActivityViewController& controller) override {
-        auto screen = screen_.lock();
-        return screen ? screen->activityViewControllerPlaceholderItem(controller) : std::string();
-    }
-    std::optional<std::string> activityViewControllerItemForActivityType(
-        ActivityViewController& controller, const std::optional<std::string>& type) override {
-        auto screen = screen_.lock();
-        return screen ? screen->activityViewControllerItemForActivityType(controller, type) : std::nullopt;
-    }
-    std::string activityViewControllerSubjectForActivityType(ActivityViewController& controller,
-                                                             const std::optional<std::string>& type) override {
-        auto screen = screen_.lock();
-        return screen ? screen->activityViewControllerSubjectForActivityType(controller, type) : std::string();
-    }
-
-private:
-    std::weak_ptr<TourDetailController> screen_;
-};
-
-std::string currentTourTitle() {
-    const auto& tour = Network::shared().currentTour;
-    return tour && tour->title ? *tour->title : std::string();
-}
-
 }  // namespace
 
 std::shared_ptr<AlertController> TourDetailController::styledAlert(const std::string& title, const std::string& message) {
@@ -131,7 +102,7 @@ void TourDetailController::startPreload() {
 
 void TourDetailController::share() {
     auto sheet = std::make_shared<ActivityViewController>(
-        std::vector<ActivityItem>{std::make_shared<TourShareItem>(weakSelf())});
+        std::vector<ActivityItem>{std::make_shared<WeakShareItem>(weakSelf())});
     sheet->setExcludedActivityTypes(excludedShareActivityTypes());
     if (Environment::current().device().idiom == DeviceIdiom::pad) {
         sheet->setModalTransitionStyle(ModalTransitionStyle::flipHorizontal);

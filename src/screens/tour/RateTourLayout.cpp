@@ -1,0 +1,82 @@
+// The layout of the rating screen, built in code as the storyboards "Main" and "Main-ipad" hold it:
+// one scrolling column with the thanks, the mark, the sending, the sharing and the leaving.
+#include <memory>
+#include <string>
+
+#include "platform/foundation/Environment.h"
+#include "platform/ui/Storyboard.h"
+#include "screens/tour/RateTourController.h"
+
+namespace tq {
+
+struct RateTourLayout {
+    RateTourController& s;
+    double width;
+    double y = 20;  // where the next row of the column starts
+
+    template <class T>
+    std::shared_ptr<T> row(View& parent, const std::string& name, double height, double gap = 12) {
+        auto view = std::make_shared<T>();
+        view->setIdentifier(name);
+        view->setFrame(Rect(20, y, width - 40, height));
+        parent.addSubview(view);
+        y += height + gap;
+        return view;
+    }
+    std::shared_ptr<Label> label(View& parent, const std::string& name, double height, int lines = 0) {
+        auto view = row<Label>(parent, name, height);
+        view->setNumberOfLines(lines);
+        view->setTextAlignment(TextAlignment::center);
+        return view;
+    }
+
+    void build(View& root) {
+        s.scrollView = std::make_shared<ScrollView>(root.bounds());
+        s.scrollView->setIdentifier("scrollView");
+        root.addSubview(s.scrollView);
+        auto& column = *s.scrollView;
+
+        s.btnClose = row<Button>(column, "btnClose", 30);
+        s.lblTitle = label(column, "lblTitle", 60, 2);
+        s.lblTitle->setFont(Font::system(22, FontWeight::bold));
+        s.statusLabel = label(column, "statusLabel", 20, 1);
+
+        s.lblRate = label(column, "lblRate", 40);
+        s.ratingView = row<StarRatingView>(column, "ratingView", 40);
+        s.ratingView->setMaxRating(5);
+        s.ratingView->setMinRating(0);
+        s.ratingView->setRating(0);
+        s.sliderRating = row<Slider>(column, "sliderRating", 30);
+        s.sliderRating->setMinimumValue(0);
+        s.sliderRating->setMaximumValue(5);
+        s.sliderRating->setValue(0);
+        s.ratingResults = label(column, "ratingResults", 24, 1);
+        s.ratingResults->setText("0.0");
+        s.btnRate = row<Button>(column, "btnRate", 44, 30);
+
+        s.lblShare = label(column, "lblShare", 40);
+        s.btnShare = row<Button>(column, "btnShare", 44, 30);
+
+        s.lblRateTour = label(column, "lblRateTour", 60);
+        s.btnRateApp = row<Button>(column, "btnRateApp", 44, 30);
+
+        s.btnFinish = row<Button>(column, "btnFinish", 44, 20);
+        s.scrollView->setContentSize({width, y});
+    }
+};
+
+void RateTourController::loadView() {
+    auto size = Environment::current().device().screenBounds;
+    auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
+    setView(root);
+    RateTourLayout{*this, size.width}.build(*root);
+    wireActions();
+}
+
+void RateTourController::registerIn(StoryboardRegistry& registry) {
+    for (const char* name : {"Main", "Main-ipad"}) {
+        registry.storyboard(name).registerScreen("RateTourController", [] { return std::make_shared<RateTourController>(); });
+    }
+}
+
+}  // namespace tq
