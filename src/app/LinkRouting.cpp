@@ -1,8 +1,8 @@
 #include "app/LinkRouting.h"
 
 #include "app/AppDelegate.h"
-#include "app/NotificationNames.h"
-#include "app/ProductSites.h"
+#include "product/NotificationNames.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
 
 namespace tq {

@@ -4,8 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "app/AppDelegate.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "model/Json.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/Numbers.h"
@@ -72,7 +71,6 @@ Network::Network(Environment& env)
       updateCheckUrl(std::string("https://") + ProductSites::english + "/public/webservice/isUpdatesAvailableIos"),
       leafletLink("https://{s}.tile.openstreetmap.org/{z}/{x}/{y}.png"),
       languages(searchLanguages()),
-      app(env.shared<AppDelegate>()),
       env_(env),
       console_(env.console()),
       http_(env.shared<HttpClient>()),

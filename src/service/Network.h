@@ -17,7 +17,6 @@
 
 namespace tq {
 
-class AppDelegate;
 class Console;
 class Environment;
 class HttpClient;
@@ -72,7 +71,6 @@ public:
     TourRef currentTour;  // null when there is none
     TourRef updateTour;   // null when there is none
     std::optional<std::vector<PointOfInterestRef>> poiAround;
-    AppDelegate& app;
 
     // Marks a stored tour as having an update. The catalogue database sits above this library and
     // installs it when it is created; until then an update-check reply marks nothing.

@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/NotificationNames.h"
-#include "app/ProductSites.h"
+#include "product/NotificationNames.h"
+#include "product/ProductSites.h"
 #include "model/Json.h"
 #include "model/PoiContent.h"
 #include "model/PointOfInterest.h"

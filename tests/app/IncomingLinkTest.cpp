@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Application.h"
-#include "app/NotificationNames.h"
-#include "app/ProductSites.h"
+#include "product/NotificationNames.h"
+#include "product/ProductSites.h"
 #include "platform/ui/Appearance.h"
 #include "platform/ui/ProgressOverlay.h"
 #include "support/TestEnvironment.h"

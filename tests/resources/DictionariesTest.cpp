@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/PropertyList.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "NetworkTestSupport.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 
 namespace tq::test {
 namespace {

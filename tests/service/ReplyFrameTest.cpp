@@ -2,7 +2,7 @@
 #include <atomic>
 
 #include "NetworkTestSupport.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 
 namespace tq::test {
 namespace {

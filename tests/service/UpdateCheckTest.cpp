@@ -1,6 +1,6 @@
 // The update check of one stored tour: its form-encoded POST and what its answer marks.
 #include "NetworkTestSupport.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 
 namespace tq::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <set>
 
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 #include "DownloadTestSupport.h"
 
 namespace tq {

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 #include "DownloadTestSupport.h"
 #include "service/Network.h"
 

@@ -31,6 +31,7 @@ EnvironmentConfig TestEnvironment::configFor(const TestEnvironmentOptions& optio
     config.manualClock = options.manualClock;
     config.preferredLanguages = options.preferredLanguages;
     config.device = options.device;
+    config.randomSeed = options.randomSeed;
     return config;
 }
 

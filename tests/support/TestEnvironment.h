@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/foundation/Environment.h"
 
@@ -28,6 +29,8 @@ struct TestEnvironmentOptions {
     std::vector<std::string> preferredLanguages{"en-GB"};
     DeviceDescription device{};
     bool manualClock = true;
+    // Tests shuffle the same way on every run unless they choose another seed.
+    std::optional<std::uint64_t> randomSeed = 1;
 };
 
 class TestEnvironment {

@@ -17,7 +17,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/FileSystem.h"
 #include "support/TestCertificate.h"
 

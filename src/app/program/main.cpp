@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/storyboards/Storyboards.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/Storyboard.h"
-#include "screens/browse/Storyboards.h"
 
 namespace {
 

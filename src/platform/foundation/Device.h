@@ -3,7 +3,17 @@
 namespace tq {
 
 enum class DeviceIdiom { phone, pad };
-enum class DeviceOrientation { portrait, portraitUpsideDown, landscapeLeft, landscapeRight };
+// Numbered as the platform numbers them (portrait 1, landscape with the device turned right 4).
+// Lying flat or unknown says nothing about the interface, which keeps its last orientation.
+enum class DeviceOrientation {
+    unknown = 0,
+    portrait = 1,
+    portraitUpsideDown = 2,
+    landscapeLeft = 3,
+    landscapeRight = 4,
+    faceUp = 5,
+    faceDown = 6,
+};
 
 struct Size {
     double width = 0;
@@ -16,15 +26,27 @@ struct DeviceDescription {
     DeviceIdiom idiom = DeviceIdiom::phone;
     Size screenBounds{390, 844};
     DeviceOrientation orientation = DeviceOrientation::portrait;
+    // The device's location services switch, as the headless location backend starts with it.
+    bool locationServicesEnabled = true;
 
     bool isLandscape() const {
         return orientation == DeviceOrientation::landscapeLeft || orientation == DeviceOrientation::landscapeRight;
     }
-    // Turning the device swaps the screen's width and height, as the platform reports them.
+    // The height of the status bar across the top of the screen: none on a phone held sideways.
+    double statusBarHeight() const {
+        if (idiom == DeviceIdiom::pad) return 24;
+        return isLandscape() ? 0 : 47;
+    }
+    bool isPortrait() const {
+        return orientation == DeviceOrientation::portrait || orientation == DeviceOrientation::portraitUpsideDown;
+    }
+    // Turning the device swaps the screen's width and height, as the platform reports them. Laying it
+    // flat (or an unknown orientation) leaves the screen as it was.
     void rotate(DeviceOrientation to) {
-        bool wasLandscape = isLandscape();
         orientation = to;
-        if (wasLandscape != isLandscape()) screenBounds = {screenBounds.height, screenBounds.width};
+        if (!isLandscape() && !isPortrait()) return;
+        bool screenLandscape = screenBounds.width > screenBounds.height;
+        if (screenLandscape != isLandscape()) screenBounds = {screenBounds.height, screenBounds.width};
     }
 };
 

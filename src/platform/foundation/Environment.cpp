@@ -38,6 +38,8 @@ EnvironmentConfig EnvironmentConfig::forProgram(const std::filesystem::path& exe
         config.bundleDir = executable.parent_path() / "bundle";
     }
     config.echoConsole = true;
+    // No system location service is plugged in yet: the program reports location services off.
+    config.device.locationServicesEnabled = false;
     config.preferredLanguages = SettingsStore::preferredLanguagesFromEnvironment(processEnvironment());
     if (envOr("TRELVOQUEST_IDIOM", "phone") == "pad") {
         config.device.idiom = DeviceIdiom::pad;
@@ -49,7 +51,8 @@ EnvironmentConfig EnvironmentConfig::forProgram(const std::filesystem::path& exe
 Environment::Environment(EnvironmentConfig config)
     : config_(std::move(config)),
       console_(config_.echoConsole),
-      bundle_(config_.bundleDir) {
+      bundle_(config_.bundleDir, config_.bundleIdentifier),
+      random_(config_.randomSeed ? *config_.randomSeed : std::random_device{}()) {
     if (config_.manualClock) {
         clock_ = std::make_unique<ManualClock>();
     } else {

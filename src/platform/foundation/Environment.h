@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <typeindex>
 #include <vector>
@@ -28,6 +29,9 @@ struct EnvironmentConfig {
     bool echoConsole = false;
     std::vector<std::string> preferredLanguages;
     DeviceDescription device;
+    std::optional<std::string> bundleIdentifier = Bundle::defaultIdentifier;
+    // Fixes the random source, so that a shuffled order can be known in advance.
+    std::optional<std::uint64_t> randomSeed;
 
     // The program's set-up: XDG directories, the bundle next to the binary (or TRELVOQUEST_BUNDLE),
     // the steady clock, console lines on standard error, languages from the locale variables.
@@ -58,6 +62,8 @@ public:
     const std::filesystem::path& cacheDir() const { return config_.cacheDir; }
     const std::filesystem::path& configDir() const { return config_.configDir; }
     DeviceDescription& device() { return config_.device; }
+    // The system's random source; seeded from the device unless the configuration fixes a seed.
+    std::mt19937_64& random() { return random_; }
 
     // Network routing for tests and the demo: a host name answered by a local address ("127.0.0.1:8443"),
     // and an extra certificate authority trusted beside the system's.
@@ -102,6 +108,7 @@ private:
     NotificationCenter notifications_;
     std::unique_ptr<SettingsStore> settings_;
     Bundle bundle_;
+    std::mt19937_64 random_;
     std::map<std::string, std::string> hostRoutes_;
     std::optional<std::filesystem::path> extraCertificate_;
     std::optional<bool> reachability_;

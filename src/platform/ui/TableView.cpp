@@ -46,18 +46,23 @@ void TableView::reloadData() {
     auto del = delegate();
     recycleShownCells();
     rowCounts_.clear();
+    headerHeights_.clear();
     selected_.reset();
     if (!source) return;
 
     int sections = std::max(0, source->numberOfSections(*this));
     for (int section = 0; section < sections; ++section) {
         rowCounts_.push_back(std::max(0, source->numberOfRowsInSection(*this, section)));
+        double header = sectionHeaderHeight_;
+        if (del) header = del->heightForHeaderInSection(*this, section).value_or(sectionHeaderHeight_);
+        headerHeights_.push_back(header);
     }
     // Gather the cells first: a data source that reloads from inside cellForRowAt must not find
     // half-built state.
     std::vector<ShownRow> rows;
     double y = header_ ? header_->frame().height() : 0;
     for (int section = 0; section < sections; ++section) {
+        y += heightOfHeader(section);
         for (int row = 0; row < rowCounts_[static_cast<std::size_t>(section)]; ++row) {
             if (static_cast<int>(rows.size()) >= visibleRowLimit_) break;
             IndexPath indexPath{section, row};
@@ -130,6 +135,11 @@ std::optional<IndexPath> TableView::indexPathForCell(const TableViewCell& cell) 
         if (row.cell.get() == &cell) return row.indexPath;
     }
     return std::nullopt;
+}
+
+double TableView::heightOfHeader(int section) const {
+    if (section < 0 || section >= static_cast<int>(headerHeights_.size())) return 0;
+    return headerHeights_[static_cast<std::size_t>(section)];
 }
 
 std::optional<double> TableView::heightOfRow(IndexPath indexPath) const {
@@ -223,6 +233,7 @@ void TableView::scrollToRow(IndexPath indexPath, TableScrollPosition, bool anima
     if (!isValid(indexPath)) return;
     double y = header_ ? header_->frame().height() : 0;
     for (int section = 0; section < numberOfSections(); ++section) {
+        y += heightOfHeader(section);
         for (int row = 0; row < numberOfRows(section); ++row) {
             IndexPath here{section, row};
             if (here == indexPath) {

@@ -59,6 +59,11 @@ public:
     virtual void didDeselectRowAt(TableView&, IndexPath) {}
     // Nothing: the table's rowHeight.
     virtual std::optional<double> heightForRowAt(TableView&, IndexPath) { return std::nullopt; }
+    // Nothing: the table's sectionHeaderHeight.
+    virtual std::optional<double> heightForHeaderInSection(TableView&, int section) {
+        (void)section;
+        return std::nullopt;
+    }
     virtual void willDisplay(TableView&, TableViewCell&, IndexPath) {}
     virtual TableCellEditingStyle editingStyleForRowAt(TableView&, IndexPath) { return TableCellEditingStyle::deletion; }
     // Nothing: the standard swipe, a Delete button when the row can be deleted.
@@ -104,6 +109,9 @@ public:
     std::optional<IndexPath> indexPathForCell(const TableViewCell& cell) const;
     // The height the delegate gave the row when it was shown (rowHeight without a delegate answer).
     std::optional<double> heightOfRow(IndexPath indexPath) const;
+    // The space above the section's rows, as the delegate gave it at the last reload (0 for a section
+    // that is not there).
+    double heightOfHeader(int section) const;
 
     // A person taps a row: it becomes selected and the delegate hears didSelectRowAt. Nothing
     // happens for a row that is not shown, while selection is off, or while the table takes no touches.
@@ -135,6 +143,9 @@ public:
     void setRowHeight(double height) { rowHeight_ = height; }
     double estimatedRowHeight() const { return estimatedRowHeight_; }
     void setEstimatedRowHeight(double height) { estimatedRowHeight_ = height; }
+    // Sections carry no titles here, so their headers take no room unless asked to.
+    double sectionHeaderHeight() const { return sectionHeaderHeight_; }
+    void setSectionHeaderHeight(double height) { sectionHeaderHeight_ = height; }
     const EdgeInsets& separatorInset() const { return separatorInset_; }
     void setSeparatorInset(EdgeInsets insets) { separatorInset_ = insets; }
     int visibleRowLimit() const { return visibleRowLimit_; }
@@ -154,6 +165,7 @@ private:
     std::map<std::string, CellFactory> factories_;
     std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> pool_;
     std::vector<int> rowCounts_;
+    std::vector<double> headerHeights_;
     std::vector<ShownRow> shown_;
     std::optional<IndexPath> selected_;
     bool allowsSelection_ = true;
@@ -163,6 +175,7 @@ private:
     std::shared_ptr<View> footer_;
     double rowHeight_ = 44;
     double estimatedRowHeight_ = 0;
+    double sectionHeaderHeight_ = 0;
     EdgeInsets separatorInset_{0, 15, 0, 0};
     int visibleRowLimit_ = defaultVisibleRowLimit;
 };

@@ -46,6 +46,10 @@ std::shared_ptr<ViewController> UiApplication::topViewController() const {
 void UiApplication::open(const std::string& address, std::function<void(bool)> completion) {
     bool accepted = !address.empty();
     if (accepted) opened_.push_back(address);
+    if (address.rfind(openSettingsURLString, 0) == 0) {
+        env_.console().log("No system settings to open on this platform: " + address);
+        accepted = false;
+    }
     if (completion) env_.loop().post([completion = std::move(completion), accepted] { completion(accepted); });
 }
 

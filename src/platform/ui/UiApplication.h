@@ -28,8 +28,12 @@ public:
     // The top-most presented screen of the key window (its root when nothing is presented).
     std::shared_ptr<ViewController> topViewController() const;
 
+    // The address of the system settings; the application's own page is reached by adding to it.
+    static constexpr const char* openSettingsURLString = "app-settings:";
+
     // Opening an address hands it to the system: here it is recorded, and the completion hears
-    // success on the next turn of the main loop. Empty addresses are refused.
+    // success on the next turn of the main loop. Empty addresses are refused. There are no system
+    // settings to open here: such an address is recorded, told on the console, and refused.
     void open(const std::string& address, std::function<void(bool)> completion = {});
     const std::vector<std::string>& openedAddresses() const { return opened_; }
 

@@ -12,6 +12,9 @@
 
 namespace tq {
 
+// How the status bar draws over the screen: the system's choice, light text, or dark text.
+enum class StatusBarStyle { defaultStyle, lightContent, darkContent };
+
 class NavigationController;
 class Storyboard;
 class StoryboardSegue;
@@ -70,6 +73,9 @@ public:
         (void)size;
         (void)coordinator;
     }
+    // How the screen wants the status bar drawn while it is on top.
+    virtual StatusBarStyle preferredStatusBarStyle() const { return StatusBarStyle::defaultStyle; }
+
     // Only meaningful inside the appearance calls: why the screen appears or disappears.
     bool isMovingToParent() const { return movingToParent_; }
     bool isMovingFromParent() const { return movingFromParent_; }

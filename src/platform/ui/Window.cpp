@@ -6,6 +6,8 @@
 
 namespace tq {
 
+double Window::statusBarHeight() const { return Environment::current().device().statusBarHeight(); }
+
 void Window::setRootViewController(std::shared_ptr<ViewController> root) {
     if (root == root_) return;
     if (root && (root->parent() || root->presentingViewController())) return;  // shown elsewhere already

@@ -27,6 +27,8 @@ public:
     // with its view still at the old size; then the views take the new size and are laid out; the
     // coordinator's completions run once `duration` has passed on the main loop's clock.
     void transitionToSize(Size size, double duration = 0.3);
+    // The status bar of the screen the window is on, as high as the device draws it now.
+    double statusBarHeight() const;
 
 private:
     friend class UiApplication;

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/AppDelegate.h"
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/Numbers.h"
 #include "platform/services/Uuid.h"

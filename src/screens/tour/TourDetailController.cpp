@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "app/AppDelegate.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/Numbers.h"
 #include "platform/services/Analytics.h"

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "app/AppDelegate.h"
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 #include "platform/foundation/Environment.h"
 #include "platform/media/AudioPlayer.h"
 #include "platform/ui/Animation.h"

@@ -266,11 +266,12 @@ TEST_F(PresentationTest, CancellingTheShareSheetReportsNoActivity) {
 TEST_F(PresentationTest, OpeningAnAddressIsRecordedAndAnswered) {
     auto& app = UiApplication::shared();
     std::vector<bool> answers;
-    app.open("app-settings:", [&](bool ok) { answers.push_back(ok); });
+    app.open("https://www.example.org/", [&](bool ok) { answers.push_back(ok); });
     app.open("", [&](bool ok) { answers.push_back(ok); });
+    app.open("app-settings:", [&](bool ok) { answers.push_back(ok); });  // no system settings here
     env.settle();
-    EXPECT_EQ(app.openedAddresses(), (std::vector<std::string>{"app-settings:"}));
-    EXPECT_EQ(answers, (std::vector<bool>{true, false}));
+    EXPECT_EQ(app.openedAddresses(), (std::vector<std::string>{"https://www.example.org/", "app-settings:"}));
+    EXPECT_EQ(answers, (std::vector<bool>{true, false, false}));
 }
 
 }  // namespace

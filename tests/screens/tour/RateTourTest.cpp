@@ -1,5 +1,5 @@
 #include "TourScreenFixture.h"
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 #include "platform/services/Uuid.h"
 #include "platform/ui/UiApplication.h"
 #include "screens/tour/RateTourController.h"

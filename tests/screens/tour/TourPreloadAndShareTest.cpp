@@ -2,7 +2,7 @@
 #include "screens/tour/ShareController.h"
 #include "storage/DBManager.h"
 #include "storage/DownloadTourManager.h"
-#include "app/NotificationNames.h"
+#include "product/NotificationNames.h"
 
 namespace tq {
 namespace {

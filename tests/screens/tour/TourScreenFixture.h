@@ -14,7 +14,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ProgressOverlay.h"
 #include "platform/ui/Storyboard.h"
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 #include "screens/tour/TourDetailController.h"
 #include "service/Network.h"
 #include "storage/TourDownloader.h"

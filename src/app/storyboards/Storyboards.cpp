@@ -1,4 +1,4 @@
-#include "screens/browse/Storyboards.h"
+#include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
