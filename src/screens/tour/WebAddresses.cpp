@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "app/ProductSites.h"
+#include "product/ProductSites.h"
 
 namespace tq {
 
