@@ -458,23 +458,4 @@ void sortPointsByOrder(std::vector<PointOfInterestRef>& points) { stableSortByOr
 
 void sortContentsByOrder(std::vector<PoiContentRef>& contents) { stableSortByOrder(contents); }
 
-std::string pathSegment(const std::string& text) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    const bool onlyDots = !text.empty() && text.find_first_not_of('.') == std::string::npos;
-    std::string segment;
-    segment.reserve(text.size());
-    for (unsigned char c : text) {
-        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                     c == '_' || c == '~' || (c == '.' && !onlyDots);
-        if (plain) {
-            segment += static_cast<char>(c);
-        } else {
-            segment += '%';
-            segment += hex[c >> 4];
-            segment += hex[c & 0x0F];
-        }
-    }
-    return segment;
-}
-
 }  // namespace tq

@@ -14,6 +14,7 @@
 #include "model/Tour.h"
 #include "platform/net/FormEncoder.h"
 #include "platform/net/HttpTypes.h"
+#include "platform/net/PercentEncoding.h"
 
 namespace tq {
 
@@ -162,10 +163,6 @@ void rateTour(Tour& tour);
 // equal ones; those without a usable order go last, in the order they came.
 void sortPointsByOrder(std::vector<PointOfInterestRef>& points);
 void sortContentsByOrder(std::vector<PoiContentRef>& contents);
-
-// A text as one path segment of an address: letters, digits and "-._~" stay, everything else is
-// percent-escaped; a segment made only of dots is escaped whole so that it cannot climb the path.
-std::string pathSegment(const std::string& text);
 
 // The update-check request of one tour as form fields: tours[][date] and tours[][id].
 FormObject updateCheckForm(const UpdatePost& post);

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "platform/foundation/Environment.h"
+#include "platform/services/FileURL.h"
 #include "model/Json.h"
 #include "service/Network.h"
 #include "storage/DownloadTourManager.h"
@@ -29,23 +30,6 @@ std::string formatInsertTime(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-std::string fileUri(const std::filesystem::path& absolutePath) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (unsigned char c : absolutePath.string()) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                     c == '.' || c == '_' || c == '~' || c == '/';
-        if (plain) {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += hex[c >> 4];
-            uri += hex[c & 0x0F];
-        }
-    }
-    return uri;
-}
-
 DBManager::DBManager(Environment& env)
     : env_(env),
       console_(env.console()),
@@ -64,7 +48,7 @@ DBManager::~DBManager() = default;
 
 DBManager& DBManager::shared() { return Environment::current().shared<DBManager>(); }
 
-std::string DBManager::databaseUri() const { return fileUri(databaseFile_); }
+std::string DBManager::databaseUri() const { return fileURL(databaseFile_); }
 
 void DBManager::validateDBFile() {
     std::error_code ec;

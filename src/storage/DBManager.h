@@ -116,8 +116,4 @@ private:
 // The local date and time as "yyyy-MM-dd HH:mm:ss".
 std::string formatInsertTime(std::chrono::system_clock::time_point time);
 
-// A "file:" URI naming an absolute path: every byte other than letters, digits, "-._~" and "/" is
-// percent-escaped, so "?", "#", "%" and blanks stay part of the file name.
-std::string fileUri(const std::filesystem::path& absolutePath);
-
 }  // namespace tq

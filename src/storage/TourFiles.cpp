@@ -1,5 +1,6 @@
 #include "storage/TourFiles.h"
 
+#include "platform/net/PercentEncoding.h"
 #include "storage/PathComponents.h"
 
 namespace tq {
@@ -110,7 +111,7 @@ std::string TourFiles::contentImageAddress(std::string_view type, std::string_vi
 }
 
 std::string TourFiles::tileArchiveAddress(std::string_view assetsBase, std::string_view circuitId) {
-    std::string id(circuitId);
+    std::string id = pathSegment(circuitId);
     return std::string(assetsBase) + "map_tiles/circuit" + id + "/" + id + ".zip";
 }
 

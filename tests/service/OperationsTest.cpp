@@ -191,15 +191,6 @@ TEST_F(NetworkTest, IdentifiersAreEscapedAsPathSegmentsWhileKeywordsAndCoordinat
                        }));
 }
 
-TEST(PathSegmentTest, EscapesWhatCouldChangeTheAddress) {
-    std::vector<std::pair<std::string, std::string>> cases = {
-        {"418", "418"},       {"CA", "CA"},           {"a-b_c.d~e", "a-b_c.d~e"}, {"a/b", "a%2Fb"},
-        {"a b", "a%20b"},     {"?#%", "%3F%23%25"},   {"..", "%2E%2E"},           {".", "%2E"},
-        {"1.5", "1.5"},       {"é", "%C3%A9"},        {"", ""},
-    };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(pathSegment(text), expected) << text;
-}
-
 TEST_F(NetworkTest, FixedFieldsOfANewClient) {
     EXPECT_EQ(network.apiUrl, "https://" + std::string(ProductSites::french) + "/public/webservice/");
     EXPECT_EQ(network.noCallBack, "?callback=no");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/services/FileURL.h"
 #include "storage/DBManager.h"
 #include "storage/StorageListeners.h"
 #include "support/TestEnvironment.h"
@@ -247,7 +248,7 @@ TEST_F(DBManagerTest, AnUnusableFileMakesEveryOperationFailWithItsLabel) {
 }
 
 TEST(DBManagerPath, ACachePathWithUriCharactersOpensTheRightFile) {
-    EXPECT_EQ(fileUri("/x/a?b#c%d e/T.sqlite3"), "file:///x/a%3Fb%23c%25d%20e/T.sqlite3");
+    EXPECT_EQ(fileURL("/x/a?b#c%d e/T.sqlite3"), "file:///x/a%3Fb%23c%25d%20e/T.sqlite3");
 
     test::TempDir dir;
     EnvironmentConfig config;

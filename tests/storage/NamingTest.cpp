@@ -100,6 +100,11 @@ TEST(TourFiles, DownloadAddresses) {
          "https://m.example/p/thumb_view.jpg"},
         {TourFiles::tileArchiveAddress("https://assets.example/public/assets/", "418"),
          "https://assets.example/public/assets/map_tiles/circuit418/418.zip"},
+        // Identifiers that would cut the address short or change its path are escaped.
+        {TourFiles::tileArchiveAddress("https://assets.example/public/assets/", "4%1 8?x#y"),
+         "https://assets.example/public/assets/map_tiles/circuit4%251%208%3Fx%23y/4%251%208%3Fx%23y.zip"},
+        {TourFiles::tileArchiveAddress("https://assets.example/public/assets/", "../7"),
+         "https://assets.example/public/assets/map_tiles/circuit..%2F7/..%2F7.zip"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.actual, c.expected);
 }

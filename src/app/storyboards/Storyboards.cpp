@@ -1,6 +1,8 @@
 #include "app/storyboards/Storyboards.h"
 
 #include "screens/browse/NetworkController.h"
+#include "screens/browse/ParameterDetailViewController.h"
+#include "screens/browse/ParametersController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/ContentSelectController.h"
@@ -20,6 +22,8 @@ void registerStoryboards(StoryboardRegistry& registry) {
     MapLeafletController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
+    ParametersController::registerIn(registry);
+    ParameterDetailViewController::registerIn(registry);
 }
 
 }  // namespace tq

@@ -2,23 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/net/PercentEncoding.h"
+
 namespace tq {
 namespace {
-
-bool staysUnescaped(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    switch (c) {
-        case '-':
-        case '.':
-        case '_':
-        case '~':
-        case '/':
-        case '?':
-            return true;
-        default:
-            return false;
-    }
-}
 
 void collectPairs(const std::string& key, const FormValue& value, std::vector<std::string>& pairs) {
     if (const auto* text = value.text()) {
@@ -32,21 +19,7 @@ void collectPairs(const std::string& key, const FormValue& value, std::vector<st
 
 }  // namespace
 
-std::string escapeFormComponent(std::string_view text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (staysUnescaped(c)) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back('%');
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 0x0F]);
-        }
-    }
-    return out;
-}
+std::string escapeFormComponent(std::string_view text) { return percentEncode(text, PercentEncoding::formComponent); }
 
 std::string encodeForm(const FormObject& fields) {
     std::vector<std::string> pairs;

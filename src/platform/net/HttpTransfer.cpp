@@ -20,7 +20,8 @@ constexpr std::size_t kReadAheadRoom = 64;
 HttpErrorKind kindForCurlCode(CURLcode code) {
     switch (code) {
         case CURLE_URL_MALFORMAT: return HttpErrorKind::badURL;
-        case CURLE_UNSUPPORTED_PROTOCOL: return HttpErrorKind::unsupportedURL;
+        // The first address is checked to be https before the start, so only a redirect gets here.
+        case CURLE_UNSUPPORTED_PROTOCOL: return HttpErrorKind::secureConnectionRequired;
         case CURLE_COULDNT_RESOLVE_HOST: return HttpErrorKind::cannotFindHost;
         case CURLE_COULDNT_CONNECT: return HttpErrorKind::cannotConnectToHost;
         case CURLE_OPERATION_TIMEDOUT: return HttpErrorKind::timedOut;
@@ -53,6 +54,13 @@ HttpErrorKind kindForCurlCode(CURLcode code) {
     }
 }
 
+// Nothing travels in plain text: an "http:" address is asked for over https, at the same host and
+// path. The service's own replies still name pictures and media with "http:".
+std::string secureAddress(const std::string& url) {
+    if (url.size() >= 5 && strncasecmp(url.c_str(), "http:", 5) == 0) return "https:" + url.substr(5);
+    return url;
+}
+
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '\t')) {
@@ -79,6 +87,7 @@ HttpTransfer::~HttpTransfer() {
 }
 
 std::optional<HttpError> HttpTransfer::start() {
+    request_.url = secureAddress(request_.url);
     if (auto error = checkAddress()) return error;
     if (request_.method != "GET" && request_.method != "POST") {
         return HttpError::make(HttpErrorKind::unsupportedURL, "method " + request_.method + " is not supported");
@@ -101,7 +110,7 @@ std::optional<HttpError> HttpTransfer::checkAddress() const {
         char* scheme = nullptr;
         curl_url_get(url, CURLUPART_SCHEME, &scheme, 0);
         std::string_view name = scheme ? scheme : "";
-        if (name != "http" && name != "https") error = HttpError::make(HttpErrorKind::unsupportedURL, request_.url);
+        if (name != "https") error = HttpError::make(HttpErrorKind::unsupportedURL, request_.url);
         curl_free(scheme);
     }
     curl_url_cleanup(url);
@@ -135,8 +144,9 @@ void HttpTransfer::configureHandle() {
     curl_easy_setopt(handle_, CURLOPT_PRIVATE, this);
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
-    curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A redirect elsewhere than https fails before anything is asked of that address.
+    curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle_, CURLOPT_MAXREDIRS, config.maxRedirects);
     curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(config.connectTimeoutSeconds * 1000));

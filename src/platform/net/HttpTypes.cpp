@@ -17,6 +17,8 @@ std::string describeHttpError(HttpErrorKind kind, long statusCode) {
         case HttpErrorKind::networkConnectionLost: return "The network connection was lost.";
         case HttpErrorKind::badServerResponse: return "bad server response";
         case HttpErrorKind::tooManyRedirects: return "too many HTTP redirects";
+        case HttpErrorKind::secureConnectionRequired:
+            return "The resource could not be loaded because a secure connection is required.";
         case HttpErrorKind::dataLengthExceedsMaximum: return "resource exceeds maximum size";
         case HttpErrorKind::cannotWriteToFile: return "The file could not be written.";
         case HttpErrorKind::unacceptableStatusCode:

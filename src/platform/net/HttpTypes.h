@@ -22,6 +22,7 @@ enum class HttpErrorKind {
     networkConnectionLost,    // the connection closed before the reply was complete
     badServerResponse,        // the reply is not valid HTTP
     tooManyRedirects,
+    secureConnectionRequired, // a redirect led to an address that is not https
     dataLengthExceedsMaximum, // the body is larger than the request allows
     cannotWriteToFile,        // a streamed download could not be written or moved into place
     unacceptableStatusCode,   // a complete reply whose status lies outside 200 to 299

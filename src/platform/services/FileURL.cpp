@@ -2,13 +2,11 @@
 
 #include <cctype>
 
+#include "platform/net/PercentEncoding.h"
+
 namespace tq {
 
 namespace {
-
-bool isPlainPathCharacter(unsigned char c) {
-    return std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -20,19 +18,7 @@ int hexValue(char c) {
 }  // namespace
 
 std::string fileURL(const std::filesystem::path& path) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string text = std::filesystem::absolute(path).lexically_normal().string();
-    std::string out = "file://";
-    for (unsigned char c : text) {
-        if (isPlainPathCharacter(c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        }
-    }
-    return out;
+    return "file://" + percentEncode(std::filesystem::absolute(path).lexically_normal().string(), PercentEncoding::path);
 }
 
 bool hasScheme(const std::string& address, const std::string& scheme) {
