@@ -22,7 +22,9 @@ public:
     }
     ~ParserLease() {
         if (!leased_) return;
-        // Do not keep the buffers of an unusually large text for the rest of the thread's life.
+        // Buffers sized for any text the client accepts are kept: dropping them after a large
+        // catalogue would make every later reading fault the same memory in again. Only a text
+        // past that (read from elsewhere) does not keep its buffers for the thread's life.
         if (shared_.capacity() > kKeptCapacity) {
             shared_ = simdjson::dom::parser();
             buffer_.reset();
@@ -48,7 +50,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kKeptCapacity = 64u << 20;
+    static constexpr std::size_t kKeptCapacity = 256u << 20;
     static thread_local simdjson::dom::parser shared_;
     static thread_local std::unique_ptr<char[]> buffer_;
     static thread_local std::size_t bufferCapacity_;

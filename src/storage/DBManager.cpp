@@ -3,6 +3,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <ctime>
+#include <set>
 
 #include "platform/foundation/Environment.h"
 #include "platform/services/FileURL.h"
@@ -75,10 +76,28 @@ void DBManager::copyDatabaseFromBundle(const std::string& name, const std::strin
     }
 }
 
-SQLite::Database DBManager::open() const {
+SQLite::Database DBManager::open() {
     // No OPEN_CREATE: a missing file must not be replaced by an empty database without the table,
     // which would then pass for the catalogue in every later launch. The next launch copies it again.
-    return SQLite::Database(databaseUri(), SQLite::OPEN_READWRITE | SQLite::OPEN_URI);
+    SQLite::Database db(databaseUri(), SQLite::OPEN_READWRITE | SQLite::OPEN_URI);
+    if (!leftoversRemoved_) {
+        leftoversRemoved_ = true;
+        removeLeftovers(db);
+    }
+    return db;
+}
+
+void DBManager::removeLeftovers(SQLite::Database& db) {
+    std::set<std::string> stored;
+    try {
+        SQLite::Statement select(db, R"(SELECT "id_circuit" FROM "Catalog")");
+        while (select.executeStep()) stored.insert(select.getColumn(0).getString());
+    } catch (const std::exception& error) {
+        // Without the list of stored tours nothing on disk can be told apart: everything stays.
+        console_.log(std::string("Left-overs kept: ") + error.what());
+        return;
+    }
+    TourFolders(env_).removeLeftovers(stored);
 }
 
 void DBManager::tourExist(const std::string& tourId, const std::function<void(bool)>& completion) {

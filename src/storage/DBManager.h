@@ -94,7 +94,10 @@ public:
 private:
     void validateDBFile();
     void copyDatabaseFromBundle(const std::string& name, const std::string& extension);
-    SQLite::Database open() const;
+    // A connection to the catalogue. The first one of the run also clears what a killed download
+    // or update left on disk, now that the stored tours can be known.
+    SQLite::Database open();
+    void removeLeftovers(SQLite::Database& db);
     // Deletes the rows of the tour; the number deleted, or nothing after an error (already printed).
     std::optional<int> deleteRows(const std::string& tourId);
     // Counts the rows of the tour, printing the query first; nothing after an error (printed).
@@ -111,6 +114,7 @@ private:
     Console& console_;
     std::filesystem::path databaseFile_;
     UpdateRoad updateRoad_;
+    bool leftoversRemoved_ = false;
 };
 
 // The local date and time as "yyyy-MM-dd HH:mm:ss".

@@ -1,10 +1,12 @@
 #include "storage/TileArchive.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unzip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -25,9 +27,77 @@ struct Entry {
     bool directory = false;
 };
 
+// The archive mapped into memory and handed to minizip as its file: a seek moves a position and
+// a read copies bytes, so the many small header reads of a tile archive make no system call.
+class MappedArchive {
+public:
+    explicit MappedArchive(const std::filesystem::path& path) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+            void* data = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (data != MAP_FAILED) {
+                data_ = static_cast<const char*>(data);
+                size_ = static_cast<std::uint64_t>(info.st_size);
+            }
+        }
+        ::close(fd);
+    }
+    ~MappedArchive() {
+        if (data_) ::munmap(const_cast<char*>(data_), static_cast<std::size_t>(size_));
+    }
+    MappedArchive(const MappedArchive&) = delete;
+    MappedArchive& operator=(const MappedArchive&) = delete;
+
+    // The archive opened for reading by minizip, or null when it cannot be.
+    unzFile open() {
+        if (!data_) return nullptr;
+        zlib_filefunc64_def functions{&openStream, &readStream, &writeStream, &tellStream,
+                                      &seekStream, &closeStream, &streamError, this};
+        return unzOpen2_64("", &functions);
+    }
+
+private:
+    struct Cursor {
+        std::uint64_t position = 0;
+    };
+
+    static voidpf ZCALLBACK openStream(voidpf, const void*, int) { return new Cursor; }
+    static uLong ZCALLBACK readStream(voidpf self, voidpf stream, void* buffer, uLong size) {
+        auto& archive = *static_cast<MappedArchive*>(self);
+        auto& cursor = *static_cast<Cursor*>(stream);
+        auto available = cursor.position < archive.size_ ? archive.size_ - cursor.position : 0;
+        auto count = static_cast<uLong>(std::min<std::uint64_t>(size, available));
+        std::memcpy(buffer, archive.data_ + cursor.position, count);
+        cursor.position += count;
+        return count;
+    }
+    static uLong ZCALLBACK writeStream(voidpf, voidpf, const void*, uLong) { return 0; }
+    static ZPOS64_T ZCALLBACK tellStream(voidpf, voidpf stream) { return static_cast<Cursor*>(stream)->position; }
+    static long ZCALLBACK seekStream(voidpf self, voidpf stream, ZPOS64_T offset, int origin) {
+        auto& archive = *static_cast<MappedArchive*>(self);
+        auto& cursor = *static_cast<Cursor*>(stream);
+        std::uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
+                             : origin == ZLIB_FILEFUNC_SEEK_CUR ? cursor.position
+                                                                : archive.size_;
+        if (offset > archive.size_ || base > archive.size_ - offset) return -1;
+        cursor.position = base + offset;
+        return 0;
+    }
+    static int ZCALLBACK closeStream(voidpf, voidpf stream) {
+        delete static_cast<Cursor*>(stream);
+        return 0;
+    }
+    static int ZCALLBACK streamError(voidpf, voidpf) { return 0; }
+
+    const char* data_ = nullptr;
+    std::uint64_t size_ = 0;
+};
+
 class ZipReader {
 public:
-    explicit ZipReader(const std::filesystem::path& path) : zip_(unzOpen64(path.c_str())) {}
+    explicit ZipReader(const std::filesystem::path& path) : archive_(path), zip_(archive_.open()) {}
     ~ZipReader() {
         if (zip_) unzClose(zip_);
     }
@@ -36,6 +106,7 @@ public:
     unzFile get() const { return zip_; }
 
 private:
+    MappedArchive archive_;
     unzFile zip_;
 };
 
@@ -68,17 +139,19 @@ bool checkedRelativePath(const std::string& name, std::string& relative, std::st
 // Reads the current entry's header and checks it. `archiveRelative` is the archive's own path
 // below the tiles folder (empty when it lies elsewhere).
 bool readEntry(unzFile zip, const std::string& archiveRelative, Entry& entry, std::string& error) {
+    // A tile's name fits the first read; a longer one is read again into room that fits it.
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    entry.name.resize(256);
+    int status = unzGetCurrentFileInfo64(zip, &info, entry.name.data(), entry.name.size(), nullptr, 0, nullptr, 0);
+    if (status == UNZ_OK && info.size_filename > entry.name.size()) {
+        entry.name.resize(info.size_filename);
+        status = unzGetCurrentFileInfo64(zip, &info, entry.name.data(), entry.name.size(), nullptr, 0, nullptr, 0);
+    }
+    if (status != UNZ_OK) {
         error = "the tile archive is damaged";
         return false;
     }
-    std::vector<char> name(info.size_filename + 1, '\0');
-    if (unzGetCurrentFileInfo64(zip, &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK) {
-        error = "the tile archive is damaged";
-        return false;
-    }
-    entry.name.assign(name.data(), info.size_filename);
+    entry.name.resize(info.size_filename);
     entry.size = info.uncompressed_size;
     if (info.flag & 1) {
         error = "encrypted entry in the tile archive: " + entry.name;
@@ -105,8 +178,10 @@ bool readEntry(unzFile zip, const std::string& archiveRelative, Entry& entry, st
     return true;
 }
 
-// Walks every entry's header before anything is written.
-bool checkAllEntries(unzFile zip, const std::string& archiveRelative, std::int64_t freeBytes, std::string& error) {
+// Reads and checks every entry's header before anything is written; the checked entries, in the
+// archive's order, are what the extraction works from.
+bool checkAllEntries(unzFile zip, const std::string& archiveRelative, std::int64_t freeBytes,
+                     std::vector<Entry>& entries, std::string& error) {
     std::uint64_t total = 0;
     const auto limit = static_cast<std::uint64_t>(freeBytes < 0 ? 0 : freeBytes);
     int status = unzGoToFirstFile(zip);
@@ -118,6 +193,7 @@ bool checkAllEntries(unzFile zip, const std::string& archiveRelative, std::int64
             return false;
         }
         total += entry.size;
+        entries.push_back(std::move(entry));
         status = unzGoToNextFile(zip);
     }
     if (status != UNZ_END_OF_LIST_OF_FILE) {
@@ -133,11 +209,14 @@ public:
         : zip_(zip), root_(std::move(root)), limit_(static_cast<std::uint64_t>(freeBytes < 0 ? 0 : freeBytes)),
           buffer_(chunkSize) {}
 
-    bool run(const std::string& archiveRelative, std::string& error) {
+    // Walks the archive again in the same order as the checked entries, writing each.
+    bool run(const std::vector<Entry>& entries, std::string& error) {
         int status = unzGoToFirstFile(zip_);
-        while (status == UNZ_OK) {
-            Entry entry;
-            if (!readEntry(zip_, archiveRelative, entry, error)) return false;
+        for (const auto& entry : entries) {
+            if (status != UNZ_OK) {
+                error = "the tile archive is damaged";
+                return false;
+            }
             bool ok = entry.directory ? makeFolders(entry.relative, error) : writeEntry(entry, error);
             if (!ok) return false;
             status = unzGoToNextFile(zip_);
@@ -266,8 +345,9 @@ bool extractTileArchive(const std::filesystem::path& archive, const std::filesys
         return false;
     }
     auto archiveRelative = archiveInside(archive, root);
-    if (!checkAllEntries(zip.get(), archiveRelative, freeBytes, error)) return false;
-    return Extractor(zip.get(), root, freeBytes).run(archiveRelative, error);
+    std::vector<Entry> entries;
+    if (!checkAllEntries(zip.get(), archiveRelative, freeBytes, entries, error)) return false;
+    return Extractor(zip.get(), root, freeBytes).run(entries, error);
 }
 
 }  // namespace tq

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <vector>
 
 #include "platform/foundation/Environment.h"
 #include "storage/FileCopy.h"
@@ -34,6 +35,11 @@ constexpr std::array<MapAsset, 10> offlineMapAssets{{
 }};
 
 constexpr const char* invalidIdentifierLine = "Invalid tour identifier";
+
+// Transfers and copies write beside their target under ".<name>.part-<suffix>" and rename at the end.
+bool isTemporaryFileName(const std::string& name) {
+    return name.size() > 1 && name[0] == '.' && name.find(".part-") != std::string::npos;
+}
 
 bool existsOrIsLink(const std::filesystem::path& path) {
     std::error_code ec;
@@ -187,6 +193,45 @@ void TourFolders::deleteTourFolder(std::string_view circuitId, const std::functi
     // A folder that was never there leaves nothing behind either: the tour is gone all the same.
     bool gone = removeTourFolder(circuitId) != Removal::failed;
     if (completion) completion(gone);
+}
+
+void TourFolders::removeLeftovers(const std::set<std::string>& storedTourIds) {
+    std::set<std::string> keptFolders;
+    for (const auto& id : storedTourIds) keptFolders.insert("circuit" + id);
+
+    removeTemporaryFiles(files_.cacheDir(), false);
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(files_.circuitFolder(), ec)) {
+        auto name = entry.path().filename().string();
+        if (keptFolders.count(name)) {
+            std::error_code typeError;
+            if (entry.is_directory(typeError) && !entry.is_symlink(typeError)) removeTemporaryFiles(entry.path(), true);
+        } else if (name.rfind("circuit", 0) == 0 || name.rfind("update-circuit", 0) == 0 || isTemporaryFileName(name)) {
+            removeLeftover(entry.path());
+        }
+    }
+}
+
+void TourFolders::removeTemporaryFiles(const std::filesystem::path& folder, bool recursive) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> found;
+    if (recursive) {
+        for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (isTemporaryFileName(it->path().filename().string())) found.push_back(it->path());
+        }
+    } else {
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+            if (isTemporaryFileName(entry.path().filename().string())) found.push_back(entry.path());
+        }
+    }
+    for (const auto& path : found) removeLeftover(path);
+}
+
+void TourFolders::removeLeftover(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+    console_.log((ec ? "Could not remove the left-over " : "Removed the left-over ") + path.string());
 }
 
 }  // namespace tq

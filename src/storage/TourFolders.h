@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
+#include <string>
 #include <string_view>
 
 #include "storage/TourFiles.h"
@@ -51,7 +53,15 @@ public:
     // Removes the staging folder with whatever it holds; a failure is printed.
     void removeStagingFolder(std::string_view circuitId);
 
+    // What a download or an update killed half-way leaves behind: tour folders of tours with no
+    // stored row, staging folders of updates, and the temporary files of transfers and copies
+    // (in the cache directory and inside the kept tour folders). A folder whose tour is in
+    // `storedTourIds` is never removed. Each removal is printed.
+    void removeLeftovers(const std::set<std::string>& storedTourIds);
+
 private:
+    void removeTemporaryFiles(const std::filesystem::path& folder, bool recursive);
+    void removeLeftover(const std::filesystem::path& path);
     bool exchangeFolders(const std::filesystem::path& a, const std::filesystem::path& b);
     enum class Removal { removed, absent, failed };
     Removal removeTourFolder(std::string_view circuitId);

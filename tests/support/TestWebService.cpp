@@ -1,5 +1,6 @@
 #include "support/TestWebService.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,22 +44,45 @@ RecordedRequest recordOf(const httplib::Request& request) {
     return record;
 }
 
-// Sends `size` bytes read by `read(offset, buffer, length)`, stopping early (and so closing the
-// connection) at `closeAfter` when it is set.
-template <class Read>
-void provideBody(httplib::Response& response, std::size_t size, const ScriptedReply& reply, Read read) {
-    auto chunk = std::max<std::size_t>(1, reply.chunkBytes);
-    auto closeAfter = reply.closeAfterBytes;
+// Sends `size` bytes, `chunk` at a time, stopping early (and so closing the connection) at
+// `closeAfter` when it is set. `bytesAt(offset, count)` points at the bytes to send next.
+template <class BytesAt>
+void provideBody(httplib::Response& response, std::size_t size, const std::string& contentType, std::size_t chunk,
+                 std::optional<std::size_t> closeAfter, BytesAt bytesAt) {
+    chunk = std::max<std::size_t>(1, chunk);
     response.set_content_provider(
-        size, reply.contentType, [read, chunk, closeAfter](size_t offset, size_t length, httplib::DataSink& sink) {
+        size, contentType, [bytesAt, chunk, closeAfter](size_t offset, size_t length, httplib::DataSink& sink) mutable {
             if (closeAfter && offset >= *closeAfter) return false;
             size_t count = std::min(length, chunk);
             if (closeAfter) count = std::min(count, *closeAfter - offset);
-            std::string buffer(count, '\0');
-            if (!read(offset, buffer.data(), count)) return false;
-            return sink.write(buffer.data(), count);
+            const char* bytes = bytesAt(offset, count);
+            return bytes && sink.write(bytes, count);
         });
 }
+
+// An open file whose bytes are read into one buffer, reused for every chunk of the reply.
+struct FileSource {
+    explicit FileSource(const std::filesystem::path& path) : descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileSource() {
+        if (descriptor >= 0) ::close(descriptor);
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    const char* read(std::size_t offset, std::size_t count) {
+        buffer.resize(count);
+        std::size_t done = 0;
+        while (done < count) {
+            auto n = ::pread(descriptor, buffer.data() + done, count - done, static_cast<off_t>(offset + done));
+            if (n <= 0) return nullptr;
+            done += static_cast<std::size_t>(n);
+        }
+        return buffer.data();
+    }
+
+    int descriptor;
+    std::string buffer;
+};
 
 }  // namespace
 
@@ -103,12 +127,12 @@ ScriptedReply ScriptedReply::redirect(std::string location, int status) {
 
 class TestWebService::Server {
 public:
-    explicit Server(std::vector<std::string> names) : hostNames(std::move(names)) {
+    Server(std::vector<std::string> names, int idleSeconds) : hostNames(std::move(names)) {
         std::signal(SIGPIPE, SIG_IGN);  // a client that hangs up must not end the test program
         auto certificate = TestCertificate::selfSigned(hostNames);
         certificatePath = dir.path() / "service-certificate.pem";
         EXPECT_TRUE(writeFileAtomically(certificatePath, certificate.certificatePem));
-        http = makeServer(certificate);
+        http = makeServer(certificate, idleSeconds);
         port = http->bind_to_any_port("127.0.0.1");
         listener = std::thread([this] { http->listen_after_bind(); });
         // stop() does nothing to a server that has not begun listening, which would then listen
@@ -137,8 +161,13 @@ public:
 
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
-    std::map<std::string, Handler> exact;
-    std::map<std::string, Handler> prefixes;
+    // Scripted replies are held shared, so answering never copies a body.
+    using SharedHandler = std::function<std::shared_ptr<const ScriptedReply>(const RecordedRequest&)>;
+    static SharedHandler fixed(ScriptedReply reply) {
+        return [shared = std::make_shared<const ScriptedReply>(std::move(reply))](const RecordedRequest&) { return shared; };
+    }
+    std::map<std::string, SharedHandler> exact;
+    std::map<std::string, SharedHandler> prefixes;
     struct Gate {
         bool open = false;
         int waiting = 0;
@@ -148,7 +177,7 @@ public:
     bool stopping = false;
 
 private:
-    std::unique_ptr<httplib::SSLServer> makeServer(const TestCertificate& certificate) {
+    std::unique_ptr<httplib::SSLServer> makeServer(const TestCertificate& certificate, int idleSeconds) {
         auto certBio = BIO_new_mem_buf(certificate.certificatePem.data(), static_cast<int>(certificate.certificatePem.size()));
         auto keyBio = BIO_new_mem_buf(certificate.privateKeyPem.data(), static_cast<int>(certificate.privateKeyPem.size()));
         X509* cert = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
@@ -161,10 +190,13 @@ private:
         // Large enough for the client's connections to every host, plus replies held at a gate.
         server->new_task_queue = [] { return new httplib::ThreadPool(64); };
         server->set_keep_alive_max_count(10000);
-        // Idle connections are kept a second, as a real server keeps them a while: closing them at
-        // once races the client reusing them. A test that stops the service while a client still
-        // holds a connection waits for that second, so fixtures destroy their clients first.
-        server->set_keep_alive_timeout(1);
+        // Replies go out as soon as they are written: without this, a head and body written apart
+        // wait on the client's delayed acknowledgement, and the tests would time the service.
+        server->set_tcp_nodelay(true);
+        // Idle connections are kept a while (a second unless the test asks otherwise), as a real
+        // server keeps them. A test that stops the service while a client still holds a
+        // connection waits for that time, so fixtures destroy their clients first.
+        server->set_keep_alive_timeout(idleSeconds);
         auto serve = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
         server->Get(".*", serve);
         server->Post(".*", serve);
@@ -174,10 +206,10 @@ private:
         return server;
     }
 
-    Handler handlerFor(const RecordedRequest& request) const {
+    SharedHandler handlerFor(const RecordedRequest& request) const {
         if (auto it = exact.find(request.target); it != exact.end()) return it->second;
         if (auto it = exact.find(request.path); it != exact.end()) return it->second;
-        const Handler* best = nullptr;
+        const SharedHandler* best = nullptr;
         std::size_t bestLength = 0;
         for (const auto& [prefix, handler] : prefixes) {
             if (request.target.starts_with(prefix) && (!best || prefix.size() >= bestLength)) {
@@ -185,7 +217,7 @@ private:
                 bestLength = prefix.size();
             }
         }
-        return best ? *best : Handler{};
+        return best ? *best : SharedHandler{};
     }
 
     // Holds the reply for its delay and its gate; false when the service is stopping.
@@ -205,43 +237,41 @@ private:
 
     void answer(const httplib::Request& request, httplib::Response& response) {
         RecordedRequest record = recordOf(request);
-        Handler handler;
+        SharedHandler handler;
         {
             std::lock_guard lock(mutex);
             log.push_back(record);
             handler = handlerFor(record);
         }
-        ScriptedReply reply = handler ? handler(record) : ScriptedReply::text("not found", 404);
-        if (!wait(reply)) {
+        auto reply = handler ? handler(record) : std::make_shared<const ScriptedReply>(ScriptedReply::text("not found", 404));
+        if (!wait(*reply)) {
             response.status = 503;
             return;
         }
         send(reply, response);
     }
 
-    static void send(const ScriptedReply& reply, httplib::Response& response) {
-        response.status = reply.status;
-        for (const auto& [name, value] : reply.headers) response.set_header(name, value);
-        if (!reply.file.empty()) {
+    // The reply is shared with its script, never copied: a large body goes out from where the
+    // script holds it, in one write unless the reply asks for chunks.
+    static void send(const std::shared_ptr<const ScriptedReply>& reply, httplib::Response& response) {
+        response.status = reply->status;
+        for (const auto& [name, value] : reply->headers) response.set_header(name, value);
+        if (!reply->file.empty()) {
             std::error_code ec;
-            auto size = std::filesystem::file_size(reply.file, ec);
-            auto stream = std::make_shared<std::ifstream>(reply.file, std::ios::binary);
-            if (ec || !*stream) {
+            auto size = std::filesystem::file_size(reply->file, ec);
+            auto source = std::make_shared<FileSource>(reply->file);
+            if (ec || source->descriptor < 0) {
                 response.status = 500;
                 return;
             }
-            provideBody(response, size, reply, [stream](size_t offset, char* buffer, size_t count) {
-                stream->seekg(static_cast<std::streamoff>(offset));
-                return static_cast<bool>(stream->read(buffer, static_cast<std::streamsize>(count)));
-            });
-        } else if (reply.closeAfterBytes) {
-            auto body = std::make_shared<std::string>(reply.body);
-            provideBody(response, body->size(), reply, [body](size_t offset, char* buffer, size_t count) {
-                std::copy_n(body->data() + offset, count, buffer);
-                return true;
-            });
+            provideBody(response, size, reply->contentType, reply->chunkBytes, reply->closeAfterBytes,
+                        [source](size_t offset, size_t count) { return source->read(offset, count); });
+        } else if (reply->body.empty()) {
+            response.set_content("", reply->contentType);
         } else {
-            response.set_content(reply.body, reply.contentType);
+            auto chunk = reply->closeAfterBytes ? reply->chunkBytes : reply->body.size();
+            provideBody(response, reply->body.size(), reply->contentType, chunk, reply->closeAfterBytes,
+                        [reply](size_t offset, size_t) { return reply->body.data() + offset; });
         }
     }
 };
@@ -250,8 +280,8 @@ std::vector<std::string> TestWebService::defaultHostNames() {
     return {ProductSites::french, ProductSites::english, ProductSites::spanish, kFixtureMediaHost};
 }
 
-TestWebService::TestWebService(std::vector<std::string> hostNames)
-    : server_(std::make_unique<Server>(std::move(hostNames))) {}
+TestWebService::TestWebService(std::vector<std::string> hostNames, int idleSeconds)
+    : server_(std::make_unique<Server>(std::move(hostNames), idleSeconds)) {}
 
 TestWebService::~TestWebService() = default;
 
@@ -274,16 +304,19 @@ void TestWebService::connect(Environment& env) const {
 
 void TestWebService::reply(const std::string& path, ScriptedReply reply) {
     std::lock_guard lock(server_->mutex);
-    server_->exact[path] = [reply](const RecordedRequest&) { return reply; };
+    server_->exact[path] = Server::fixed(std::move(reply));
 }
 
 void TestWebService::replyToPrefix(const std::string& prefix, ScriptedReply reply) {
-    handle(prefix, [reply](const RecordedRequest&) { return reply; });
+    std::lock_guard lock(server_->mutex);
+    server_->prefixes[prefix] = Server::fixed(std::move(reply));
 }
 
 void TestWebService::handle(const std::string& prefix, Handler handler) {
     std::lock_guard lock(server_->mutex);
-    server_->prefixes[prefix] = std::move(handler);
+    server_->prefixes[prefix] = [handler = std::move(handler)](const RecordedRequest& request) {
+        return std::make_shared<const ScriptedReply>(handler(request));
+    };
 }
 
 void TestWebService::release(const std::string& gate) {

@@ -65,7 +65,10 @@ public:
     // first) and the fixtures' media host.
     static std::vector<std::string> defaultHostNames();
 
-    explicit TestWebService(std::vector<std::string> hostNames = defaultHostNames());
+    // The service closes a connection that has been idle for `idleSeconds` (0: as soon as a
+    // reply has gone and no request follows within a few milliseconds), without telling the
+    // client beforehand, as a real server does.
+    explicit TestWebService(std::vector<std::string> hostNames = defaultHostNames(), int idleSeconds = 1);
     ~TestWebService();
     TestWebService(const TestWebService&) = delete;
     TestWebService& operator=(const TestWebService&) = delete;

@@ -10,15 +10,10 @@
 #include "app/Application.h"
 #include "app/storyboards/Storyboards.h"
 #include "platform/foundation/Environment.h"
+#include "platform/foundation/QuitOnSignal.h"
 #include "platform/ui/Storyboard.h"
 
 namespace {
-
-tq::MainLoop* runningLoop = nullptr;
-
-extern "C" void onSignal(int) {
-    if (runningLoop) runningLoop->quit();
-}
 
 struct Options {
     std::optional<std::string> openURL;
@@ -61,12 +56,10 @@ int main(int argc, char** argv) {
     std::cerr << "TrelvoQuest is running with the storyboard \"" << application.sceneConfiguration()->storyboardName
               << "\" (Ctrl-C to quit)\n";
 
-    runningLoop = &env.loop();
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
     if (options.runFor) env.loop().postAfter(*options.runFor, [&env] { env.loop().quit(); });
+    // Kept to the end, so that a second Ctrl-C while the program closes changes nothing.
+    tq::QuitOnSignal quitOnSignal(env.loop(), {SIGINT, SIGTERM});
     env.loop().run();
-    runningLoop = nullptr;
     application.terminate();
     return 0;
 }

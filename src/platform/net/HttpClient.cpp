@@ -44,6 +44,11 @@ public:
         : loop_(loop), alive_(std::move(alive)) {
         multi_ = curl_multi_init();
         curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, maxConnectionsPerHost);
+        // TLS sessions are shared between the client's connections, so a new connection to a host
+        // already met resumes its session instead of running a full handshake. Every user of the
+        // share runs on this thread: it needs no lock.
+        share_ = curl_share_init();
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
         thread_ = std::thread([this] { run(); });
     }
 
@@ -60,6 +65,7 @@ public:
         active_.clear();
         incoming_.clear();
         curl_multi_cleanup(multi_);
+        curl_share_cleanup(share_);
         for (int i = 0; i < dropped; ++i) loop_.endExternalWork();
     }
 
@@ -109,6 +115,7 @@ private:
             deliver(*transfer, transfer->abandon(*error));
             return;
         }
+        curl_easy_setopt(transfer->handle(), CURLOPT_SHARE, share_);
         curl_multi_add_handle(multi_, transfer->handle());
         auto id = transfer->id();
         active_[id] = std::move(transfer);
@@ -123,6 +130,7 @@ private:
     }
 
     void collectFinished() {
+        std::vector<CURL*> retries;
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
             if (message->msg != CURLMSG_DONE) continue;
@@ -130,10 +138,15 @@ private:
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &finished);
             CURLcode result = message->data.result;
             curl_multi_remove_handle(multi_, message->easy_handle);
+            if (finished->readyRetryOnFreshConnection(result)) {
+                retries.push_back(message->easy_handle);
+                continue;
+            }
             auto it = active_.find(finished->id());
             deliver(*finished, finished->finish(result));
             active_.erase(it);
         }
+        for (CURL* handle : retries) curl_multi_add_handle(multi_, handle);
     }
 
     void deliver(HttpTransfer& transfer, HttpResponse response) {
@@ -148,6 +161,7 @@ private:
     MainLoop& loop_;
     std::shared_ptr<bool> alive_;
     CURLM* multi_ = nullptr;
+    CURLSH* share_ = nullptr;
     std::mutex mutex_;
     std::vector<std::unique_ptr<HttpTransfer>> incoming_;
     std::vector<HttpRequestId> cancels_;
@@ -192,7 +206,7 @@ void HttpClient::cancel(HttpRequestId id) { io_->cancel(id); }
 HttpRequestId HttpClient::submit(HttpRequest request, std::optional<std::filesystem::path> destination,
                                  Completion completion) {
     auto id = nextId_++;
-    TransferSettings settings{&configuration_, connectToEntries(env_.hostRoutes()), trustBundle()};
+    TransferSettings settings{&configuration_, connectToEntries(env_.hostRoutes()), trustBundle(), trustStore()};
     env_.loop().beginExternalWork();
     io_->add(std::make_unique<HttpTransfer>(id, std::move(request), std::move(destination), std::move(completion),
                                             std::move(settings)));
@@ -208,7 +222,15 @@ std::shared_ptr<const std::string> HttpClient::trustBundle() {
     bundle += readFile(*extra).value_or("");
     bundleSourcePath_ = *extra;
     trustBundle_ = std::make_shared<const std::string>(std::move(bundle));
+    trustStore_.reset();
     return trustBundle_;
+}
+
+std::shared_ptr<const TrustStore> HttpClient::trustStore() {
+    auto bundle = trustBundle();
+    if (!bundle) return nullptr;
+    if (!trustStore_) trustStore_ = TrustStore::fromPem(*bundle);
+    return trustStore_;
 }
 
 }  // namespace tq

@@ -13,6 +13,7 @@
 namespace tq {
 
 class Environment;
+class TrustStore;
 
 // The limits every request runs under; the defaults are the program's.
 struct HttpClientConfiguration {
@@ -22,8 +23,9 @@ struct HttpClientConfiguration {
     long maxRedirects = 16;
     // A burst of requests to one host queues behind this many connections instead of flooding it.
     long maxConnectionsPerHost = 6;
-    // The cap on a body held in memory when the request sets none.
-    std::uint64_t maxMemoryBodyBytes = 64ull * 1024 * 1024;
+    // The cap on a body held in memory when the request sets none: a guard against an endless
+    // body, with room for a catalogue of tens of thousands of rich tours (160 MB at 50,000).
+    std::uint64_t maxMemoryBodyBytes = 256ull * 1024 * 1024;
     std::string userAgent = "TrelvoQuest/1.0";
     // The system's certificate authorities, joined with the Environment's extra certificate.
     std::filesystem::path systemCertificates = "/etc/ssl/certs/ca-certificates.crt";
@@ -72,6 +74,7 @@ private:
     class IoThread;
     HttpRequestId submit(HttpRequest request, std::optional<std::filesystem::path> destination, Completion completion);
     std::shared_ptr<const std::string> trustBundle();
+    std::shared_ptr<const TrustStore> trustStore();
 
     Environment& env_;
     HttpClientConfiguration configuration_;
@@ -81,6 +84,7 @@ private:
     // The trust bundle last built from the system file and the extra certificate.
     std::filesystem::path bundleSourcePath_;
     std::shared_ptr<const std::string> trustBundle_;
+    std::shared_ptr<const TrustStore> trustStore_;  // trustBundle_ parsed
 };
 
 }  // namespace tq

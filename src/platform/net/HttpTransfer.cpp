@@ -177,10 +177,30 @@ void HttpTransfer::configureHandle() {
 
     for (const auto& entry : settings_.connectTo) connectToList_ = curl_slist_append(connectToList_, entry.c_str());
     if (connectToList_) curl_easy_setopt(handle_, CURLOPT_CONNECT_TO, connectToList_);
-    if (settings_.trustBundle) {
-        curl_blob blob{const_cast<char*>(settings_.trustBundle->data()), settings_.trustBundle->size(), CURL_BLOB_NOCOPY};
-        curl_easy_setopt(handle_, CURLOPT_CAINFO_BLOB, &blob);
+    configureTrust();
+}
+
+namespace {
+
+CURLcode installTrustStore(CURL*, void* sslContext, void* store) {
+    static_cast<const TrustStore*>(store)->installInto(sslContext);
+    return CURLE_OK;
+}
+
+}  // namespace
+
+void HttpTransfer::configureTrust() {
+    if (!settings_.trustBundle) return;  // libcurl's default file, which its own cache keeps parsed
+    // The store parsed once is installed into each new connection; libcurl then loads no file.
+    if (settings_.trustStore &&
+        curl_easy_setopt(handle_, CURLOPT_SSL_CTX_FUNCTION, &installTrustStore) == CURLE_OK) {
+        curl_easy_setopt(handle_, CURLOPT_SSL_CTX_DATA, settings_.trustStore.get());
+        curl_easy_setopt(handle_, CURLOPT_CAINFO, nullptr);
+        curl_easy_setopt(handle_, CURLOPT_CAPATH, nullptr);
+        return;
     }
+    curl_blob blob{const_cast<char*>(settings_.trustBundle->data()), settings_.trustBundle->size(), CURL_BLOB_NOCOPY};
+    curl_easy_setopt(handle_, CURLOPT_CAINFO_BLOB, &blob);
 }
 
 std::uint64_t HttpTransfer::bodyLimit() const {
@@ -271,6 +291,20 @@ std::optional<HttpError> HttpTransfer::errorFor(CURLcode result) const {
     // An unexpected failure is best described in libcurl's own words.
     if (kind == HttpErrorKind::unknown) error.description = detail;
     return error;
+}
+
+bool HttpTransfer::readyRetryOnFreshConnection(CURLcode result) {
+    if (retried_ || received_ > 0) return false;
+    if (result != CURLE_SEND_ERROR && result != CURLE_RECV_ERROR && result != CURLE_GOT_NOTHING) return false;
+    long status = 0, newConnections = 0;
+    curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(handle_, CURLINFO_NUM_CONNECTS, &newConnections);
+    if (status != 0 || newConnections != 0) return false;  // a reply began, or the connection was new
+    retried_ = true;
+    receivedHeaders_.clear();
+    errorBuffer_[0] = '\0';
+    curl_easy_setopt(handle_, CURLOPT_FRESH_CONNECT, 1L);
+    return true;
 }
 
 HttpResponse HttpTransfer::finish(CURLcode result) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/net/HttpClient.h"
+#include "platform/net/TrustStore.h"
 
 namespace tq {
 
@@ -19,6 +20,7 @@ struct TransferSettings {
     const HttpClientConfiguration* configuration = nullptr;
     std::vector<std::string> connectTo;              // libcurl connect-to entries, "host::127.0.0.1:8443"
     std::shared_ptr<const std::string> trustBundle;  // PEM authorities; none: libcurl's default file
+    std::shared_ptr<const TrustStore> trustStore;    // the same authorities, parsed once
 };
 
 // One request on the I/O thread: its libcurl handle, what has been received so far and, for a
@@ -38,6 +40,10 @@ public:
     // Sets up the libcurl handle (and the temporary file of a download). An error means the
     // transfer cannot start and is the outcome to deliver.
     std::optional<HttpError> start();
+    // Whether a failed transfer is to be sent again, and if so readies it for a new connection.
+    // A kept connection that the server closed while it sat idle fails the next request sent on
+    // it before any reply arrives; that request is sent once more on a connection of its own.
+    bool readyRetryOnFreshConnection(CURLcode result);
     // The outcome once libcurl has finished with the handle; moves a download into place.
     HttpResponse finish(CURLcode result);
     // The outcome of a transfer stopped before its end; drops any temporary file.
@@ -51,6 +57,7 @@ private:
     std::optional<HttpError> checkAddress() const;
     std::optional<HttpError> openTemporaryFile();
     void configureHandle();
+    void configureTrust();
     std::uint64_t bodyLimit() const;
     bool bodyRejectedByStatus();
     std::optional<HttpError> errorFor(CURLcode result) const;
@@ -74,6 +81,7 @@ private:
     std::uint64_t received_ = 0;
     std::optional<bool> statusAccepted_;  // known once the first body byte arrives
     bool exceededLimit_ = false;
+    bool retried_ = false;
     std::string writeFailure_;
 
     std::filesystem::path temporaryPath_;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "platform/foundation/FileSystem.h"
 #include "NetTestSupport.h"
@@ -113,6 +115,32 @@ TEST_F(HttpDownloadTest, CancelledDownloadReportsCancelledAndLeavesNothing) {
     EXPECT_EQ(kindOf(*outcome), HttpErrorKind::cancelled);
     EXPECT_TRUE(leftovers().empty());
     service.release("hold");
+}
+
+// A server closes connections that sit idle, and the client may send its next request on one just
+// closed. That request has received nothing: it goes again on a new connection instead of failing.
+TEST(HttpDownloadOverKeptConnections, ConnectionsTheServerClosedWhileIdleFailNoDownload) {
+    TestWebService service;  // closes a connection idle for a second
+    TestEnvironment env;
+    service.connect(env.env());
+    service.replyToPrefix("/media/", ScriptedReply::bytes(std::string(20000, 'm')));
+    auto folder = env.root() / "downloads";
+    std::filesystem::create_directories(folder);
+
+    std::vector<std::string> failures;
+    for (int round = 0; round < 3; ++round) {
+        for (int file = 0; file < 12; ++file) {
+            auto name = std::to_string(round) + "-" + std::to_string(file);
+            env->shared<HttpClient>().download(HttpRequest::get(service.url("/media/" + name)), folder / name,
+                                               [&, name](HttpResponse response) {
+                                                   if (!response.succeeded()) failures.push_back(name + ": " + response.error->detail);
+                                               });
+        }
+        env.settle();
+        // Real time for the service to close the connections the client keeps.
+        if (round < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    }
+    EXPECT_EQ(failures, std::vector<std::string>{});
 }
 
 }  // namespace
