@@ -9,6 +9,12 @@ void Storyboard::registerScreen(const std::string& identifier, ScreenFactory fac
     if (factory) factories_[identifier] = std::move(factory);
 }
 
+std::vector<std::string> Storyboard::screenIdentifiers() const {
+    std::vector<std::string> identifiers;
+    for (const auto& [identifier, factory] : factories_) identifiers.push_back(identifier);
+    return identifiers;
+}
+
 void Storyboard::addSegue(SegueDefinition segue) {
     for (auto& existing : segues_) {
         if (existing.identifier == segue.identifier && existing.source == segue.source) {

@@ -59,6 +59,8 @@ public:
 
     void registerScreen(const std::string& identifier, ScreenFactory factory);
     bool hasScreen(const std::string& identifier) const { return factories_.count(identifier) != 0; }
+    // Every identifier a screen is registered under, in order.
+    std::vector<std::string> screenIdentifiers() const;
     void setInitialScreen(const std::string& identifier) { initial_ = identifier; }
     void addSegue(SegueDefinition segue);
 
