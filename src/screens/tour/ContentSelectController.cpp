@@ -42,6 +42,8 @@ void ContentSelectController::loadView() {
     auto size = Environment::current().device().screenBounds;
     const double width = size.width;
     auto root = std::make_shared<View>(Rect(0, 0, width, size.height));
+    // The title and the close button side by side above the list, each at its own frame.
+    root->setArrangement(Arrangement::fixed());
     setView(root);
     lblTitle = std::make_shared<Label>(Rect(0, 0, width - 80, kHeaderHeight));
     lblTitle->setIdentifier("lblTitle");
