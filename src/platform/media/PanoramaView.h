@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ui/ImageDecoding.h"
+#include "platform/services/ImageDecoding.h"
 #include "platform/ui/View.h"
 
 namespace tq {
