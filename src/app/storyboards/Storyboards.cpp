@@ -3,6 +3,11 @@
 #include "screens/browse/NetworkController.h"
 #include "screens/browse/ParameterDetailViewController.h"
 #include "screens/browse/ParametersController.h"
+#include "screens/browse/SearchController.h"
+#include "screens/browse/SearchResultsController.h"
+#include "screens/browse/SelectRegionController.h"
+#include "screens/browse/SelectSearchLanguageController.h"
+#include "screens/maps/MapController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/ContentController.h"
 #include "screens/tour/ContentSelectController.h"
@@ -20,10 +25,15 @@ void registerStoryboards(StoryboardRegistry& registry) {
     ZoomImageController::registerIn(registry);
     PanoramaViewController::registerIn(registry);
     MapLeafletController::registerIn(registry);
+    MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);
     ParametersController::registerIn(registry);
     ParameterDetailViewController::registerIn(registry);
+    SearchController::registerIn(registry);
+    SearchResultsController::registerIn(registry);
+    SelectRegionController::registerIn(registry);
+    SelectSearchLanguageController::registerIn(registry);
 }
 
 }  // namespace tq

@@ -25,9 +25,20 @@ void Storyboard::addSegue(SegueDefinition segue) {
     segues_.push_back(std::move(segue));
 }
 
+bool Storyboard::hasScreen(const std::string& identifier) const {
+    return factories_.count(identifier) != 0 || (included_ && included_->hasScreen(identifier));
+}
+
 std::shared_ptr<ViewController> Storyboard::instantiateViewController(const std::string& identifier) {
     auto it = factories_.find(identifier);
-    if (it == factories_.end()) return nullptr;
+    if (it == factories_.end()) {
+        auto controller = included_ ? included_->instantiateViewController(identifier) : nullptr;
+        if (controller) {
+            controller->storyboard_ = shared_from_this();
+            controller->storyboardIdentifier_ = identifier;
+        }
+        return controller;
+    }
     auto factory = it->second;  // a factory may register more screens
     auto controller = factory();
     if (!controller) return nullptr;
@@ -48,6 +59,7 @@ const SegueDefinition* Storyboard::segue(const std::string& sourceIdentifier, co
         if (!segue.source.empty() && segue.source == sourceIdentifier) return &segue;
         if (segue.source.empty() && !fallback) fallback = &segue;
     }
+    if (!fallback && included_) return included_->segue(sourceIdentifier, identifier);
     return fallback;
 }
 

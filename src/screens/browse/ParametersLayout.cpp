@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/ParametersController.h"
 
@@ -15,14 +16,6 @@ struct ParametersLayout {
     ParametersController& s;
     double width;
 
-    template <class T>
-    std::shared_ptr<T> make(View& parent, const std::string& name, Rect frame) {
-        auto view = std::make_shared<T>();
-        view->setIdentifier(name);
-        view->setFrame(frame);
-        parent.addSubview(view);
-        return view;
-    }
     std::shared_ptr<SegmentedControl> segments(View& parent, const std::string& name, std::vector<std::string> titles,
                                                double y) {
         auto control = std::make_shared<SegmentedControl>(titles);
@@ -35,26 +28,26 @@ struct ParametersLayout {
     void build(View& root) {
         // Every view sits at a frame of its own; the scroll view fills the screen.
         root.setArrangement(Arrangement::overlay());
-        s.scrollView = make<ScrollView>(root, "scrollView", root.bounds());
+        s.scrollView = addView<ScrollView>(root, "scrollView", root.bounds());
         s.scrollView->setArrangement(Arrangement::fixed());
         auto& column = *s.scrollView;
 
-        s.choicesView = make<View>(column, "choicesView", Rect(0, 0, width, 300));
+        s.choicesView = addView<View>(column, "choicesView", Rect(0, 0, width, 300));
         s.choicesView->setArrangement(Arrangement::fixed());
         auto& choices = *s.choicesView;
-        s.lblLanguage = make<Label>(choices, "lblLanguage", Rect(20, 10, width - 40, 24));
+        s.lblLanguage = addView<Label>(choices, "lblLanguage", Rect(20, 10, width - 40, 24));
         s.segLang = segments(choices, "segLang", {"English", "Français", "Español"}, 40);
-        s.lblUnit = make<Label>(choices, "lblUnit", Rect(20, 90, width - 40, 24));
+        s.lblUnit = addView<Label>(choices, "lblUnit", Rect(20, 90, width - 40, 24));
         s.segUnits = segments(choices, "segUnits", {"Kilometers", "Miles"}, 120);
-        s.lblOpenAppTitle = make<Label>(choices, "lblOpenAppTitle", Rect(20, 170, width - 40, 44));
+        s.lblOpenAppTitle = addView<Label>(choices, "lblOpenAppTitle", Rect(20, 170, width - 40, 44));
         s.lblOpenAppTitle->setNumberOfLines(2);
-        s.lblOpenApp = make<Label>(choices, "lblOpenApp", Rect(20, 215, width - 40, 20));
+        s.lblOpenApp = addView<Label>(choices, "lblOpenApp", Rect(20, 215, width - 40, 20));
         s.segOpenApp = segments(choices, "segOpenApp", {"Classic", "Catalog"}, 240);
 
-        s.webView = make<WebView>(column, "webView", Rect(0, 300, width, 260));
-        s.imgPatrimoine = make<ImageView>(column, "imgPatrimoine", Rect(20, 570, width - 40, 80));
+        s.webView = addView<WebView>(column, "webView", Rect(0, 300, width, 260));
+        s.imgPatrimoine = addView<ImageView>(column, "imgPatrimoine", Rect(20, 570, width - 40, 80));
         s.imgPatrimoine->setContentMode(ContentMode::scaleAspectFit);
-        s.tableViewInformation = make<TableView>(column, "tableViewInformation", Rect(0, 660, width, 9 * 44));
+        s.tableViewInformation = addView<TableView>(column, "tableViewInformation", Rect(0, 660, width, 9 * 44));
         s.tableViewInformation->setScrollEnabled(false);
     }
 };

@@ -1,0 +1,38 @@
+#include "platform/map/MapService.h"
+
+#include <stdexcept>
+
+#include "platform/foundation/Environment.h"
+
+namespace tq {
+
+MapService::MapService(Environment& env) : env_(env), backend_(std::make_unique<HeadlessMapBackend>()) {}
+
+MapService::~MapService() { *alive_ = false; }
+
+MapService& MapService::of(Environment& env) { return env.shared<MapService>(); }
+
+HeadlessMapBackend& MapService::driver() {
+    auto* headless = dynamic_cast<HeadlessMapBackend*>(backend_.get());
+    if (!headless) throw std::logic_error("the map backend is not the headless one");
+    return *headless;
+}
+
+void MapService::calculateDirections(const DirectionsRequest& request, DirectionsCompletion completion) {
+    auto* loop = &env_.loop();
+    std::weak_ptr<bool> alive = alive_;
+    backend_->calculateDirections(request, [loop, alive, completion](DirectionsOutcome outcome) {
+        // A backend owned by the service is gone before the loop; the token says the service remains.
+        if (alive.expired()) return;
+        loop->post([alive, completion, outcome = std::move(outcome)] {
+            auto token = alive.lock();
+            if (token && *token && completion) completion(outcome);
+        });
+    });
+}
+
+void Directions::calculate(DirectionsCompletion completion) {
+    MapService::of(Environment::current()).calculateDirections(request_, std::move(completion));
+}
+
+}  // namespace tq
