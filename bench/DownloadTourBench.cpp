@@ -32,6 +32,7 @@
 #include "storage/DBManager.h"
 #include "storage/DownloadTourManager.h"
 #include "storage/StorageListeners.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 
@@ -103,8 +104,8 @@ struct DownloadBench {
 
     // Runs one download to its poll (timed), then lets the poll store it (not timed).
     double download(const std::string& text, bool& ok) {
-        auto& manager = env->shared<DownloadTourManager>();
-        auto& db = env->shared<DBManager>();
+        auto& manager = env->shared<TourStore>().downloads;
+        auto& db = env->shared<TourStore>().database;
         auto tour = decodeToursReply(text)->results.front();
         db.deleteTour(*tour->circuit_id, {});
         auto start = Clock::now();
@@ -221,7 +222,7 @@ struct ListedScreen : LocalToursListener {
 
 void BM_GetAllTours200(benchmark::State& state) {
     TestEnvironment env;
-    auto& db = env->shared<DBManager>();
+    auto& db = env->shared<TourStore>().database;
     std::size_t bytes = 0;
     for (int i = 0; i < kStoredTours; ++i) {
         auto text = storedTourOfSize(1000 + i);

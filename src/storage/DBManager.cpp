@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <set>
+#include <stdexcept>
 
 #include "platform/foundation/Environment.h"
 #include "platform/services/FileURL.h"
@@ -13,6 +14,7 @@
 #include "storage/FileCopy.h"
 #include "storage/StorageListeners.h"
 #include "storage/TourFolders.h"
+#include "storage/TourStore.h"
 
 namespace tq {
 namespace {
@@ -34,20 +36,21 @@ std::string formatInsertTime(std::chrono::system_clock::time_point time) {
 DBManager::DBManager(Environment& env)
     : env_(env),
       console_(env.console()),
-      databaseFile_(std::filesystem::absolute(env.cacheDir()) / (std::string(databaseName) + "." + databaseExtension)) {
-    updateRoad_ = [this](const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen) {
-        env_.shared<DownloadTourManager>().updateStoredTour(tourId, senderTag, screen);
-    };
-    validateDBFile();
-    // The web-service client sits below this library and reaches the database through its hook.
-    env.shared<Network>().markTourNeedsUpdate = [&env](const std::string& tourId) {
-        if (auto* db = env.existing<DBManager>()) db->setTourNeedUpdate(tourId);
-    };
-}
+      databaseFile_(std::filesystem::absolute(env.cacheDir()) / (std::string(databaseName) + "." + databaseExtension)) {}
 
 DBManager::~DBManager() = default;
 
-DBManager& DBManager::shared() { return Environment::current().shared<DBManager>(); }
+DBManager& DBManager::shared() { return Environment::current().shared<TourStore>().database; }
+
+void DBManager::connect(Network& network, UpdateRoad road) {
+    network_ = &network;
+    updateRoad_ = std::move(road);
+}
+
+Network& DBManager::network() {
+    if (!network_) throw std::logic_error("the catalogue database is used before TourStore connected it");
+    return *network_;
+}
 
 std::string DBManager::databaseUri() const { return fileURL(databaseFile_); }
 
@@ -185,6 +188,7 @@ void DBManager::deleteTourForUpdate(const std::string& tourId, std::int64_t send
         screen.unlockAfterUpdate();
         return;
     }
+    if (!updateRoad_) return screen.unlockAfterUpdate();
     updateRoad_(tourId, senderTag, screen);
 }
 
@@ -262,7 +266,7 @@ auto DBManager::readStoredTours(bool& opened) -> std::optional<std::vector<Store
 }
 
 void DBManager::getAllTours(LocalToursListener& screen) {
-    auto& network = env_.shared<Network>();
+    auto& network = this->network();
     bool opened = false;
     auto tours = readStoredTours(opened);
     // A database that cannot even be opened leaves the list as it was.
@@ -284,7 +288,7 @@ void DBManager::checkToursForUpdates(const std::function<void(bool)>& completion
     bool opened = false;
     auto tours = readStoredTours(opened);
     if (!tours) return;
-    auto& network = env_.shared<Network>();
+    auto& network = this->network();
     for (const auto& stored : *tours) {
         const Tour& tour = *stored.tour;
         if (!tour.circuit_id || !tour.moderation_date) {

@@ -20,6 +20,7 @@ namespace tq {
 class Environment;
 class Console;
 class DownloadTourManager;
+class Network;
 struct LocalToursListener;
 struct PreloadRequester;
 struct UpdateRequester;
@@ -42,13 +43,21 @@ struct CatalogRows {
 };
 
 // The catalogue of downloaded tours: the SQLite file "TrelvoQuest.sqlite3" in the cache directory,
-// copied from the bundle on first use. Each operation opens its own connection, works, closes it
+// copied from the bundle at launch (validateDBFile). Each operation opens its own connection, works, closes it
 // and reports before it returns; every value travels as a bound parameter.
 class DBManager {
 public:
+    // Only keeps the environment; TourStore prepares the file and connects the instance.
     explicit DBManager(Environment& env);
     ~DBManager();
     static DBManager& shared();
+
+    // Where an update goes once the tour is known to be stored: the download manager's update road.
+    using UpdateRoad = std::function<void(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen)>;
+    // The client whose lists the loads fill, and the update road.
+    void connect(Network& network, UpdateRoad road);
+    // Copies the catalogue from the bundle when the cache has none.
+    void validateDBFile();
 
     // The database file itself (the caches directory plus "TrelvoQuest.sqlite3").
     const std::filesystem::path& cachesDirectory() const { return databaseFile_; }
@@ -86,13 +95,11 @@ public:
     // Every stored row, for the loads that decode the tours (getAllTours, checkToursForUpdates).
     CatalogRows readAllRows();
 
-    // Where an update goes once the tour is known to be stored: the download manager's update road.
-    // Tests put their own in its place.
-    using UpdateRoad = std::function<void(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen)>;
+    // Tests put their own update road in place of the download manager's.
     void setUpdateRoad(UpdateRoad road) { updateRoad_ = std::move(road); }
 
 private:
-    void validateDBFile();
+    Network& network();
     void copyDatabaseFromBundle(const std::string& name, const std::string& extension);
     // A connection to the catalogue. The first one of the run also clears what a killed download
     // or update left on disk, now that the stored tours can be known.
@@ -113,6 +120,7 @@ private:
     Environment& env_;
     Console& console_;
     std::filesystem::path databaseFile_;
+    Network* network_ = nullptr;
     UpdateRoad updateRoad_;
     bool leftoversRemoved_ = false;
 };

@@ -1,17 +1,18 @@
 #include "storage/DownloadTourManager.h"
 
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
-#include "product/NotificationNames.h"
-#include "product/ProductSites.h"
 #include "model/Json.h"
 #include "model/PoiContent.h"
 #include "model/PointOfInterest.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/net/HttpClient.h"
-#include "platform/ui/ImageDecoding.h"
+#include "platform/services/ImageDecoding.h"
+#include "product/NotificationNames.h"
+#include "product/ProductSites.h"
 #include "service/Network.h"
 #include "storage/DBManager.h"
 #include "storage/DiskStatus.h"
@@ -20,6 +21,7 @@
 #include "storage/TileArchive.h"
 #include "storage/TourFiles.h"
 #include "storage/TourFolders.h"
+#include "storage/TourStore.h"
 
 namespace tq {
 namespace {
@@ -86,8 +88,21 @@ DownloadTourManager::DownloadTourManager(Environment& env)
       headers{{"api-version", "1.1"}},
       env_(env),
       console_(env.console()),
-      alive_(std::make_shared<bool>(true)) {
-    TourFolders(env_).copyOfflineMapAssets();
+      alive_(std::make_shared<bool>(true)) {}
+
+void DownloadTourManager::connect(Network& network, DBManager& database) {
+    network_ = &network;
+    database_ = &database;
+}
+
+Network& DownloadTourManager::network() {
+    if (!network_) throw std::logic_error("the download manager is used before TourStore connected it");
+    return *network_;
+}
+
+DBManager& DownloadTourManager::database() {
+    if (!database_) throw std::logic_error("the download manager is used before TourStore connected it");
+    return *database_;
 }
 
 DownloadTourManager::~DownloadTourManager() {
@@ -98,7 +113,7 @@ DownloadTourManager::~DownloadTourManager() {
     }
 }
 
-DownloadTourManager& DownloadTourManager::shared() { return Environment::current().shared<DownloadTourManager>(); }
+DownloadTourManager& DownloadTourManager::shared() { return Environment::current().shared<TourStore>().downloads; }
 
 std::int64_t DownloadTourManager::contentCount() const { return job_ ? job_->contentCount : 0; }
 
@@ -152,7 +167,7 @@ void DownloadTourManager::updateStoredTour(const std::string& tourId, std::int64
     auto job = beginJob(true, nullptr, [&screen](bool) { screen.unlockAfterUpdate(); });
     job->circuitId = tourId;
     if (!isSafePathComponent(tourId)) return fail(job, "Invalid tour identifier");
-    env_.shared<Network>().loadUpdateTour(
+    network().loadUpdateTour(
         std::to_string(senderTag),
         whileRunning(alive_, job, [this, job](bool loaded) { updatedTourLoaded(job, loaded); }));
 }
@@ -163,7 +178,7 @@ void DownloadTourManager::updatedTourLoaded(const JobRef& job, bool loaded) {
 }
 
 void DownloadTourManager::startTourUpdateIfRoom(const JobRef& job) {
-    tour = env_.shared<Network>().updateTour;
+    tour = network().updateTour;
     job->tour = tour;
     if (job->tour && job->tour->circuit_id != job->circuitId) {
         return fail(job, "The updated tour is not the stored tour " + job->circuitId);
@@ -346,7 +361,7 @@ void DownloadTourManager::downloadTiles(const JobRef& job) {
 
 void DownloadTourManager::tilesExtracted(const JobRef& job, bool success) {
     if (!success) return fail(job, "error zip tiles");
-    env_.shared<Network>().getFullCircuitJson(
+    network().getFullCircuitJson(
         job->circuitId,
         whileRunning(alive_, job, [this, job](const std::string& text) { tourTextReceived(job, text); }));
 }
@@ -393,7 +408,7 @@ void DownloadTourManager::finaliseAddTour(const JobRef& job) {
     job->contentCount = 0;
     job->downloadedContentCount = 0;
     if (job->update) return commitUpdate(job);
-    env_.shared<DBManager>().addTour(job->circuitId, job->tourText,
+    database().addTour(job->circuitId, job->tourText,
                                      [this, job](bool stored) { announceTourStored(job, stored); });
 }
 
@@ -404,7 +419,7 @@ void DownloadTourManager::commitUpdate(const JobRef& job) {
     }
     // From here the staging folder holds the old version; the database decides which one stays.
     bool stored = false;
-    env_.shared<DBManager>().replaceTour(job->circuitId, job->tourText, [&stored](bool s) { stored = s; });
+    database().replaceTour(job->circuitId, job->tourText, [&stored](bool s) { stored = s; });
     if (!stored) {
         if (!folders.swapBackStagingFolder(job->circuitId)) {
             // The old files are still at the staging path: they must not be removed with it.

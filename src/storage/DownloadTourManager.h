@@ -13,7 +13,9 @@
 namespace tq {
 
 class Console;
+class DBManager;
 class Environment;
+class Network;
 struct PoiContent;
 struct UpdateRequester;
 
@@ -35,12 +37,15 @@ struct UpdateRequester;
 // Completion is found by a 5.0 s poll on the main loop, as the files arrive in any order.
 class DownloadTourManager : public TourDownloader {
 public:
+    // Only keeps the environment; TourStore connects the instance.
     explicit DownloadTourManager(Environment& env);
     ~DownloadTourManager() override;
     DownloadTourManager(const DownloadTourManager&) = delete;
     DownloadTourManager& operator=(const DownloadTourManager&) = delete;
 
     static DownloadTourManager& shared();
+    // The client that fetches tour texts and the catalogue that stores them.
+    void connect(Network& network, DBManager& database);
 
     // The tour the next new download fetches; an update sets it to the updated tour. A running
     // download works on its own copy of the reference, so changing this does not disturb it.
@@ -116,8 +121,13 @@ private:
     auto onReply(const JobRef& job, Handler handler);
     void removeLeftOvers(const JobRef& job);
 
+    Network& network();
+    DBManager& database();
+
     Environment& env_;
     Console& console_;
+    Network* network_ = nullptr;
+    DBManager* database_ = nullptr;
     std::shared_ptr<bool> alive_;
     JobRef job_;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Environment.h"
 #include "storage/DownloadTourManager.h"
+#include "storage/TourStore.h"
 
 namespace tq {
 
@@ -9,7 +10,7 @@ TourDownloaders& TourDownloaders::shared() { return Environment::current().share
 
 TourDownloader& TourDownloaders::current() {
     if (installed_) return *installed_;
-    return env_.shared<DownloadTourManager>();
+    return env_.shared<TourStore>().downloads;
 }
 
 }  // namespace tq

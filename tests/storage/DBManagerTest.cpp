@@ -11,6 +11,7 @@
 #include "platform/services/FileURL.h"
 #include "storage/DBManager.h"
 #include "storage/StorageListeners.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 
 namespace tq {
@@ -54,7 +55,7 @@ std::chrono::system_clock::time_point localTime(int year, int month, int day, in
 class DBManagerTest : public ::testing::Test {
 protected:
     test::TestEnvironment env;
-    DBManager& db = env->shared<DBManager>();
+    DBManager& db = env->shared<TourStore>().database;
     fs::path file = env->cacheDir() / "TrelvoQuest.sqlite3";
 
     void SetUp() override { env->console().clear(); }
@@ -77,9 +78,12 @@ TEST_F(DBManagerTest, TheFirstAccessCopiesTheBundleDatabaseOnce) {
     ASSERT_TRUE(add("418"));
 
     env.relaunch();
-    auto& again = env->shared<DBManager>();
+    auto& again = env->shared<TourStore>().database;
+    // The catalogue's own launch line; the offline map page's lines follow it.
     auto printed = env->console().lines();
-    EXPECT_EQ(printed, std::vector<std::string>{"FILE AVAILABLE"});
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(printed.front(), "FILE AVAILABLE");
+    EXPECT_FALSE(env->console().containsPrefix("validateDBFile"));
     bool stored = false;
     again.tourExist("418", [&](bool e) { stored = e; });
     EXPECT_TRUE(stored);  // the copy never replaced the file holding the tour
@@ -87,7 +91,7 @@ TEST_F(DBManagerTest, TheFirstAccessCopiesTheBundleDatabaseOnce) {
 
 TEST(DBManagerLaunch, FirstLaunchWritesTheFailedReachabilityTest) {
     test::TestEnvironment env;
-    env->shared<DBManager>();
+    env->shared<TourStore>().database;
     auto printed = env->console().lines();
     ASSERT_EQ(printed.size(), 1u);
     EXPECT_EQ(printed[0], "validateDBFile  No such file or directory");
@@ -98,9 +102,9 @@ TEST(DBManagerLaunch, ABundleWithoutTheDatabaseLeavesNoEmptyFileBehind) {
     test::TestEnvironmentOptions options;
     options.bundleDir = emptyBundle.path();
     test::TestEnvironment env(options);
-    auto& db = env->shared<DBManager>();
-    auto printed = env->console().lines();
-    ASSERT_EQ(printed.size(), 2u);
+    auto& db = env->shared<TourStore>().database;
+    auto printed = env->console().lines();  // the catalogue's lines, then the offline page's
+    ASSERT_GE(printed.size(), 2u);
     EXPECT_EQ(printed[0], "Source File not found.");
     EXPECT_TRUE(printed[1].starts_with("validateDBFile  "));
 
@@ -257,7 +261,7 @@ TEST(DBManagerPath, ACachePathWithUriCharactersOpensTheRightFile) {
     config.bundleDir = TQ_TEST_BUNDLE_DIR;
     config.manualClock = true;
     Environment env(config);
-    auto& db = env.shared<DBManager>();
+    auto& db = env.shared<TourStore>().database;
     bool stored = false;
     db.addTour("418", "{}", [&](bool s) { stored = s; });
     ASSERT_TRUE(stored);

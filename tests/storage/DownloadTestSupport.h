@@ -14,6 +14,7 @@
 #include "storage/DBManager.h"
 #include "storage/DownloadTourManager.h"
 #include "storage/StorageListeners.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 #include "TestZip.h"
@@ -56,8 +57,8 @@ public:
         serveTiles([](TestZip& zip) { zip.folder("14/").add("14/4823/5812.png", "tile").add("14/4823/5813.png", "tile 2"); });
     }
 
-    DBManager& db() { return env->shared<DBManager>(); }
-    DownloadTourManager& manager() { return env->shared<DownloadTourManager>(); }
+    DBManager& db() { return env->shared<TourStore>().database; }
+    DownloadTourManager& manager() { return env->shared<TourStore>().downloads; }
 
     // Serves a tile archive made by `fill`.
     template <class Fill>

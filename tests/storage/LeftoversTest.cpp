@@ -5,6 +5,7 @@
 #include <string>
 
 #include "storage/DBManager.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 
 namespace tq {
@@ -27,7 +28,7 @@ protected:
 
     void SetUp() override {
         bool stored = false;
-        env->shared<DBManager>().addTour("418", R"({"circuit_id":"418"})", [&](bool ok) { stored = ok; });
+        env->shared<TourStore>().database.addTour("418", R"({"circuit_id":"418"})", [&](bool ok) { stored = ok; });
         ASSERT_TRUE(stored);
         env.relaunch();
         cache = env->cacheDir();
@@ -48,7 +49,7 @@ protected:
 
     bool firstConnection() {
         bool exists = false;
-        env->shared<DBManager>().tourExist("418", [&](bool e) { exists = e; });
+        env->shared<TourStore>().database.tourExist("418", [&](bool e) { exists = e; });
         return exists;
     }
 };

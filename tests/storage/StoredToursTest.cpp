@@ -9,6 +9,7 @@
 #include "storage/DBManager.h"
 #include "storage/DownloadTourManager.h"
 #include "storage/StorageListeners.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 
@@ -35,7 +36,7 @@ class StoredToursTest : public ::testing::Test {
 protected:
     test::TestWebService service;
     test::TestEnvironment env;
-    DBManager& db = env->shared<DBManager>();
+    DBManager& db = env->shared<TourStore>().database;
     Network& network = env->shared<Network>();
 
     StoredToursTest() { service.connect(env.env()); }
@@ -149,7 +150,7 @@ TEST_F(StoredToursTest, ThePreloadAndDownloadQuestionsGoToTheirAsker) {
     EXPECT_EQ(screen.answers, (std::vector<bool>{true, false}));
 
     // A stored tour is not downloaded again: the manager says so at once.
-    auto& manager = env->shared<DownloadTourManager>();
+    auto& manager = env->shared<TourStore>().downloads;
     manager.tour = std::make_shared<Tour>();
     manager.tour->circuit_id = "418";
     manager.isDownloading = true;

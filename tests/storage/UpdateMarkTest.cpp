@@ -2,6 +2,7 @@
 
 #include "service/Network.h"
 #include "storage/DBManager.h"
+#include "storage/TourStore.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 
@@ -15,7 +16,7 @@ TEST(UpdateMarkTest, AnUpdateCheckAnswerFlagsTheStoredTour) {
     service.connect(env.env());
     service.reply("/public/webservice/isUpdatesAvailableIos",
                   test::ScriptedReply::json(R"({"results":[{"id":"418"}],"status":"success"})"));
-    auto& db = env->shared<DBManager>();
+    auto& db = env->shared<TourStore>().database;
     bool stored = false;
     db.addTour("418", R"({"status":"success","results":[]})", [&](bool s) { stored = s; });
     ASSERT_TRUE(stored);

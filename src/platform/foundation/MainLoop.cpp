@@ -20,22 +20,47 @@ void MainLoop::post(Task task) {
         posted_.push_back(std::move(task));
     }
     wake_.notify_all();
+    wakeDriver();
 }
 
-void MainLoop::scheduleAt(double when, Task task) {
+void MainLoop::setWakeHook(std::function<void()> hook) {
     std::lock_guard lock(mutex_);
-    scheduled_.emplace(std::make_pair(when, sequence_++), std::move(task));
+    wakeHook_ = std::move(hook);
+}
+
+void MainLoop::wakeDriver() {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(mutex_);
+        hook = wakeHook_;
+    }
+    if (hook) hook();
+}
+
+std::optional<double> MainLoop::nextDue() const {
+    std::lock_guard lock(mutex_);
+    for (const auto& [key, entry] : scheduled_) {
+        if (!entry.timer || entry.timer->isValid()) return key.first;
+    }
+    return std::nullopt;
+}
+
+void MainLoop::scheduleAt(double when, Task task, std::shared_ptr<Timer> timer) {
+    {
+        std::lock_guard lock(mutex_);
+        scheduled_.emplace(std::make_pair(when, sequence_++), Scheduled{std::move(task), std::move(timer)});
+    }
+    wake_.notify_all();
+    wakeDriver();
 }
 
 void MainLoop::postAfter(double seconds, Task task) {
     scheduleAt(now() + (seconds > 0 ? seconds : 0), std::move(task));
-    wake_.notify_all();
 }
 
 std::shared_ptr<Timer> MainLoop::scheduledTimer(double interval, bool repeats, std::function<void(Timer&)> block) {
     std::shared_ptr<Timer> timer(new Timer(interval, repeats, std::move(block)));
-    scheduleAt(now() + interval, [this, timer] { fireTimer(timer); });
-    wake_.notify_all();
+    scheduleAt(now() + interval, [this, timer] { fireTimer(timer); }, timer);
     return timer;
 }
 
@@ -45,7 +70,7 @@ void MainLoop::fireTimer(const std::shared_ptr<Timer>& timer) {
     if (!timer->repeats_) timer->valid_ = false;
     if (block) block(*timer);
     if (timer->repeats_ && timer->valid_) {
-        scheduleAt(now() + (timer->interval_ > 0 ? timer->interval_ : 0.001), [this, timer] { fireTimer(timer); });
+        scheduleAt(now() + (timer->interval_ > 0 ? timer->interval_ : 0.001), [this, timer] { fireTimer(timer); }, timer);
     }
 }
 
@@ -74,7 +99,7 @@ bool MainLoop::runDueTimers() {
         {
             std::lock_guard lock(mutex_);
             if (scheduled_.empty() || scheduled_.begin()->first.first > clock_.now()) break;
-            task = std::move(scheduled_.begin()->second);
+            task = std::move(scheduled_.begin()->second.task);
             scheduled_.erase(scheduled_.begin());
         }
         task();

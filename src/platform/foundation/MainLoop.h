@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "platform/foundation/Clock.h"
 
@@ -35,6 +36,10 @@ private:
 
 // The application's one thread of work. Every reply, timer, delayed step and notification runs
 // here. `post` is the only entry that other threads may call.
+//
+// Another event loop (a GUI toolkit's, which owns the thread) can drive this one as one of its
+// sources: it sets a wake hook, and on each wake-up, or once `nextDue()` has come, calls
+// `runPending()` on its own thread. `run()` is for a program with no other loop.
 class MainLoop {
 public:
     using Task = std::function<void()>;
@@ -59,6 +64,14 @@ public:
     void endExternalWork();
     int externalWorkInFlight() const;
 
+    // Called whenever work is posted or scheduled, from whichever thread did it: the driving loop
+    // should wake and call `runPending` (and look at `nextDue` again). Keep it short and
+    // thread-safe; it must not call back into this loop.
+    void setWakeHook(std::function<void()> hook);
+    // The clock time at which the next scheduled task or live timer falls due; nothing when none
+    // is scheduled. Tasks posted for the next turn are announced through the wake hook instead.
+    std::optional<double> nextDue() const;
+
     // Runs the posted tasks that are queued now and the timers already due; returns how many ran.
     int runPending();
     // Program loop: runs until `quit`, sleeping until the next task or timer.
@@ -74,10 +87,12 @@ public:
 private:
     struct Scheduled {
         Task task;
+        std::shared_ptr<Timer> timer;  // for a timer's firing: skipped by nextDue once invalidated
     };
     bool runDueTimers();
     void fireTimer(const std::shared_ptr<Timer>& timer);
-    void scheduleAt(double when, Task task);
+    void scheduleAt(double when, Task task, std::shared_ptr<Timer> timer = nullptr);
+    void wakeDriver();
 
     Clock& clock_;
     mutable std::mutex mutex_;
@@ -86,8 +101,9 @@ private:
     int external_ = 0;
     bool quit_ = false;
     // Keyed by (due time, sequence) so that equal due times run in the order they were scheduled.
-    std::map<std::pair<double, std::uint64_t>, Task> scheduled_;
+    std::map<std::pair<double, std::uint64_t>, Scheduled> scheduled_;
     std::uint64_t sequence_ = 0;
+    std::function<void()> wakeHook_;
 };
 
 }  // namespace tq

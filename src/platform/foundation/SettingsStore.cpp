@@ -3,12 +3,18 @@
 #include <fstream>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/foundation/FileSystem.h"
 
 namespace tq {
 
+struct SettingsStore::Values {
+    nlohmann::json object = nlohmann::json::object();
+};
+
 SettingsStore::SettingsStore(std::filesystem::path file, std::vector<std::string> preferredLanguages)
-    : file_(std::move(file)), preferredLanguages_(std::move(preferredLanguages)) {
+    : file_(std::move(file)), values_(std::make_unique<Values>()), preferredLanguages_(std::move(preferredLanguages)) {
     load();
 }
 
@@ -23,18 +29,18 @@ void SettingsStore::load() {
     buffer << in.rdbuf();
     // A damaged settings file is treated as empty rather than stopping the application.
     auto parsed = nlohmann::json::parse(buffer.str(), nullptr, false);
-    if (parsed.is_object()) values_ = std::move(parsed);
+    if (parsed.is_object()) values_->object = std::move(parsed);
 }
 
 bool SettingsStore::holdsValue(const std::string& key) const {
     if (key == kPreferredLanguagesKey) return true;
-    return values_.contains(key);
+    return values_->object.contains(key);
 }
 
 std::optional<nlohmann::json> SettingsStore::objectForKey(const std::string& key) const {
     if (key == kPreferredLanguagesKey) return nlohmann::json(preferredLanguages_);
-    auto it = values_.find(key);
-    if (it == values_.end()) return std::nullopt;
+    auto it = values_->object.find(key);
+    if (it == values_->object.end()) return std::nullopt;
     return *it;
 }
 
@@ -84,7 +90,7 @@ std::optional<std::vector<std::string>> SettingsStore::stringArrayForKey(const s
 }
 
 void SettingsStore::setObject(const std::string& key, nlohmann::json value) {
-    values_[key] = std::move(value);
+    values_->object[key] = std::move(value);
     dirty_ = true;
 }
 
@@ -93,14 +99,14 @@ void SettingsStore::setBool(const std::string& key, bool value) { setObject(key,
 void SettingsStore::setString(const std::string& key, const std::string& value) { setObject(key, value); }
 
 void SettingsStore::remove(const std::string& key) {
-    values_.erase(key);
+    values_->object.erase(key);
     dirty_ = true;
 }
 
 bool SettingsStore::synchronize() {
     ++synchronizeCount_;
     if (!dirty_) return true;
-    if (!writeFileAtomically(file_, values_.dump(2))) return false;
+    if (!writeFileAtomically(file_, values_->object.dump(2))) return false;
     dirty_ = false;
     return true;
 }

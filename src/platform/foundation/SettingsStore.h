@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+// Only the names: the JSON itself stays inside SettingsStore.cpp, away from everything that
+// includes the Environment.
+#include <nlohmann/json_fwd.hpp>
 
 namespace tq {
 
@@ -26,12 +29,10 @@ public:
     bool boolForKey(const std::string& key) const;             // false when absent
     std::optional<std::string> stringForKey(const std::string& key) const;
     std::optional<std::vector<std::string>> stringArrayForKey(const std::string& key) const;
-    std::optional<nlohmann::json> objectForKey(const std::string& key) const;
 
     void setInteger(const std::string& key, std::int64_t value);
     void setBool(const std::string& key, bool value);
     void setString(const std::string& key, const std::string& value);
-    void setObject(const std::string& key, nlohmann::json value);
     void remove(const std::string& key);
 
     // Writes pending changes to the file; answers whether the file now holds them.
@@ -45,9 +46,12 @@ public:
     static std::vector<std::string> preferredLanguagesFromEnvironment(const std::map<std::string, std::string>& env);
 
 private:
+    struct Values;
     void load();
+    std::optional<nlohmann::json> objectForKey(const std::string& key) const;
+    void setObject(const std::string& key, nlohmann::json value);
     std::filesystem::path file_;
-    nlohmann::json values_ = nlohmann::json::object();
+    std::unique_ptr<Values> values_;
     std::vector<std::string> preferredLanguages_;
     bool dirty_ = false;
     int synchronizeCount_ = 0;

@@ -14,6 +14,7 @@ void VideoPlayerViewController::setPlayer(std::shared_ptr<VideoPlayer> player) {
 void VideoPlayerViewController::loadView() {
     auto root = std::make_shared<View>();
     layer_->setVideoGravity(VideoGravity::resizeAspect);
+    root->setArrangement(Arrangement::overlay());
     root->addSubview(layer_);
     setView(root);
 }

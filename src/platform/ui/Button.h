@@ -44,6 +44,9 @@ public:
     bool tap();
 
 protected:
+    // The image, then the title, centred.
+    Arrangement defaultArrangement() const override { return Arrangement::row(0, Alignment::center); }
+
     void stateDidChange() override { refreshContent(); }
 
 private:

@@ -3,7 +3,7 @@
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/services/FileURL.h"
-#include "platform/ui/ImageDecoding.h"
+#include "platform/services/ImageDecoding.h"
 
 namespace tq {
 

@@ -24,6 +24,8 @@ NavigationController::NavigationController(std::shared_ptr<ViewController> root)
 void NavigationController::loadView() {
     ViewController::loadView();
     auto& root = view();  // loaded: the base set it
+    // The bar above the top screen's view.
+    root.setArrangement(Arrangement::column());
     bar_->setFrame(Rect(0, 0, root.frame().width(), 44));
     root.addSubview(bar_);
     installTopView();

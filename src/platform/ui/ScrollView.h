@@ -44,6 +44,9 @@ public:
         return true;
     }
 
+protected:
+    Arrangement defaultArrangement() const override { return Arrangement::scroll(); }
+
 private:
     Size contentSize_;
     Point contentOffset_;

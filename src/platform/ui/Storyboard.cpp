@@ -9,6 +9,12 @@ void Storyboard::registerScreen(const std::string& identifier, ScreenFactory fac
     if (factory) factories_[identifier] = std::move(factory);
 }
 
+std::vector<std::string> Storyboard::screenIdentifiers() const {
+    std::vector<std::string> identifiers;
+    for (const auto& [identifier, factory] : factories_) identifiers.push_back(identifier);
+    return identifiers;
+}
+
 void Storyboard::addSegue(SegueDefinition segue) {
     for (auto& existing : segues_) {
         if (existing.identifier == segue.identifier && existing.source == segue.source) {
@@ -19,9 +25,20 @@ void Storyboard::addSegue(SegueDefinition segue) {
     segues_.push_back(std::move(segue));
 }
 
+bool Storyboard::hasScreen(const std::string& identifier) const {
+    return factories_.count(identifier) != 0 || (included_ && included_->hasScreen(identifier));
+}
+
 std::shared_ptr<ViewController> Storyboard::instantiateViewController(const std::string& identifier) {
     auto it = factories_.find(identifier);
-    if (it == factories_.end()) return nullptr;
+    if (it == factories_.end()) {
+        auto controller = included_ ? included_->instantiateViewController(identifier) : nullptr;
+        if (controller) {
+            controller->storyboard_ = shared_from_this();
+            controller->storyboardIdentifier_ = identifier;
+        }
+        return controller;
+    }
     auto factory = it->second;  // a factory may register more screens
     auto controller = factory();
     if (!controller) return nullptr;
@@ -42,6 +59,7 @@ const SegueDefinition* Storyboard::segue(const std::string& sourceIdentifier, co
         if (!segue.source.empty() && segue.source == sourceIdentifier) return &segue;
         if (segue.source.empty() && !fallback) fallback = &segue;
     }
+    if (!fallback && included_) return included_->segue(sourceIdentifier, identifier);
     return fallback;
 }
 

@@ -58,7 +58,12 @@ public:
     const std::string& name() const { return name_; }
 
     void registerScreen(const std::string& identifier, ScreenFactory factory);
-    bool hasScreen(const std::string& identifier) const { return factories_.count(identifier) != 0; }
+    bool hasScreen(const std::string& identifier) const;
+    // Every identifier a screen is registered under here, in order (not those of an included one).
+    std::vector<std::string> screenIdentifiers() const;
+    // Screens and segues this storyboard does not define are taken from `other`, as a storyboard
+    // that holds copies of another's screens would have them; they are built as this storyboard's.
+    void includeScreensOf(std::shared_ptr<Storyboard> other) { included_ = std::move(other); }
     void setInitialScreen(const std::string& identifier) { initial_ = identifier; }
     void addSegue(SegueDefinition segue);
 
@@ -79,6 +84,7 @@ private:
     std::map<std::string, ScreenFactory> factories_;
     std::string initial_;
     std::vector<SegueDefinition> segues_;
+    std::shared_ptr<Storyboard> included_;
 };
 
 // Every storyboard of the application by name ("Main", "Main-ipad", "Search-ipad", "Settings-ipad").

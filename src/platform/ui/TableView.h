@@ -151,6 +151,10 @@ public:
     int visibleRowLimit() const { return visibleRowLimit_; }
     void setVisibleRowLimit(int limit) { visibleRowLimit_ = limit > 0 ? limit : 1; }
 
+protected:
+    // The rows, header and footer sit at the frames the table gives them.
+    Arrangement defaultArrangement() const override { return Arrangement::fixed(); }
+
 private:
     struct ShownRow {
         IndexPath indexPath;

@@ -40,6 +40,37 @@ void View::setAlpha(double alpha) {
     changed("alpha");
 }
 
+void View::setTag(int tag) {
+    tag_ = tag;
+    changed("tag");
+}
+
+void View::setClipsToBounds(bool clips) {
+    clips_ = clips;
+    changed("clipsToBounds");
+}
+
+void View::setBorderWidth(double width) {
+    borderWidth_ = width;
+    changed("borderWidth");
+}
+
+void View::setBorderColor(std::optional<Color> color) {
+    borderColor_ = color;
+    changed("borderColor");
+}
+
+void View::setLayoutMargins(EdgeInsets margins) {
+    layoutMargins_ = margins;
+    changed("layoutMargins");
+}
+
+void View::setArrangement(Arrangement arrangement) {
+    arrangement_ = arrangement;
+    setNeedsLayout();
+    changed("arrangement");
+}
+
 void View::setUserInteractionEnabled(bool enabled) {
     userInteraction_ = enabled;
     changed("userInteractionEnabled");
@@ -240,6 +271,22 @@ std::shared_ptr<LayoutConstraint> LayoutConstraint::size(std::shared_ptr<View> i
     constraint->setIdentifier(std::move(identifier));
     if (item) item->addConstraint(constraint);
     return constraint;
+}
+
+std::shared_ptr<LayoutConstraint> LayoutConstraint::offset(std::shared_ptr<View> item, LayoutAttribute attribute,
+                                                           LayoutAnchor from, double constant, std::string identifier) {
+    auto constraint = std::make_shared<LayoutConstraint>(std::move(item), attribute, nullptr,
+                                                         LayoutAttribute::notAnAttribute, 1.0, constant);
+    constraint->setIdentifier(std::move(identifier));
+    if (from == LayoutAnchor::previousSibling || from == LayoutAnchor::containerEdge) constraint->offsetFrom_ = from;
+    return constraint;
+}
+
+LayoutAnchor LayoutConstraint::anchor() const {
+    if (secondAttribute_ != LayoutAttribute::notAnAttribute && !second_.expired()) return LayoutAnchor::secondItem;
+    const bool sizeAttribute = firstAttribute_ == LayoutAttribute::width || firstAttribute_ == LayoutAttribute::height;
+    if (sizeAttribute) return LayoutAnchor::itself;
+    return offsetFrom_;
 }
 
 void LayoutConstraint::setConstant(double constant) {

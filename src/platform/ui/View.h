@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/Arrangement.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/Style.h"
 
@@ -49,7 +50,7 @@ public:
     double alpha() const { return alpha_; }
     void setAlpha(double alpha);
     int tag() const { return tag_; }
-    void setTag(int tag) { tag_ = tag; }
+    void setTag(int tag);
     bool isUserInteractionEnabled() const { return userInteraction_; }
     void setUserInteractionEnabled(bool enabled);
     const std::optional<Color>& backgroundColor() const { return background_; }
@@ -60,17 +61,17 @@ public:
     void setCornerRadius(double radius);
     // The layer's masksToBounds / the view's clipsToBounds: one flag here.
     bool clipsToBounds() const { return clips_; }
-    void setClipsToBounds(bool clips) { clips_ = clips; }
+    void setClipsToBounds(bool clips);
     double borderWidth() const { return borderWidth_; }
-    void setBorderWidth(double width) { borderWidth_ = width; }
+    void setBorderWidth(double width);
     const std::optional<Color>& borderColor() const { return borderColor_; }
-    void setBorderColor(std::optional<Color> color) { borderColor_ = color; }
+    void setBorderColor(std::optional<Color> color);
     ContentMode contentMode() const { return contentMode_; }
     void setContentMode(ContentMode mode);
     const Transform& transform() const { return transform_; }
     void setTransform(Transform transform);
     const EdgeInsets& layoutMargins() const { return layoutMargins_; }
-    void setLayoutMargins(EdgeInsets margins) { layoutMargins_ = margins; }
+    void setLayoutMargins(EdgeInsets margins);
     // A name for tests and debugging (the outlet's name when a storyboard builds the view).
     const std::string& identifier() const { return identifier_; }
     void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
@@ -90,6 +91,11 @@ public:
     // Whether a touch can reach this view: shown (hidden flag and alpha), and touches accepted
     // here and by every ancestor.
     bool isInteractiveInTree() const;
+
+    // How this view places its subviews (see Arrangement.h). A view kind may have its own default
+    // (a scroll view scrolls, a table view places its cells by frame); a screen declares the rest.
+    Arrangement arrangement() const { return arrangement_ ? *arrangement_ : defaultArrangement(); }
+    void setArrangement(Arrangement arrangement);
 
     // Layout: there is no solver. A pass counts, and lets a view rearrange itself in `layoutSubviews`.
     void setNeedsLayout();
@@ -120,6 +126,8 @@ public:
     const std::shared_ptr<ViewObserver>& observer() const { return observer_; }
 
 protected:
+    // The arrangement of a view kind until one is set.
+    virtual Arrangement defaultArrangement() const { return {}; }
     // Subclasses arrange their subviews here; called by every layout pass.
     virtual void layoutSubviews() {}
     // Tells the nearest observer on the way to the root.
@@ -140,6 +148,7 @@ private:
     ContentMode contentMode_ = ContentMode::scaleToFill;
     Transform transform_;
     EdgeInsets layoutMargins_{8, 8, 8, 8};
+    std::optional<Arrangement> arrangement_;
     std::string identifier_;
     std::vector<std::shared_ptr<View>> subviews_;
     View* superview_ = nullptr;

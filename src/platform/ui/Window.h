@@ -30,6 +30,10 @@ public:
     // The status bar of the screen the window is on, as high as the device draws it now.
     double statusBarHeight() const;
 
+protected:
+    // Each screen's view fills the window; a presented one lies above its presenter.
+    Arrangement defaultArrangement() const override { return Arrangement::overlay(); }
+
 private:
     friend class UiApplication;
     std::shared_ptr<ViewController> root_;

@@ -32,6 +32,7 @@ WebView::WebView(Rect frame, WebViewConfiguration configuration)
       scrollView_(std::make_shared<WebScrollView>()),
       self_(std::make_shared<WebView*>(this)) {
     scrollView_->setFrame(bounds());
+    setArrangement(Arrangement::overlay());
     addSubview(scrollView_);
 }
 

@@ -45,6 +45,7 @@ void ParameterDetailViewController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     setView(root);
+    root->setArrangement(Arrangement::overlay());
     webView = std::make_shared<WebView>(root->bounds());
     webView->setIdentifier("webView");
     root->addSubview(webView);

@@ -33,10 +33,14 @@ struct ParametersLayout {
     }
 
     void build(View& root) {
+        // Every view sits at a frame of its own; the scroll view fills the screen.
+        root.setArrangement(Arrangement::overlay());
         s.scrollView = make<ScrollView>(root, "scrollView", root.bounds());
+        s.scrollView->setArrangement(Arrangement::fixed());
         auto& column = *s.scrollView;
 
         s.choicesView = make<View>(column, "choicesView", Rect(0, 0, width, 300));
+        s.choicesView->setArrangement(Arrangement::fixed());
         auto& choices = *s.choicesView;
         s.lblLanguage = make<Label>(choices, "lblLanguage", Rect(20, 10, width - 40, 24));
         s.segLang = segments(choices, "segLang", {"English", "Français", "Español"}, 40);

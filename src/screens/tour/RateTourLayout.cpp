@@ -33,6 +33,9 @@ struct RateTourLayout {
     void build(View& root) {
         s.scrollView = std::make_shared<ScrollView>(root.bounds());
         s.scrollView->setIdentifier("scrollView");
+        // The scroll view fills the screen; its rows sit at the frames `row` gives them.
+        root.setArrangement(Arrangement::overlay());
+        s.scrollView->setArrangement(Arrangement::fixed());
         root.addSubview(s.scrollView);
         auto& column = *s.scrollView;
 

@@ -1,9 +1,12 @@
 // The two layouts of the tour screen, built in code as the storyboards "Main" and "Main-ipad"
-// hold them: the views, their first state and the constraints the screen changes.
+// hold them: the views, their arrangements, their first state and the constraints the screen
+// changes. The title block and the buttons stand in a column above the two layouts, of which one
+// is hidden at a time; each layout scrolls.
 #include <memory>
 #include <string>
 
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/tour/TourDetailController.h"
 
@@ -15,17 +18,12 @@ struct TourDetailLayout {
 
     template <class T>
     std::shared_ptr<T> make(View& parent, const std::string& name, Rect frame = {}) {
-        auto view = std::make_shared<T>();
-        view->setIdentifier(name);
-        view->setFrame(frame);
-        parent.addSubview(view);
-        return view;
+        return addView<T>(parent, name, frame);
     }
-    std::shared_ptr<LayoutConstraint> constraint(View& holder, const std::shared_ptr<View>& item, LayoutAttribute attribute,
-                                                 double constant, const std::string& name) {
-        auto c = LayoutConstraint::size(item, attribute, constant, name);
-        holder.addConstraint(c);
-        return c;
+    // The space above `item`, from the view before it in its layout's column.
+    std::shared_ptr<LayoutConstraint> topGap(View& holder, const std::shared_ptr<View>& item, double constant,
+                                             const std::string& name) {
+        return offsetConstraint(holder, item, LayoutAttribute::top, LayoutAnchor::previousSibling, constant, name);
     }
     std::shared_ptr<SegmentedControl> languageControl(View& parent, const std::string& name) {
         auto control = std::make_shared<SegmentedControl>(std::vector<std::string>{"Français", "English"});
@@ -43,6 +41,7 @@ struct TourDetailLayout {
     void build(View& root) {
         const double width = root.frame().width();
         const bool pad = idiom == DeviceIdiom::pad;
+        root.setArrangement(Arrangement::column());
 
         // Title block and the buttons above both layouts.
         s.stackTitle = make<StackView>(root, "stackTitle", Rect(0, 0, width, 60));
@@ -56,7 +55,7 @@ struct TourDetailLayout {
         s.btnHiddenTourContent = hiddenButton(root, "btnHiddenTourContent");
         s.splitView = make<View>(root, "splitView");
         s.btnPreload = make<Button>(root, "btnPreload");
-        s.constBtnConsultFull = constraint(root, s.btnConsultTop, LayoutAttribute::width, width, "constBtnConsultFull");
+        s.constBtnConsultFull = sizeConstraint(root, s.btnConsultTop, LayoutAttribute::width, width, "constBtnConsultFull");
 
         buildPortrait(root, width, pad);
         buildLandscape(root, width, pad);
@@ -77,6 +76,7 @@ struct TourDetailLayout {
 
         s.labelsView = make<View>(p, "labelsView");
         auto& l = *s.labelsView;
+        l.setArrangement(Arrangement::column(4, Alignment::leading));
         s.lblTourDetails = make<Label>(l, "lblTourDetails");
         s.lblNearOf = make<Label>(l, "lblNearOf");
         s.lblCity = make<Label>(l, "lblCity");
@@ -100,19 +100,19 @@ struct TourDetailLayout {
         s.btnPresentedBy = std::make_shared<Button>();
         s.btnPresentedBy->setIdentifier("btnPresentedBy");
         presenter->addArrangedSubview(s.btnPresentedBy);
-        s.constTopStackPresentedby = constraint(p, presenter, LayoutAttribute::top, pad ? 70 : 80, "constTopStackPresentedby");
-        s.constPresentedByWidth = constraint(p, s.lblPresentedBy, LayoutAttribute::width, 102, "constPresentedByWidth");
+        s.constTopStackPresentedby = topGap(p, presenter, pad ? 70 : 80, "constTopStackPresentedby");
+        s.constPresentedByWidth = sizeConstraint(p, s.lblPresentedBy, LayoutAttribute::width, 102, "constPresentedByWidth");
         s.btnNetworkMiddle = hiddenButton(p, "btnNetworkMiddle");
 
         s.lblLanguageTitle = make<Label>(p, "lblLanguageTitle");
-        s.constLblLangTitleTop = constraint(p, s.lblLanguageTitle, LayoutAttribute::top, 10, "constLblLangTitleTop");
+        s.constLblLangTitleTop = topGap(p, s.lblLanguageTitle, 10, "constLblLangTitleTop");
         s.segLanguage = languageControl(p, "segLanguage");
         s.lblCurrentLang = make<Label>(p, "lblCurrentLang");
         s.stackChangLangButtons = make<StackView>(p, "stackChangLangButtons");
 
         s.descriptionView = make<WebView>(p, "descriptionView", Rect(0, 0, width, 200));
-        s.constDescriptionHeight = constraint(p, s.descriptionView, LayoutAttribute::height, 200, "constDescriptionHeight");
-        s.constTopDescriptionView = constraint(p, s.descriptionView, LayoutAttribute::top, 10, "constTopDescriptionView");
+        s.constDescriptionHeight = sizeConstraint(p, s.descriptionView, LayoutAttribute::height, 200, "constDescriptionHeight");
+        s.constTopDescriptionView = topGap(p, s.descriptionView, 10, "constTopDescriptionView");
     }
 
     void buildLandscape(View& root, double width, bool pad) {
@@ -128,6 +128,7 @@ struct TourDetailLayout {
 
         s.labelsViewLand = make<View>(p, "labelsViewLand");
         auto& l = *s.labelsViewLand;
+        l.setArrangement(Arrangement::column(4, Alignment::leading));
         s.lblNearOfLand = make<Label>(l, "lblNearOfLand");
         s.lblCityLand = make<Label>(l, "lblCityLand");
         s.lblPoiLand = make<Label>(l, "lblPoiLand");
@@ -150,21 +151,18 @@ struct TourDetailLayout {
         s.btnPresentedByLand = std::make_shared<Button>();
         s.btnPresentedByLand->setIdentifier("btnPresentedByLand");
         presenter->addArrangedSubview(s.btnPresentedByLand);
-        s.constTopStackPresentedbyLand =
-            constraint(p, presenter, LayoutAttribute::top, pad ? 70 : 80, "constTopStackPresentedbyLand");
+        s.constTopStackPresentedbyLand = topGap(p, presenter, pad ? 70 : 80, "constTopStackPresentedbyLand");
         s.btnNetworkMiddleLand = hiddenButton(p, "btnNetworkMiddleLand");
 
         s.lblLanguageTitleLand = make<Label>(p, "lblLanguageTitleLand");
-        s.constLblLangTitleTopLand =
-            constraint(p, s.lblLanguageTitleLand, LayoutAttribute::top, 20, "constLblLangTitleTopLand");
+        s.constLblLangTitleTopLand = topGap(p, s.lblLanguageTitleLand, 20, "constLblLangTitleTopLand");
         s.segLanguageLand = languageControl(p, "segLanguageLand");
         s.lblCurrentLangLand = make<Label>(p, "lblCurrentLangLand");
 
         s.descriptionViewLand = make<WebView>(p, "descriptionViewLand", Rect(height / 2, 0, height / 2, 200));
         s.constDescriptionLandHeight =
-            constraint(p, s.descriptionViewLand, LayoutAttribute::height, 200, "constDescriptionLandHeight");
-        s.constTopDescriptionLandView =
-            constraint(p, s.descriptionViewLand, LayoutAttribute::top, 10, "constTopDescriptionLandView");
+            sizeConstraint(p, s.descriptionViewLand, LayoutAttribute::height, 200, "constDescriptionLandHeight");
+        s.constTopDescriptionLandView = topGap(p, s.descriptionViewLand, 10, "constTopDescriptionLandView");
     }
 };
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/foundation/MainLoop.h"
 
@@ -97,6 +100,90 @@ TEST(MainLoop, RunReturnsAfterQuitOnTheSteadyClock) {
     });
     loop.run();
     EXPECT_EQ(steps, 1);
+}
+
+// A loop driven by another loop: the hook is how the other loop learns there is work, from any
+// thread; nextDue is when it must come back for the timers.
+TEST(MainLoopDriven, APostFromAnotherThreadCallsTheWakeHookAndRunsOnTheDriverTurn) {
+    ManualClock clock;
+    MainLoop loop(clock);
+    std::atomic<int> wakes{0};
+    std::atomic<bool> wokenFromWorker{false};
+    const auto mainThread = std::this_thread::get_id();
+    loop.setWakeHook([&] {
+        ++wakes;
+        if (std::this_thread::get_id() != mainThread) wokenFromWorker = true;
+    });
+    bool ran = false;
+    std::thread worker([&] { loop.post([&] { ran = true; }); });
+    worker.join();
+    EXPECT_EQ(wakes.load(), 1);
+    EXPECT_TRUE(wokenFromWorker.load());
+    EXPECT_FALSE(ran);  // nothing runs until the driver turns the loop
+    EXPECT_EQ(loop.runPending(), 1);
+    EXPECT_TRUE(ran);
+}
+
+TEST(MainLoopDriven, SchedulingCallsTheWakeHookAndATimerRescheduleDoesToo) {
+    ManualClock clock;
+    MainLoop loop(clock);
+    int wakes = 0;
+    loop.setWakeHook([&] { ++wakes; });
+    loop.postAfter(2.0, [] {});
+    EXPECT_EQ(wakes, 1);
+    auto timer = loop.scheduledTimer(1.0, true, [](Timer&) {});
+    EXPECT_EQ(wakes, 2);
+    loop.advance(1.0);  // the repeating timer fires and schedules its next firing
+    EXPECT_EQ(wakes, 3);
+    timer->invalidate();
+    loop.setWakeHook(nullptr);
+    loop.post([] {});
+    EXPECT_EQ(wakes, 3);
+}
+
+TEST(MainLoopDriven, NextDueFollowsTimersAsTheyAreAddedFiredAndCancelled) {
+    ManualClock clock;
+    MainLoop loop(clock);
+    EXPECT_EQ(loop.nextDue(), std::nullopt);
+    loop.post([] {});
+    EXPECT_EQ(loop.nextDue(), std::nullopt);  // posted work is the wake hook's business
+
+    auto later = loop.scheduledTimer(5.0, false, [](Timer&) {});
+    EXPECT_EQ(loop.nextDue(), 5.0);
+    auto sooner = loop.scheduledTimer(2.0, true, [](Timer&) {});
+    EXPECT_EQ(loop.nextDue(), 2.0);
+    loop.postAfter(3.0, [] {});
+    EXPECT_EQ(loop.nextDue(), 2.0);
+
+    loop.advance(2.0);  // the repeating one fires and comes due again at 4
+    EXPECT_EQ(loop.nextDue(), 3.0);
+    loop.advance(1.0);
+    EXPECT_EQ(loop.nextDue(), 4.0);
+    sooner->invalidate();
+    EXPECT_EQ(loop.nextDue(), 5.0);
+    later->invalidate();
+    EXPECT_EQ(loop.nextDue(), std::nullopt);
+    loop.advance(10.0);
+    EXPECT_EQ(loop.nextDue(), std::nullopt);
+}
+
+TEST(MainLoopDriven, ADriverThatSleepsUntilNextDueRunsEveryTaskInOrder) {
+    ManualClock clock;
+    MainLoop loop(clock);
+    std::vector<double> ranAt;
+    loop.postAfter(0.75, [&] { ranAt.push_back(clock.now()); });
+    loop.postAfter(0.5, [&] {
+        ranAt.push_back(clock.now());
+        loop.postAfter(1.0, [&] { ranAt.push_back(clock.now()); });
+    });
+    // The other loop's turn: run what is ready, then sleep (here: move the clock) until nextDue.
+    for (int turn = 0; turn < 10; ++turn) {
+        loop.runPending();
+        auto due = loop.nextDue();
+        if (!due) break;
+        clock.setNow(*due);
+    }
+    EXPECT_EQ(ranAt, (std::vector<double>{0.5, 0.75, 1.5}));
 }
 
 }  // namespace

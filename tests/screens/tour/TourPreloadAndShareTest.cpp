@@ -2,6 +2,7 @@
 #include "screens/tour/ShareController.h"
 #include "storage/DBManager.h"
 #include "storage/DownloadTourManager.h"
+#include "storage/TourStore.h"
 #include "product/NotificationNames.h"
 
 namespace tq {
@@ -125,7 +126,7 @@ TEST_F(TourScreenTest, PreloadStartsTheProcessDownloadManager) {
     ASSERT_TRUE(test::tapAlertButton(app().text("Yes")));
     ASSERT_TRUE(test::topAlert());
     EXPECT_EQ(test::topAlert()->shownMessage(), "\n" + app().text("PreloadStarted"));
-    auto& manager = env->shared<DownloadTourManager>();
+    auto& manager = env->shared<TourStore>().downloads;
     EXPECT_EQ(&TourDownloaders::shared().current(), &manager);
     EXPECT_TRUE(manager.isDownloading);
     EXPECT_EQ(manager.tour, network().currentTour);
@@ -148,7 +149,7 @@ TEST_F(TourScreenTest, PreloadWithTheServiceOutOfReachEndsInTheDownloadErrorAndS
     ASSERT_TRUE(test::tapAlertButton(app().text("Yes")));
     env.settle();
 
-    auto& manager = env->shared<DownloadTourManager>();
+    auto& manager = env->shared<TourStore>().downloads;
     EXPECT_EQ(errors, 1);
     EXPECT_FALSE(manager.isDownloading);
     EXPECT_TRUE(DBManager::shared().readAllRows().rows.empty());

@@ -4,7 +4,7 @@
 
 #include "platform/foundation/Environment.h"
 #include "platform/services/FileURL.h"
-#include "platform/ui/ImageDecoding.h"
+#include "platform/services/ImageDecoding.h"
 #include "platform/ui/ImageLoader.h"
 #include "support/TestEnvironment.h"
 

@@ -1,4 +1,4 @@
-#include "platform/ui/ImageDecoding.h"
+#include "platform/services/ImageDecoding.h"
 
 #include <limits>
 

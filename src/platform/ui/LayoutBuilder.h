@@ -1,0 +1,60 @@
+#pragma once
+
+// How a screen declares its layout, so that a renderer can place every view without a solver:
+//
+//   auto column = addView<View>(root, "contentView");        // a named view (the outlet's name)
+//   column->setArrangement(Arrangement::column(8));           // children top to bottom, 8 apart
+//   auto title = addView<Label>(*column, "lblTitle");         // placed by the column
+//   auto card = addView<View>(*column, "cardView");
+//   card->setArrangement(Arrangement::fixed());               // children at frames of their own
+//   auto badge = addView<ImageView>(*card, "imgBadge", Rect(4, 4, 20, 20));
+//   sizeConstraint(*column, title, LayoutAttribute::height, 40, "constTitleHeight");
+//   offsetConstraint(*column, title, LayoutAttribute::top, LayoutAnchor::previousSibling, -6, "constTitleTop");
+//
+// - Every view that holds subviews declares an arrangement: column, row, overlay, scroll (a
+//   scrolling column) or fixed. A stack view is one already (its axis, spacing and alignment);
+//   scroll views, table views, buttons and web views come with theirs.
+// - A child of a fixed container (or of no arrangement) needs an explicit frame.
+// - A constraint is a size request (width, height) or a signed offset (top, leading, ...) that
+//   names what it measures from: the previous sibling or the container's edge.
+// The arrangement walk test checks every screen registered in the storyboards against these
+// rules, in both orientations and on both idioms.
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/View.h"
+
+namespace tq {
+
+// A new view of type T named `identifier`, added as the last subview of `parent`.
+template <class T>
+std::shared_ptr<T> addView(View& parent, const std::string& identifier, Rect frame = {}) {
+    auto view = std::make_shared<T>();
+    view->setIdentifier(identifier);
+    if (frame != Rect()) view->setFrame(frame);
+    parent.addSubview(view);
+    return view;
+}
+
+// A size request (width or height) of `item`, held by `holder`.
+inline std::shared_ptr<LayoutConstraint> sizeConstraint(View& holder, const std::shared_ptr<View>& item,
+                                                        LayoutAttribute attribute, double constant,
+                                                        const std::string& identifier) {
+    auto constraint = LayoutConstraint::size(item, attribute, constant, identifier);
+    holder.addConstraint(constraint);
+    return constraint;
+}
+
+// A signed offset of `item`'s edge from `from` (the previous sibling or the container's edge),
+// held by `holder`.
+inline std::shared_ptr<LayoutConstraint> offsetConstraint(View& holder, const std::shared_ptr<View>& item,
+                                                          LayoutAttribute attribute, LayoutAnchor from,
+                                                          double constant, const std::string& identifier) {
+    auto constraint = LayoutConstraint::offset(item, attribute, from, constant, identifier);
+    holder.addConstraint(constraint);
+    return constraint;
+}
+
+}  // namespace tq

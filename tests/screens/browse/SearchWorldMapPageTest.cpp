@@ -1,0 +1,105 @@
+// worldmap.html in the headless browser, driven with the exact texts the search screen evaluates.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "screens/browse/WorldMapBridge.h"
+#include "support/HeadlessBrowser.h"
+
+namespace tq::test {
+namespace {
+
+PoiMap marker(std::optional<std::string> id, std::optional<std::string> title, std::optional<std::string> lat,
+              std::optional<std::string> lng, std::optional<std::string> head = std::nullopt) {
+    return PoiMap{std::move(id), std::move(title), std::nullopt, std::move(lat), std::move(lng), std::move(head), std::nullopt};
+}
+
+// The scenario's calls, as JavaScript string literals of the texts the screen evaluates.
+std::string call(const std::string& text) { return "harness.call(" + javaScriptStringLiteral(text) + ")"; }
+
+nlohmann::json runScenario(const std::string& scenario) {
+    PageHarness page(TQ_TEST_BUNDLE_DIR, "worldmap.html");
+    auto result = page.run(scenario);
+    EXPECT_TRUE(result.ok) << result.failure;
+    if (!result.ok) return {};
+    auto report = nlohmann::json::parse(result.report);
+    EXPECT_FALSE(report.contains("failure")) << report.dump();
+    EXPECT_EQ(report["errors"], nlohmann::json::array()) << report.dump();
+    return report["result"];
+}
+
+TEST(SearchWorldMapPage, ShowsTheMarkersAndATappedMarkerOpensItsTour) {
+    const std::vector<PoiMap> markers = {
+        marker("1234", "Old port <img src=x onerror=\"document.title='owned'\">", "48.1", "-1.5"),
+        marker("77", "Network \"head\"", "-10.0", "-60.0", "1"),
+        marker("88", "Nowhere", "north", "3.0"),     // no usable position: not shown
+        marker(std::nullopt, "No tour", "40.0", "2.0"),  // nothing to open: not shown
+    };
+    auto json = worldMapMarkersJson(markers);
+    ASSERT_TRUE(json);
+    const std::string initialize = worldMapInitializeCall(*json, "tiles/{z}/{x}/{y}.png", false);
+    auto result = runScenario(R"(
+harness.scenario(async function () {
+  var first = )" + call(initialize) + R"(;
+  var again = )" + call(initialize) + R"(;
+  await harness.wait(100);
+  var icons = document.querySelectorAll('.leaflet-marker-icon');
+  var titles = Array.prototype.map.call(icons, function (icon) { return icon.title; });
+  var tapped = harness.tap(icons[0]);
+  await harness.wait(400);
+  var popup = document.querySelector('.tq-tour');
+  var shownTitle = popup ? popup.textContent : null;
+  var injected = document.querySelectorAll('.tq-tour img[onerror]').length;
+  var opened = popup ? harness.tap(popup) : false;
+  await harness.wait(100);
+  return { first: first, again: again, titles: titles, tapped: tapped, shownTitle: shownTitle, injected: injected,
+           opened: opened, navigations: harness.navigations, pageTitle: document.title };
+});)");
+    ASSERT_FALSE(result.is_null());
+    EXPECT_EQ(result["first"]["value"], 2);
+    EXPECT_EQ(result["again"]["value"], 2) << "a second initialisation replaces the markers";
+    EXPECT_EQ(result["titles"], nlohmann::json::array({"Old port <img src=x onerror=\"document.title='owned'\">",
+                                                       "Network \"head\""}));
+    EXPECT_TRUE(result["tapped"]);
+    EXPECT_EQ(result["shownTitle"], "Old port <img src=x onerror=\"document.title='owned'\">");
+    EXPECT_EQ(result["injected"], 0);
+    EXPECT_TRUE(result["opened"]);
+    EXPECT_EQ(result["navigations"], nlohmann::json::array({"js-frame:1234"}));
+    EXPECT_EQ(result["pageTitle"], "World map");
+}
+
+TEST(SearchWorldMapPage, ShowsRemovesAndCentresOnThePosition) {
+    auto json = worldMapMarkersJson({marker("5", "Five", "10.0", "20.0")});
+    ASSERT_TRUE(json);
+    const std::string initialize = worldMapInitializeCall(*json, "tiles/{z}/{x}/{y}.png", true);
+    const std::string locate = *worldMapLocationCall(48.0, 5e-05);
+    auto result = runScenario(R"(
+harness.scenario(async function () {
+  var early = )" + call("centerMap();") + R"(;
+  )" + call(initialize) + R"(;
+  )" + call(locate) + R"(;
+  var shown = document.querySelectorAll('.leaflet-marker-icon').length;
+  var centred = )" + call("centerMap();") + R"(;
+  var here = map.getCenter();
+  )" + call("removeCurrentLocation();") + R"(;
+  var afterRemoval = document.querySelectorAll('.leaflet-marker-icon').length;
+  )" + call("centerMap();") + R"(;
+  var onMarkers = map.getCenter();
+  return { early: early, shown: shown, centred: centred, here: [here.lat, here.lng], afterRemoval: afterRemoval,
+           onMarkers: [Math.round(onMarkers.lat), Math.round(onMarkers.lng)],
+           tablet: document.body.classList.contains('tq-tablet'), zoomControl: !!document.querySelector('.leaflet-control-zoom') };
+});)");
+    ASSERT_FALSE(result.is_null());
+    EXPECT_FALSE(result["early"].contains("error")) << "centring before the markers does no harm";
+    EXPECT_EQ(result["shown"], 2) << "the tour and the position";
+    EXPECT_FALSE(result["centred"].contains("error"));
+    EXPECT_NEAR(result["here"][0].get<double>(), 48.0, 1e-6);
+    EXPECT_NEAR(result["here"][1].get<double>(), 5e-05, 1e-6);
+    EXPECT_EQ(result["afterRemoval"], 1);
+    EXPECT_EQ(result["onMarkers"], nlohmann::json::array({10, 20}));
+    EXPECT_TRUE(result["tablet"]);
+    EXPECT_TRUE(result["zoomControl"]);
+}
+
+}  // namespace
+}  // namespace tq::test
