@@ -105,7 +105,7 @@ TEST_F(MapBridgeTest, TheRouterActsOnEachPageAddressAndCancelsIt) {
     for (const auto& c : cases) {
         screen->currentPoiIndex = 1;
         auto before = screen->map->evaluatedSources().size();
-        int id = screen->map->tapLink(c.address);
+        int id = screen->map->driver().tapLink(c.address);
         auto* record = screen->map->navigation(id);
         ASSERT_TRUE(record);
         EXPECT_EQ(record->phase == WebNavigationRecord::Phase::cancelled, c.cancelled) << c.address;
@@ -114,7 +114,7 @@ TEST_F(MapBridgeTest, TheRouterActsOnEachPageAddressAndCancelsIt) {
         env.settle();
     }
     // A navigation without an address is allowed.
-    int id = screen->map->navigateWithoutAddress();
+    int id = screen->map->driver().navigateWithoutAddress();
     EXPECT_NE(screen->map->navigation(id)->phase, WebNavigationRecord::Phase::cancelled);
 }
 
@@ -122,7 +122,7 @@ TEST_F(MapBridgeTest, TheHelpPagesNavigationsAreHandledLikeTheMapsAndAnswerInThe
     auto screen = openDrawnMap();
     ASSERT_TRUE(screen);
     auto before = screen->map->evaluatedSources().size();
-    int id = screen->webViewHow->tapLink("js-frame:show");
+    int id = screen->webViewHow->driver().tapLink("js-frame:show");
     EXPECT_EQ(screen->webViewHow->navigation(id)->phase, WebNavigationRecord::Phase::cancelled);
     EXPECT_EQ(scriptsSince(*screen, before), std::vector<std::string>{"poiValue();"});
     EXPECT_TRUE(screen->webViewHow->evaluatedSources().empty());
@@ -140,8 +140,8 @@ TEST_F(MapBridgeTest, ShowOpensTheContentsOfTheAnsweredPointOnlyForAPointOfTheTo
                           {ScriptValue{3.0}, false},        {ScriptValue{std::string("1")}, false},
                           {ScriptValue{std::monostate{}}, false}};
     for (const auto& c : cases) {
-        screen->map->tapLink("js-frame:show");
-        ASSERT_TRUE(screen->map->answerScript("poiValue();", c.answer));
+        screen->map->driver().tapLink("js-frame:show");
+        ASSERT_TRUE(screen->map->driver().answerScript("poiValue();", c.answer));
         auto content = std::dynamic_pointer_cast<ContentController>(nav->topViewController());
         EXPECT_EQ(static_cast<bool>(content), c.opens) << describeScriptValue(c.answer);
         if (content) {
@@ -155,8 +155,8 @@ TEST_F(MapBridgeTest, ShowOpensTheContentsOfTheAnsweredPointOnlyForAPointOfTheTo
         }
     }
     // An error of the page opens nothing either.
-    screen->map->tapLink("js-frame:show");
-    ASSERT_TRUE(screen->map->failScript("poiValue();", WebError{"WKErrorDomain", 4, "x"}));
+    screen->map->driver().tapLink("js-frame:show");
+    ASSERT_TRUE(screen->map->driver().failScript("poiValue();", WebError{"WKErrorDomain", 4, "x"}));
     EXPECT_EQ(nav->topViewController(), screen);
 }
 
@@ -169,20 +169,20 @@ TEST_F(MapBridgeTest, AroundFadesTheAudioAndOpensThePointOfAnotherTour) {
     point->content = std::vector<PoiContentRef>{content};
     network().poiAround = std::vector<PointOfInterestRef>{point};
     auto player = playingAudio();
-    screen->map->tapLink("js-frame:Around");
+    screen->map->driver().tapLink("js-frame:Around");
     EXPECT_FALSE(players().audioStillRunning);
     env.advance(1.0);
     EXPECT_EQ(player->volume(), 0.0);
     EXPECT_TRUE(player->isPlaying()) << "no stop follows the page's fade";
-    ASSERT_TRUE(screen->map->answerScript("poiAroundValue();", ScriptValue{0.0}));
+    ASSERT_TRUE(screen->map->driver().answerScript("poiAroundValue();", ScriptValue{0.0}));
     auto shown = std::dynamic_pointer_cast<ContentController>(nav->topViewController());
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->contents, std::vector<PoiContentRef>{content});
     EXPECT_EQ(screen->currentPoiIndex, 0);
     nav->popViewController(false);
     env.settle();
-    screen->map->tapLink("js-frame:Around");
-    ASSERT_TRUE(screen->map->answerScript("poiAroundValue();", ScriptValue{1.0}));
+    screen->map->driver().tapLink("js-frame:Around");
+    ASSERT_TRUE(screen->map->driver().answerScript("poiAroundValue();", ScriptValue{1.0}));
     EXPECT_EQ(nav->topViewController(), screen) << "a position outside the list opens nothing";
 }
 
@@ -191,7 +191,7 @@ TEST_F(MapBridgeTest, StopAudioAndAMarkerChoiceFadeWithoutStopping) {
         auto screen = openDrawnMap();
         ASSERT_TRUE(screen);
         auto player = playingAudio();
-        screen->map->tapLink(address);
+        screen->map->driver().tapLink(address);
         EXPECT_FALSE(players().audioStillRunning) << address;
         env.advance(5);
         EXPECT_TRUE(player->isPlaying()) << address;
@@ -204,7 +204,7 @@ TEST_F(MapBridgeTest, StopAudioAndAMarkerChoiceFadeWithoutStopping) {
 TEST_F(MapBridgeTest, TheMapsThreePanelsAnswerThePageOnceEach) {
     auto screen = openDrawnMap();
     ASSERT_TRUE(screen);
-    auto alerted = screen->map->runAlertPanel("Hello");
+    auto alerted = screen->map->driver().runAlertPanel("Hello");
     auto sheet = topAlert();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->preferredStyle(), AlertStyle::actionSheet);
@@ -215,7 +215,7 @@ TEST_F(MapBridgeTest, TheMapsThreePanelsAnswerThePageOnceEach) {
     EXPECT_TRUE(alerted->answered);
     env.settle();
 
-    auto confirmed = screen->map->runConfirmPanel("Sure?");
+    auto confirmed = screen->map->driver().runConfirmPanel("Sure?");
     ASSERT_TRUE(topAlert());
     EXPECT_EQ(topAlert()->actionTitles(), (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_TRUE(tapAlertButton("Cancel"));
@@ -223,7 +223,7 @@ TEST_F(MapBridgeTest, TheMapsThreePanelsAnswerThePageOnceEach) {
     EXPECT_FALSE(confirmed->confirmed);
     env.settle();
 
-    auto prompted = screen->map->runTextInputPanel("Name?", std::string("Anne"));
+    auto prompted = screen->map->driver().runTextInputPanel("Name?", std::string("Anne"));
     ASSERT_TRUE(topAlert());
     ASSERT_EQ(topAlert()->textFields().size(), 1u);
     EXPECT_EQ(topAlert()->textFields()[0]->text(), "Anne");
@@ -232,8 +232,8 @@ TEST_F(MapBridgeTest, TheMapsThreePanelsAnswerThePageOnceEach) {
     env.settle();
 
     // A panel while another is up cannot be shown: the page gets its answer at once, once.
-    auto first = screen->map->runConfirmPanel("one");
-    auto second = screen->map->runConfirmPanel("two");
+    auto first = screen->map->driver().runConfirmPanel("one");
+    auto second = screen->map->driver().runConfirmPanel("two");
     EXPECT_TRUE(second->answered);
     EXPECT_FALSE(second->confirmed);
     EXPECT_TRUE(tapAlertButton("OK"));
@@ -255,7 +255,7 @@ protected:
 TEST_F(MapBridgeOnTabletTest, APanelOnATabletPointsAtTheScreensView) {
     auto screen = openMap(MapMode::online, fixture(), 0, "Main-ipad");
     ASSERT_TRUE(screen);
-    screen->map->runAlertPanel("Hi");
+    screen->map->driver().runAlertPanel("Hi");
     auto sheet = topAlert();
     ASSERT_TRUE(sheet);
     ASSERT_TRUE(sheet->popoverPresentationController());

@@ -92,9 +92,9 @@ TEST_F(MapLoadingTest, SetUpConfiguresBothWebViewsTheConsoleCaptureAndTheBar) {
     EXPECT_EQ(home->image(), Image::named("home"));
 
     // Console lines of the page arrive through the handler; other handlers' messages do not.
-    EXPECT_TRUE(screen->map->postScriptMessage("logHandler", std::string("tiles ready")));
+    EXPECT_TRUE(screen->map->driver().postScriptMessage("logHandler", std::string("tiles ready")));
     EXPECT_TRUE(consoleHas("LOG: tiles ready"));
-    EXPECT_FALSE(screen->map->postScriptMessage("other", std::string("x")));
+    EXPECT_FALSE(screen->map->driver().postScriptMessage("other", std::string("x")));
 }
 
 TEST_F(MapLoadingTest, TheMapFadesInAndTheOverlayGoesAfterTheRevealThatFollowsTheDrawing) {
@@ -128,7 +128,7 @@ TEST_F(MapLoadingTest, AMapOpenedAtAPointIsCentredOnItAfterTheDrawingByMode) {
         EXPECT_EQ(scriptsSince(*screen, before), std::vector<std::string>{});
         env.advance(0.1);
         EXPECT_EQ(scriptsSince(*screen, before), std::vector<std::string>{"next(2);"});
-        ASSERT_TRUE(screen->map->failScript("next(2);", WebError{"WKErrorDomain", 4, "no map"}));
+        ASSERT_TRUE(screen->map->driver().failScript("next(2);", WebError{"WKErrorDomain", 4, "no map"}));
         EXPECT_TRUE(consoleHas("erroreval2 Error Domain=WKErrorDomain Code=4 \"no map\""));
         nav->popToRootViewController(false);
         env.settle();
@@ -149,7 +149,7 @@ TEST_F(MapLoadingTest, AFailedDrawingIsPrintedAndSkipsTheRevealWhileTheScreenSti
     auto screen = openMap(MapMode::online, fixture(), 1);
     ASSERT_TRUE(screen);
     auto draw = screen->map->evaluatedSources().back();
-    ASSERT_TRUE(screen->map->failScript(draw, WebError{"WKErrorDomain", 4, "initializeMap is not defined"}));
+    ASSERT_TRUE(screen->map->driver().failScript(draw, WebError{"WKErrorDomain", 4, "initializeMap is not defined"}));
     EXPECT_TRUE(consoleHas("error eval Error Domain=WKErrorDomain Code=4 \"initializeMap is not defined\""));
     auto before = screen->map->evaluatedSources().size();
     env.advance(5);

@@ -89,7 +89,7 @@ protected:
         auto sources = screen.map->evaluatedSources();
         for (const auto& source : sources) {
             if (source.starts_with("showMap(") || source.starts_with("initializeMap(")) {
-                ASSERT_TRUE(screen.map->answerScript(source, ScriptValue{}));
+                ASSERT_TRUE(screen.map->driver().answerScript(source, ScriptValue{}));
                 return;
             }
         }

@@ -79,13 +79,13 @@ TEST_F(MapSteppingTest, SteppingFadesOnlyAudioThatStillCountsAsRunning) {
 TEST_F(MapSteppingTest, AMarkerChoiceMovesThePositionAndTheButtonsButNotTheRecord) {
     auto screen = openDrawnMap();
     ASSERT_TRUE(screen);
-    screen->map->tapLink("js-frame:2");
+    screen->map->driver().tapLink("js-frame:2");
     EXPECT_EQ(screen->currentPoiIndex, 2);
     EXPECT_EQ(screen->currentPOI, (*screen->tour->poi)[0]);
     EXPECT_TRUE(screen->btnPrev->isEnabled());
     EXPECT_TRUE(screen->btnNext->isEnabled());
     EXPECT_EQ(screen->btnNext->alpha(), 1.0);
-    screen->map->tapLink("js-frame:0");
+    screen->map->driver().tapLink("js-frame:0");
     EXPECT_FALSE(screen->btnPrev->isEnabled());
     EXPECT_EQ(screen->btnPrev->alpha(), 0.8);
 }

@@ -207,7 +207,7 @@ TEST_F(ContentKindsTest, PictureThatIsMissingLeavesTheViewEmpty) {
 TEST_F(ContentKindsTest, PortraitImagePageTakesItsHeight) {
     auto screen = open({image()});
     env.settle();
-    ASSERT_TRUE(screen->webViewImage->answerScript("document.body.scrollHeight", 300.0));
+    ASSERT_TRUE(screen->webViewImage->driver().answerScript("document.body.scrollHeight", 300.0));
     EXPECT_DOUBLE_EQ(screen->constImageDesc->constant(), 300);
     EXPECT_DOUBLE_EQ(screen->viewPortrait->contentSize().height, 300 + screen->imgImage->frame().height() + 20);
     EXPECT_DOUBLE_EQ(screen->viewPortrait->contentSize().width, screen->viewPortrait->frame().width());
@@ -220,22 +220,22 @@ TEST_F(ContentKindsTest, LandscapePagesAreNeverTallerThanThePictureBesideThem) {
     auto& web = *screen->webViewImageLand;
     EXPECT_DOUBLE_EQ(screen->constImageDescLand->constant(), 1) << "shrunk before it is measured";
     EXPECT_FALSE(web.scrollView().isScrollEnabled());
-    ASSERT_TRUE(web.answerScript("document.body.scrollHeight", picture - 100));
-    ASSERT_TRUE(web.answerScript("document.body.scrollHeight", picture - 90));
+    ASSERT_TRUE(web.driver().answerScript("document.body.scrollHeight", picture - 100));
+    ASSERT_TRUE(web.driver().answerScript("document.body.scrollHeight", picture - 90));
     EXPECT_DOUBLE_EQ(screen->constImageDescLand->constant(), picture - 90);
     EXPECT_FALSE(web.scrollView().isScrollEnabled());
 
     tapAndWait(screen->btnNext);
     env.settle();
     auto& land360 = *screen->webView360Land;
-    ASSERT_TRUE(land360.answerScript("document.body.scrollHeight", picture + 500));
+    ASSERT_TRUE(land360.driver().answerScript("document.body.scrollHeight", picture + 500));
     EXPECT_DOUBLE_EQ(screen->constImage360Land->constant(), screen->img360Land->frame().height());
     EXPECT_TRUE(land360.scrollView().isScrollEnabled());
 
     auto before = screen->constImage360Land->constant();
     test::rotate(DeviceOrientation::landscapeLeft);
     env.settle();
-    ASSERT_TRUE(land360.answerScript("document.body.scrollHeight", "tall"));
+    ASSERT_TRUE(land360.driver().answerScript("document.body.scrollHeight", "tall"));
     EXPECT_DOUBLE_EQ(screen->constImage360Land->constant(), 1) << "no number, no fitting";
     (void)before;
 }
