@@ -2,6 +2,9 @@
 
 #include "platform/foundation/Environment.h"
 #include "platform/services/StoreReview.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UiApplication.h"
 
 namespace tq {
 
@@ -14,6 +17,11 @@ void Application::launch(const SceneConnectionOptions& options) {
     configuration_ = app_.configurationForConnectingSceneSession();
     scene_ = std::make_shared<SceneDelegate>(app_);
     env_.shared<StoreReview>().connectedScenes().push_back({"main-window", SceneActivationState::foregroundActive, true});
+    // The scene's window opens on its storyboard's first screen, at the root of the application's
+    // one navigation stack, before the scene hears of links.
+    auto storyboard = StoryboardRegistry::shared().named(configuration_->storyboardName);
+    auto first = storyboard ? storyboard->instantiateInitialViewController() : nullptr;
+    if (first) env_.shared<UiApplication>().showWindow(std::make_shared<NavigationController>(first));
     scene_->willConnect(options);
 }
 

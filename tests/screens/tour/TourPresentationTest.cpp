@@ -256,7 +256,7 @@ TEST_F(TourScreenTest, NetworkTourShowsTheNetworkLayoutWithItsSubTourCount) {
     ASSERT_TRUE(list);
     EXPECT_TRUE(list->forNetwork);
     env.settle();
-    EXPECT_EQ(list->tours.size(), 2u);
+    EXPECT_EQ(list->catalogue.size(), 2u);
 }
 
 TEST_F(TourScreenTest, SubTourCountFallsBackOnThePointCountWhenTheListFails) {
@@ -281,7 +281,7 @@ TEST_F(TourScreenTest, PresenterButtonOpensTheOrganisationCatalogue) {
     EXPECT_EQ(list->title(), app().text("PresentedBy"));
     EXPECT_EQ(network().lastNetworkId, "12");
     env.settle();
-    EXPECT_EQ(list->tours.size(), 1u);
+    EXPECT_EQ(list->catalogue.size(), 1u);
 }
 
 TEST_F(TourScreenTest, PendingPointOpensTheWebMapAtThatPoint) {
@@ -309,10 +309,14 @@ TEST_F(TourScreenTest, HomeButtonGoesBackToTheInterfaceLanguage) {
     app().tempLang = 1;
     app().loadLanguageDictionary();
     auto screen = openTour("418");
+    ASSERT_EQ(app().text("Search"), "Rechercher");
     ASSERT_TRUE(screen->navigationItem().leftBarButtonItem());
     EXPECT_TRUE(screen->navigationItem().leftItemsSupplementBackButton());
     ASSERT_TRUE(screen->navigationItem().leftBarButtonItem()->tap());
     EXPECT_EQ(app().tempLang, 0);
+    // The screens below read the interface language's texts again, not the tour's.
+    EXPECT_EQ(app().text("Search"), "Search");
+    EXPECT_EQ(app().text("Close"), "Close");
     EXPECT_EQ(nav->topViewController(), home);
 }
 
