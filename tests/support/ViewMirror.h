@@ -15,10 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/map/MapView.h"
+#include "platform/media/PanoramaView.h"
 #include "platform/media/VideoPlayer.h"
+#include "platform/ui/AlertController.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/ImageScrollView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/NavigationItem.h"
@@ -29,6 +33,8 @@
 #include "platform/ui/StarRatingView.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
 #include "platform/web/WebView.h"
 
 namespace tq::test {
@@ -58,10 +64,21 @@ inline std::ostream& operator<<(std::ostream& o, const AttributedString& s) {
 inline std::ostream& operator<<(std::ostream& o, const Arrangement& a) {
     return o << int(a.kind) << "/" << a.spacing << "/" << int(a.alignment);
 }
+inline std::ostream& operator<<(std::ostream& o, const LocationCoordinate& c) {
+    return o << c.latitude << ":" << c.longitude;
+}
+inline std::ostream& operator<<(std::ostream& o, const CoordinateRegion& r) {
+    return o << r.center << "/" << r.span.latitudeDelta << "x" << r.span.longitudeDelta;
+}
+inline std::ostream& operator<<(std::ostream& o, const TextAttributes& a);
 template <class T>
 std::ostream& operator<<(std::ostream& o, const std::optional<T>& v) {
     if (!v) return o << "-";
     return o << *v;
+}
+
+inline std::ostream& operator<<(std::ostream& o, const TextAttributes& a) {
+    return o << a.foregroundColor << "/" << a.font;
 }
 
 class StateWriter {
@@ -84,8 +101,9 @@ inline void writeBarItem(StateWriter& w, const char* name, const BarButtonItem& 
 
 }  // namespace mirror_detail
 
-// Everything a renderer could show of one view (not its subviews), as text.
-inline std::string viewState(const View& v, const NavigationItem* navigationItem = nullptr) {
+// Everything a renderer could show of one view (not its subviews), as text; with the screen whose
+// root view it is, what that screen shows around it (navigation item, alert texts and buttons).
+inline std::string viewState(const View& v, ViewController* screen = nullptr) {
     using namespace mirror_detail;
     StateWriter w;
     w("kind", typeid(v).name())("id", v.identifier())("frame", v.frame())("hidden", v.isHidden())("alpha", v.alpha())(
@@ -124,9 +142,13 @@ inline std::string viewState(const View& v, const NavigationItem* navigationItem
     }
     if (auto* s = dynamic_cast<const SegmentedControl*>(&v)) {
         for (int i = 0; i < s->numberOfSegments(); ++i) {
-            w("segment", s->titleForSegment(i))("segmentEnabled", s->isEnabledForSegment(i));
+            w("segment", s->titleForSegment(i))("segmentImage", s->imageForSegment(i))(
+                "segmentEnabled", s->isEnabledForSegment(i));
         }
         w("selectedSegment", s->selectedSegmentIndex())("selectedTint", s->selectedSegmentTintColor());
+        for (auto state : {ControlState::normal, ControlState::selected}) {
+            w("titleAttributes", s->titleTextAttributes(state));
+        }
     }
     if (auto* s = dynamic_cast<const Slider*>(&v)) {
         w("value", s->value())("min", s->minimumValue())("max", s->maximumValue())("continuous", s->isContinuous());
@@ -161,6 +183,35 @@ inline std::string viewState(const View& v, const NavigationItem* navigationItem
             "separator", c->separatorInset())("cellSelected", c->isSelected())("cellEditing", c->isEditing())(
             "selectedBackground", c->selectedBackgroundView().get());
     }
+    if (auto* i = dynamic_cast<const ImageScrollView*>(&v)) {
+        w("image", i->image())("displayMode", int(i->displayMode()))("zoom", i->zoomScale())(
+            "minimumZoom", i->minimumZoomScale());
+    }
+    if (auto* p = dynamic_cast<const PanoramaView*>(&v)) {
+        w("projection", int(p->projection()))("control", int(p->controlMethod()))("angleOffset", p->angleOffset())(
+            "fieldOfView", p->fieldOfView())("image", p->image())("picture", p->hasPicture())(
+            "heading", p->heading())("pitch", p->pitch());
+    }
+    if (auto* m = dynamic_cast<const MapView*>(&v)) {
+        w("region", m->region())("mapType", int(m->mapType()))("userLocation", m->showsUserLocation())(
+            "compass", m->showsCompass())("tracking", int(m->userTrackingMode()));
+        if (auto user = m->userLocation()) w("userAt", user->coordinate());
+        for (const auto& a : m->annotations()) w("annotation", a.get())("marker", m->viewForAnnotation(a).get());
+        for (const auto& a : m->selectedAnnotations()) w("selectedAnnotation", a.get());
+        for (const auto& o : m->overlays()) {
+            w("overlay", o.get());
+            if (auto* line = dynamic_cast<const PolylineRenderer*>(m->rendererForOverlay(o).get())) {
+                w("stroke", line->strokeColor())("lineWidth", line->lineWidth());
+            }
+        }
+    }
+    if (auto* m = dynamic_cast<const MarkerAnnotationView*>(&v)) {
+        w("annotation", m->annotation().get())("callout", m->canShowCallout())("glyph", m->glyphImage())(
+            "markerTint", m->markerTintColor())("detailAccessory", m->detailCalloutAccessoryView().get())(
+            "leftAccessory", m->leftCalloutAccessoryView().get())(
+            "rightAccessory", m->rightCalloutAccessoryView().get())("markerSelected", m->isSelected());
+    }
+    if (auto* web = dynamic_cast<const WebView*>(&v)) w("url", web->url());
     if (auto* l = dynamic_cast<const VideoPlayerLayer*>(&v)) w("player", l->player().get())("gravity", int(l->videoGravity()));
     if (auto* b = dynamic_cast<const NavigationBar*>(&v)) {
         w("barTint", b->barTintColor())("barStyle", int(b->barStyle()))("translucent", b->isTranslucent())(
@@ -170,8 +221,14 @@ inline std::string viewState(const View& v, const NavigationItem* navigationItem
         w("barStyle", int(t->barStyle()));
         for (const auto& item : t->items()) writeBarItem(w, "item", *item);
     }
-    if (navigationItem) {
-        const auto& n = *navigationItem;
+    if (auto* alert = dynamic_cast<const AlertController*>(screen)) {
+        w("alertTitle", alert->shownTitle())("alertMessage", alert->shownMessage());
+        for (const auto& action : alert->actions()) {
+            w("action", action.title)("actionStyle", int(action.style))("actionEnabled", action.enabled);
+        }
+    }
+    if (screen) {
+        const auto& n = screen->navigationItem();
         w("navTitle", n.title())("titleView", n.titleView().get())("hidesBack", n.hidesBackButton())(
             "supplementsBack", n.leftItemsSupplementBackButton())("backMode", int(n.backButtonDisplayMode()));
         for (const auto& item : n.leftBarButtonItems()) writeBarItem(w, "left", *item);
@@ -181,16 +238,37 @@ inline std::string viewState(const View& v, const NavigationItem* navigationItem
     return w.str();
 }
 
-// The plain copy. Attach it to the root of the tree to mirror; `navigationItemOf` names the
-// navigation item shown with a view (a screen's root view), if any.
+// Finds the screen whose root view a view is, if any.
+using ScreenLookup = std::function<ViewController*(const View&)>;
+
+namespace mirror_detail {
+inline ViewController* screenWithView(ViewController& screen, const View& view) {
+    if (screen.isViewLoaded() && &screen.view() == &view) return &screen;
+    for (const auto& child : screen.children()) {
+        if (auto* found = screenWithView(*child, view)) return found;
+    }
+    auto presented = screen.presentedViewController();
+    if (presented && presented->presentingViewController().get() == &screen) return screenWithView(*presented, view);
+    return nullptr;
+}
+}  // namespace mirror_detail
+
+// Every screen shown in the window: its root screen, their children and what they present.
+inline ScreenLookup screensIn(const Window& window) {
+    return [&window](const View& view) -> ViewController* {
+        auto root = window.rootViewController();
+        return root ? mirror_detail::screenWithView(*root, view) : nullptr;
+    };
+}
+
+// The plain copy. Attach it to the root of the tree to mirror; `screenOf` names the screen whose
+// root view a view is, so that what the screen shows with it (its navigation item) is mirrored too.
 class ViewMirror : public ViewObserver {
 public:
-    using NavigationItemLookup = std::function<const NavigationItem*(const View&)>;
-
-    static std::shared_ptr<ViewMirror> attach(View& root, NavigationItemLookup navigationItemOf = {}) {
+    static std::shared_ptr<ViewMirror> attach(View& root, ScreenLookup screenOf = {}) {
         auto mirror = std::make_shared<ViewMirror>();
         mirror->root_ = &root;
-        mirror->navigationItemOf_ = std::move(navigationItemOf);
+        mirror->screenOf_ = std::move(screenOf);
         mirror->copySubtree(root);
         root.setObserver(mirror);
         return mirror;
@@ -230,7 +308,7 @@ private:
     };
 
     std::string read(const View& view) const {
-        return viewState(view, navigationItemOf_ ? navigationItemOf_(view) : nullptr);
+        return viewState(view, screenOf_ ? screenOf_(view) : nullptr);
     }
 
     void copySubtree(const View& view) {
@@ -263,7 +341,7 @@ private:
     }
 
     const View* root_ = nullptr;
-    NavigationItemLookup navigationItemOf_;
+    ScreenLookup screenOf_;
     std::map<const View*, Node> nodes_;
     int reports_ = 0;
 };

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/AlertController.h"
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/ViewController.h"
 #include "support/TestEnvironment.h"
+#include "support/TestPng.h"
 #include "support/ViewMirror.h"
 
 namespace tq {
@@ -24,6 +26,29 @@ template <class T>
 SetterCase setter(std::string name, std::function<void(T&)> set) {
     return {std::move(name), [] { return std::make_shared<T>(); },
             [set = std::move(set)](View& view) { set(static_cast<T&>(view)); }};
+}
+
+// An annotation at a fixed place.
+class Place : public MapAnnotation {
+public:
+    LocationCoordinate coordinate() const override { return {45.76, 4.83}; }
+};
+
+// Draws every overlay with a line the test keeps, so that it can restyle it later.
+class LineKeeper : public MapViewDelegate {
+public:
+    std::shared_ptr<OverlayRenderer> rendererForOverlay(MapView&, const std::shared_ptr<MapOverlay>&) override {
+        line = std::make_shared<PolylineRenderer>();
+        return line;
+    }
+    std::shared_ptr<PolylineRenderer> line;
+};
+
+Image pictureOf(int width, int height) {
+    Image image{Image::Source::data, "picture", nullptr, width, height};
+    image.bytes = std::make_shared<const std::string>(
+        test::makePng(width, height, [](int x, int) { return test::Rgba{std::uint8_t(x), 0, 0, 255}; }));
+    return image;
 }
 
 std::vector<SetterCase> everySetter() {
@@ -151,6 +176,93 @@ std::vector<SetterCase> everySetter() {
         setter<TableViewCell>("cell selected", [](TableViewCell& v) { v.setSelected(true); }),
         setter<TableViewCell>("cell editing", [](TableViewCell& v) { v.setEditing(true); }),
         setter<TableViewCell>("selected background", [](TableViewCell& v) { v.setSelectedBackgroundView(std::make_shared<View>()); }),
+        setter<SegmentedControl>("segment image", [](SegmentedControl& v) {
+            v.insertSegment("English", 0);
+            v.setImage(Image::named("flag"), 0);
+        }),
+        setter<SegmentedControl>("segment removed", [](SegmentedControl& v) {
+            v.insertSegment("English", 0);
+            v.insertSegment("Français", 1);
+            v.removeSegment(0);
+        }),
+        setter<SegmentedControl>("title attributes", [=](SegmentedControl& v) {
+            v.setTitleTextAttributes({red, Font::system(13)}, ControlState::selected);
+        }),
+        setter<ImageScrollView>("zoomable picture", [](ImageScrollView& v) {
+            v.setFrame(Rect(0, 0, 100, 100));
+            v.setImage(Image{Image::Source::bundle, "big", nullptr, 400, 300});
+        }),
+        setter<ImageScrollView>("display mode", [](ImageScrollView& v) { v.setDisplayMode(ImageDisplayMode::fill); }),
+        setter<ImageScrollView>("zoom", [](ImageScrollView& v) {
+            v.setFrame(Rect(0, 0, 100, 100));
+            v.setImage(Image{Image::Source::bundle, "big", nullptr, 400, 300});
+            v.setZoomScale(0.5);
+        }),
+        setter<ImageScrollView>("pinch and pan", [](ImageScrollView& v) {
+            v.setFrame(Rect(0, 0, 100, 100));
+            v.setImage(Image{Image::Source::bundle, "big", nullptr, 400, 300});
+            v.pinch(3, {50, 50});
+            v.pan(-20, -10);
+        }),
+        setter<PanoramaView>("projection", [](PanoramaView& v) { v.setProjection(PanoramaProjection::cylindrical); }),
+        setter<PanoramaView>("control", [](PanoramaView& v) { v.setControlMethod(PanoramaControlMethod::touch); }),
+        setter<PanoramaView>("angle offset", [](PanoramaView& v) { v.setAngleOffset(90); }),
+        setter<PanoramaView>("field of view", [](PanoramaView& v) { v.setFieldOfView(60); }),
+        setter<PanoramaView>("panorama picture", [](PanoramaView& v) { v.setImage(pictureOf(64, 32)); }),
+        setter<PanoramaView>("dragged", [](PanoramaView& v) {
+            v.setFrame(Rect(0, 0, 100, 100));
+            v.setImage(pictureOf(64, 32));
+            v.setControlMethod(PanoramaControlMethod::touch);
+            v.drag(30, 10);
+        }),
+        setter<PanoramaView>("device turned", [](PanoramaView& v) {
+            v.setImage(pictureOf(64, 32));
+            v.deviceAttitudeChanged(45, 10);
+        }),
+        setter<MapView>("region", [](MapView& v) { v.setRegion({{45.76, 4.83}, {0.1, 0.1}}, true); }),
+        setter<MapView>("centre", [](MapView& v) { v.setCenterCoordinate({48.85, 2.35}, false); }),
+        setter<MapView>("map type", [](MapView& v) { v.setMapType(MapType::satellite); }),
+        setter<MapView>("compass", [](MapView& v) { v.setShowsCompass(false); }),
+        setter<MapView>("tracking", [](MapView& v) { v.setUserTrackingMode(UserTrackingMode::follow, false); }),
+        setter<MapView>("user location", [](MapView& v) {
+            v.setShowsUserLocation(true);
+            v.userLocationDidChange({45.7, 4.8});
+        }),
+        setter<MapView>("annotation added and selected", [](MapView& v) {
+            auto place = std::make_shared<Place>();
+            v.addAnnotation(place);
+            v.selectAnnotation(place, false);
+        }),
+        setter<MapView>("annotation removed", [](MapView& v) {
+            auto place = std::make_shared<Place>();
+            v.addAnnotation(place);
+            v.selectAnnotation(place, false);
+            v.removeAnnotation(place);
+        }),
+        setter<MapView>("annotations shown", [](MapView& v) {
+            auto place = std::make_shared<Place>();
+            v.addAnnotation(place);
+            v.showAnnotations({place}, false);
+        }),
+        setter<MapView>("overlay restyled", [](MapView& v) {
+            static LineKeeper keeper;  // the map holds its delegate weakly
+            v.setDelegate(&keeper);
+            v.addOverlay(std::make_shared<Polyline>(std::vector<LocationCoordinate>{{45, 4}, {46, 5}}));
+            keeper.line->setStrokeColor(Color{0, 0, 1, 1});
+            keeper.line->setLineWidth(5);
+        }),
+        setter<MarkerAnnotationView>("marker", [=](MarkerAnnotationView& v) {
+            v.setAnnotation(std::make_shared<Place>());
+            v.setCanShowCallout(true);
+            v.setGlyphImage(Image::named("glyph"));
+            v.setMarkerTintColor(red);
+        }),
+        setter<MarkerAnnotationView>("callout accessories", [](MarkerAnnotationView& v) {
+            v.setDetailCalloutAccessoryView(std::make_shared<Label>());
+            v.setLeftCalloutAccessoryView(std::make_shared<Button>());
+            v.setRightCalloutAccessoryView(std::make_shared<Button>());
+        }),
+        setter<MarkerAnnotationView>("marker selected", [](MarkerAnnotationView& v) { v.setSelected(true); }),
         setter<VideoPlayerLayer>("gravity", [](VideoPlayerLayer& v) { v.setVideoGravity(VideoGravity::resizeAspectFill); }),
         setter<NavigationBar>("bar tint", [=](NavigationBar& v) { v.setBarTintColor(red); }),
         setter<NavigationBar>("bar style", [](NavigationBar& v) { v.setBarStyle(BarStyle::black); }),
@@ -182,8 +294,8 @@ TEST(ViewMirror, ANavigationItemReportsThroughItsScreensView) {
     test::TestEnvironment env;
     auto screen = std::make_shared<ViewController>();
     auto* item = &screen->navigationItem();
-    auto mirror = test::ViewMirror::attach(screen->view(), [&](const View& v) {
-        return &v == &screen->view() ? item : nullptr;
+    auto mirror = test::ViewMirror::attach(screen->view(), [&](const View& v) -> ViewController* {
+        return &v == &screen->view() ? screen.get() : nullptr;
     });
     auto share = std::make_shared<BarButtonItem>(SystemBarItem::action);
     const std::vector<std::pair<std::string, std::function<void()>>> steps = {
@@ -194,6 +306,26 @@ TEST(ViewMirror, ANavigationItemReportsThroughItsScreensView) {
         {"left items", [&] { item->setLeftBarButtonItems({std::make_shared<BarButtonItem>("Close", [] {})}); }},
         {"back button", [&] { item->setHidesBackButton(true); }},
         {"back mode", [&] { item->setBackButtonDisplayMode(BackButtonDisplayMode::minimal); }},
+    };
+    for (const auto& [name, step] : steps) {
+        step();
+        for (const auto& difference : mirror->differences()) ADD_FAILURE() << name << ": " << difference;
+    }
+}
+
+TEST(ViewMirror, AnAlertReportsItsTextsAndButtonsThroughItsView) {
+    test::TestEnvironment env;
+    auto alert = std::make_shared<AlertController>("Download", "Not enough room");
+    auto mirror = test::ViewMirror::attach(alert->view(), [&](const View& v) -> ViewController* {
+        return &v == &alert->view() ? alert.get() : nullptr;
+    });
+    const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+        {"action", [&] { alert->addAction({"OK", AlertActionStyle::cancel, {}, true}); }},
+        {"disabled action", [&] { alert->addAction({"Retry", AlertActionStyle::defaultStyle, {}, false}); }},
+        {"styled title", [&] { alert->setValue("attributedTitle", AttributedString{"Téléchargement"}); }},
+        {"styled message", [&] { alert->setValue("attributedMessage", AttributedString{"Plus de place"}); }},
+        {"text field", [&] { alert->addTextField([](TextField& field) { field.setPlaceholder("Name"); }); }},
+        {"text typed", [&] { alert->textFields().front()->setText("Lyon"); }},
     };
     for (const auto& [name, step] : steps) {
         step();
