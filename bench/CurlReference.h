@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -56,6 +57,7 @@ public:
 
 private:
     struct Transfer {
+        CURL* handle = nullptr;
         std::FILE* file = nullptr;
         std::string body;
     };
@@ -63,6 +65,12 @@ private:
     static size_t receive(char* data, size_t size, size_t count, void* target) {
         auto& transfer = *static_cast<Transfer*>(target);
         if (transfer.file) return std::fwrite(data, size, count, transfer.file);
+        if (transfer.body.empty()) {
+            // Room for the announced length at once, as the client makes it.
+            curl_off_t length = -1;
+            curl_easy_getinfo(transfer.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+            if (length > 0) transfer.body.reserve(static_cast<std::size_t>(length) + 64);
+        }
         transfer.body.append(data, size * count);
         return size * count;
     }
@@ -72,6 +80,7 @@ private:
         std::vector<CURL*> handles;
         for (std::size_t i = 0; i < urls.size(); ++i) {
             CURL* handle = curl_easy_init();
+            transfers[i].handle = handle;
             curl_easy_setopt(handle, CURLOPT_URL, urls[i].c_str());
             curl_easy_setopt(handle, CURLOPT_CONNECT_TO, routes_);
             curl_easy_setopt(handle, CURLOPT_CAINFO, authorities_.c_str());
@@ -81,15 +90,32 @@ private:
             curl_multi_add_handle(multi_, handle);
             handles.push_back(handle);
         }
+        // Like the client, a transfer that fails on a kept connection the service has closed is
+        // sent once more on a new one; libcurl alone would report it failed.
+        std::vector<bool> retried(handles.size(), false);
+        bool failed = false;
         int running = 1;
         while (running) {
             curl_multi_perform(multi_, &running);
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+                if (message->msg != CURLMSG_DONE || message->data.result == CURLE_OK) continue;
+                auto index = std::find(handles.begin(), handles.end(), message->easy_handle) - handles.begin();
+                bool connectionLost = message->data.result == CURLE_SEND_ERROR ||
+                                      message->data.result == CURLE_RECV_ERROR || message->data.result == CURLE_GOT_NOTHING;
+                auto& transfer = transfers[index];
+                bool nothingReceived = transfer.body.empty() && (!transfer.file || std::ftell(transfer.file) == 0);
+                if (connectionLost && nothingReceived && !retried[index]) {
+                    retried[index] = true;
+                    curl_multi_remove_handle(multi_, message->easy_handle);
+                    curl_easy_setopt(message->easy_handle, CURLOPT_FRESH_CONNECT, 1L);
+                    curl_multi_add_handle(multi_, message->easy_handle);
+                    running = 1;
+                } else {
+                    failed = true;
+                }
+            }
             if (running) curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
-        }
-        bool failed = false;
-        int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
-            if (message->msg == CURLMSG_DONE && message->data.result != CURLE_OK) failed = true;
         }
         for (std::size_t i = 0; i < handles.size(); ++i) {
             curl_multi_remove_handle(multi_, handles[i]);

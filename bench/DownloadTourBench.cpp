@@ -158,11 +158,11 @@ void BM_TourOfMediaFiles(benchmark::State& state) {
     const int files = static_cast<int>(state.range(0));
     const auto urls = addressesOfTour(files);
     std::vector<double> client, reference;
-    int failures = 0;
+    int failures = 0, referenceFailures = 0;
     for (auto _ : state) {
         TempDir folder;
         double referenceSeconds = bench().reference.downloadAll(urls, folder.path());
-        if (referenceSeconds < 0) ++failures;
+        if (referenceSeconds < 0) ++referenceFailures;
         reference.push_back(std::abs(referenceSeconds));
         bool ok = false;
         double seconds = bench().download(bench().toursOfFiles.at(files), ok);
@@ -172,31 +172,22 @@ void BM_TourOfMediaFiles(benchmark::State& state) {
     }
     state.counters["vs_reference"] = median(client) / median(reference);
     state.counters["failures"] = failures;
+    state.counters["reference_failures"] = referenceFailures;
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * files * kMediaBytes);
 }
 BENCHMARK(BM_TourOfMediaFiles)->Arg(20)->Arg(200)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_TourOfMediaFiles)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
-long statusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-    }
-    return 0;
-}
-
 void BM_OneGigabyteMediaFile(benchmark::State& state) {
     double peakMegabytes = 0;
     int failures = 0;
     for (auto _ : state) {
-        // Start the high-water mark afresh from what the process holds now.
-        std::ofstream("/proc/self/clear_refs") << "5";
-        long before = statusKilobytes("VmRSS:");
+        bench::resetPeakMemory();
+        long before = bench::statusKilobytes("VmRSS:");
         bool ok = false;
         double seconds = bench().download(bench().oneLargeFile, ok);
         if (!ok) ++failures;
-        peakMegabytes = std::max(peakMegabytes, (statusKilobytes("VmHWM:") - before) / 1024.0);
+        peakMegabytes = std::max(peakMegabytes, (bench::statusKilobytes("VmHWM:") - before) / 1024.0);
         state.SetIterationTime(seconds);
     }
     state.counters["peak_rss_MB"] = peakMegabytes;

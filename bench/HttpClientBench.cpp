@@ -74,17 +74,18 @@ double clientDownloads(const std::vector<std::string>& urls, const std::filesyst
 void BM_MediaFilesToDisk(benchmark::State& state) {
     auto urls = mediaAddresses();
     std::vector<double> client, reference;
-    int failures = 0;
+    int failures = 0, referenceFailures = 0;
     for (auto _ : state) {
         TempDir folder;
         double seconds = bench().reference.downloadAll(urls, folder.path());
-        if (seconds < 0) ++failures;
+        if (seconds < 0) ++referenceFailures;
         reference.push_back(std::abs(seconds));
         client.push_back(clientDownloads(urls, folder.path(), failures));
         state.SetIterationTime(client.back());
     }
     state.counters["vs_reference"] = median(client) / median(reference);
     state.counters["failures"] = failures;
+    state.counters["reference_failures"] = referenceFailures;
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFiles * kFileBytes);
 }
 BENCHMARK(BM_MediaFilesToDisk)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -94,11 +95,11 @@ void BM_LargeCatalogueInMemory(benchmark::State& state) {
     auto url = b.service.url("/public/webservice/getSimpleListCatalogV2/newApi/?callback=no");
     std::vector<double> client, reference;
     std::size_t bytes = 0;
-    int failures = 0;
+    int failures = 0, referenceFailures = 0;
     for (auto _ : state) {
         std::string body;
         double seconds = b.reference.fetch(url, body);
-        if (seconds < 0) ++failures;
+        if (seconds < 0) ++referenceFailures;
         reference.push_back(std::abs(seconds));
 
         auto start = Clock::now();
@@ -113,6 +114,7 @@ void BM_LargeCatalogueInMemory(benchmark::State& state) {
     }
     state.counters["vs_reference"] = median(client) / median(reference);
     state.counters["failures"] = failures;
+    state.counters["reference_failures"] = referenceFailures;
     state.counters["reply_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_LargeCatalogueInMemory)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(11);

@@ -10,6 +10,7 @@
 // BM_DecodePeakMemory: the growth of the peak resident memory while one reply is decoded and
 // held, over the size of the reply ("x_reply"), for rich and for sparse tours. Target: at most 2.
 #include "CatalogueFixture.h"
+#include "Measure.h"
 #include <benchmark/benchmark.h>
 #include <simdjson.h>
 
@@ -27,14 +28,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using tq::bench::Clock;
+using tq::bench::median;
+using tq::bench::resetPeakMemory;
+using tq::bench::secondsSince;
+using tq::bench::statusKilobytes;
 
 const std::string& catalogueReply(int tours) {
     static std::map<int, std::string> replies;
@@ -84,22 +82,12 @@ BENCHMARK(BM_DecodeToursReply)->Arg(500)->Iterations(201)->UseManualTime()->Unit
 BENCHMARK(BM_DecodeToursReply)->Arg(5000)->Iterations(41)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeToursReply)->Arg(50000)->Iterations(7)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-long statusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
-    }
-    return 0;
-}
-
 void BM_DecodePeakMemory(benchmark::State& state) {
     const bool sparse = state.range(0) == 1;
     const std::string bytes = sparse ? sparseReply(200000) : catalogueReply(50000);
     double growth = 0;
     for (auto _ : state) {
-        // Start the high-water mark afresh from what the process holds now.
-        std::ofstream("/proc/self/clear_refs") << "5";
+        resetPeakMemory();
         long before = statusKilobytes("VmRSS:");
         auto reply = tq::decodeToursReply(bytes);
         if (!reply) state.SkipWithError("decoding failed");

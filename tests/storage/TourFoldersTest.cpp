@@ -178,8 +178,11 @@ TEST(OfflineMapAssets, AMissingResourceStopsTheWalk) {
 
 TEST(OfflineMapAssets, TheBundleHoldsARealPageAndRealAssets) {
     test::TestEnvironment env;
+    // The page and the map script it shares with the online page.
     auto page = readFile(env->bundle().root() / "offline.html");
-    ASSERT_TRUE(page);
+    auto script = readFile(env->bundle().root() / "leaflet-rotate-src-modified.js");
+    ASSERT_TRUE(page && script);
+    *page += *script;
     for (const auto& name : assetFiles) {
         auto content = readFile(env->bundle().root() / name);
         ASSERT_TRUE(content && !content->empty()) << name;

@@ -170,6 +170,10 @@ void PageHarness::writeFile(const std::filesystem::path& relative, const std::st
     writeText(dir_.path() / relative, bytes);
 }
 
+void PageHarness::copyIn(const std::filesystem::path& file) const {
+    std::filesystem::copy_file(file, dir_.path() / file.filename(), std::filesystem::copy_options::overwrite_existing);
+}
+
 std::filesystem::path PageHarness::pageWithScenario(const std::string& scenario, const std::string& name) const {
     std::string page = readFile(dir_.path() / pageName_);
     // The harness goes first, so that it sees every navigation the page makes; the scenario last.
@@ -180,7 +184,10 @@ std::filesystem::path PageHarness::pageWithScenario(const std::string& scenario,
     } else {
         page.insert(0, harness);
     }
-    const std::string script = "<script>\n" + scenario + "\n</script>\n";
+    // The scenario goes in its own file, so that nothing in it can end the page's script element.
+    const std::string scenarioFile = name + ".scenario.js";
+    writeText(dir_.path() / scenarioFile, scenario);
+    const std::string script = "<script src=\"" + scenarioFile + "\"></script>\n";
     auto bodyEnd = page.rfind("</body>");
     if (bodyEnd != std::string::npos) {
         page.insert(bodyEnd, script);

@@ -80,6 +80,8 @@ public:
     const std::filesystem::path& folder() const { return dir_.path(); }
     // Writes a file into the folder (tiles, fixtures).
     void writeFile(const std::filesystem::path& relative, const std::string& bytes) const;
+    // Copies a file into the folder under its own name.
+    void copyIn(const std::filesystem::path& file) const;
     // The page with the harness and then `scenario` (a script) added at the end of its body.
     std::filesystem::path pageWithScenario(const std::string& scenario, const std::string& name = "under-test.html") const;
 

@@ -11,16 +11,24 @@
 #include "screens/browse/SelectSearchLanguageController.h"
 #include "screens/maps/MapController.h"
 #include "screens/maps/MapLeafletController.h"
+#include "screens/maps/PoiSelectController.h"
 #include "screens/tour/ContentController.h"
+#include "screens/tour/ContentSelectController.h"
+#include "screens/tour/PanoramaViewController.h"
 #include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
+#include "screens/tour/ZoomImageController.h"
 
 namespace tq {
 
 void registerStoryboards(StoryboardRegistry& registry) {
     TourDetailController::registerIn(registry);
     ContentController::registerIn(registry);
+    ContentSelectController::registerIn(registry);
+    ZoomImageController::registerIn(registry);
+    PanoramaViewController::registerIn(registry);
     MapLeafletController::registerIn(registry);
+    PoiSelectController::registerIn(registry);
     MapController::registerIn(registry);
     NetworkController::registerIn(registry);
     RateTourController::registerIn(registry);

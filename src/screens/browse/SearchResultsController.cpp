@@ -7,6 +7,7 @@
 #include "platform/ui/ProgressOverlay.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/Window.h"
+#include "screens/browse/ListScreenLayout.h"
 #include "service/Network.h"
 
 namespace tq {
@@ -34,15 +35,11 @@ void SearchResultsController::registerIn(StoryboardRegistry& registry) {
 }
 
 void SearchResultsController::loadView() {
-    auto size = Environment::current().device().screenBounds;
-    auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
+    auto root = listScreenRoot();
     setView(root);
-    root->setArrangement(Arrangement::fixed());
-    tableview = std::make_shared<TableView>(Rect(0, 0, size.width, size.height));
-    tableview->setIdentifier("tableview");
+    tableview = addListTable(*root);
     // The rows fade in on the first appearance.
     tableview->setAlpha(0);
-    root->addSubview(tableview);
 }
 
 void SearchResultsController::viewDidLoad() {

@@ -8,9 +8,10 @@
 #include <unicode/unistr.h>
 
 #include "app/AppDelegate.h"
-#include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Storyboard.h"
+#include "screens/browse/ListScreenLayout.h"
 #include "screens/browse/SearchController.h"
 #include "service/Network.h"
 
@@ -88,20 +89,13 @@ void SelectRegionController::registerIn(StoryboardRegistry& registry) {
 }
 
 void SelectRegionController::loadView() {
-    auto size = Environment::current().device().screenBounds;
-    auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
+    auto root = listScreenRoot();
     setView(root);
-    root->setArrangement(Arrangement::fixed());
-    lblTitle = std::make_shared<Label>(Rect(0, 0, size.width - 50, 50));
-    lblTitle->setIdentifier("lblTitle");
-    root->addSubview(lblTitle);
-    btnClose = std::make_shared<Button>(Rect(size.width - 50, 0, 50, 50));
-    btnClose->setIdentifier("btnClose");
+    const double width = root->frame().width();
+    lblTitle = addView<Label>(*root, "lblTitle", Rect(0, 0, width - 50, 50));
+    btnClose = addView<Button>(*root, "btnClose", Rect(width - 50, 0, 50, 50));
     btnClose->setImage(Image::named("close"));
-    root->addSubview(btnClose);
-    tableview = std::make_shared<TableView>(Rect(0, 50, size.width, size.height - 50));
-    tableview->setIdentifier("tableview");
-    root->addSubview(tableview);
+    tableview = addListTable(*root, 50);
 
     std::weak_ptr<SelectRegionController> weak = std::static_pointer_cast<SelectRegionController>(shared_from_this());
     btnClose->addAction(ControlEvent::touchUpInside, [weak] {

@@ -1,8 +1,8 @@
 #include "screens/browse/SelectSearchLanguageController.h"
 
 #include "app/AppDelegate.h"
-#include "platform/foundation/Environment.h"
 #include "platform/ui/Storyboard.h"
+#include "screens/browse/ListScreenLayout.h"
 #include "screens/browse/SearchController.h"
 #include "service/Network.h"
 
@@ -24,13 +24,9 @@ void SelectSearchLanguageController::registerIn(StoryboardRegistry& registry) {
 }
 
 void SelectSearchLanguageController::loadView() {
-    auto size = Environment::current().device().screenBounds;
-    auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
+    auto root = listScreenRoot();
     setView(root);
-    root->setArrangement(Arrangement::fixed());
-    tableview = std::make_shared<TableView>(Rect(0, 0, size.width, size.height));
-    tableview->setIdentifier("tableview");
-    root->addSubview(tableview);
+    tableview = addListTable(*root);
 }
 
 void SelectSearchLanguageController::viewDidLoad() {

@@ -19,4 +19,22 @@ MediaPlayers::MediaPlayers(Environment& env) {
 
 MediaPlayers& MediaPlayers::shared() { return Environment::current().shared<MediaPlayers>(); }
 
+void MediaPlayers::fadeOutAndStop(double fadeSeconds, double stopAfter) {
+    if (!player) return;
+    player->setVolume(0.0, fadeSeconds);
+    std::weak_ptr<AudioPlayer> faded = player;
+    auto stop = [this, faded] {
+        auto target = faded.lock();
+        if (!target) return;
+        target->stop();
+        if (target == player) audioStillRunning = false;
+    };
+    auto& loop = Environment::current().loop();
+    if (stopAfter > 0) {
+        loop.postAfter(stopAfter, stop);
+    } else {
+        loop.post(stop);
+    }
+}
+
 }  // namespace tq

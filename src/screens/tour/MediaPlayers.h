@@ -24,6 +24,12 @@ public:
     AudioSession* audioSession = nullptr;
     // True while a content's audio counts as playing across screens.
     bool audioStillRunning = false;
+
+    // Fades the current player to silence over `fadeSeconds` and stops that same player
+    // `stopAfter` seconds later (0: on the next turn of the main loop). A newer player started in
+    // the meantime keeps playing, and the running flag is cleared only while the faded player is
+    // still the current one. Nothing happens without a player.
+    void fadeOutAndStop(double fadeSeconds, double stopAfter);
 };
 
 }  // namespace tq

@@ -1,7 +1,6 @@
 // The tour screen's description pages, language versions, hidden-content notice, intro video and
 // rotation.
 #include <array>
-#include <cctype>
 
 #include "app/AppDelegate.h"
 #include "product/ProductSites.h"
@@ -11,6 +10,7 @@
 #include "platform/ui/ProgressOverlay.h"
 #include "platform/ui/UiApplication.h"
 #include "screens/tour/MediaPlayers.h"
+#include "screens/tour/WebAddresses.h"
 #include "screens/tour/TourDetailController.h"
 #include "ui/common/LanguageNames.h"
 
@@ -54,34 +54,11 @@ std::string cleanedDescription(std::string text) {
     return text;
 }
 
-// The address begins with `prefix` and the host ends where the prefix does.
-bool startsWithSite(const std::string& address, const std::string& prefix) {
-    if (address.rfind(prefix, 0) != 0) return false;
-    if (address.size() == prefix.size()) return true;
-    char next = address[prefix.size()];
-    return next == '/' || next == '?' || next == '#' || next == ':';
-}
-
 bool staysInDescription(const std::string& address) {
     const std::string site = ProductSites::french;
     const std::string mobileSite = "m." + (site.rfind("www.", 0) == 0 ? site.substr(4) : site);
-    return address.rfind("applewebdata://", 0) == 0 || startsWithSite(address, "http://" + site) ||
-           startsWithSite(address, "http://" + mobileSite) || address == "about:blank";
-}
-
-// An address the video player can open: a scheme, and no blank or control character.
-bool isPlayableAddress(const std::string& address) {
-    auto colon = address.find(':');
-    if (address.empty() || colon == std::string::npos || colon == 0) return false;
-    for (std::size_t i = 0; i < colon; ++i) {
-        char c = address[i];
-        bool schemeChar = std::isalnum(static_cast<unsigned char>(c)) || (i > 0 && (c == '+' || c == '-' || c == '.'));
-        if (!schemeChar) return false;
-    }
-    for (unsigned char c : address) {
-        if (c <= 0x20 || c == 0x7f) return false;
-    }
-    return colon + 1 < address.size();
+    return address.rfind("applewebdata://", 0) == 0 || beginsWithSite(address, "http://" + site) ||
+           beginsWithSite(address, "http://" + mobileSite) || address == "about:blank";
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
+#include <cstdint>
+
 #include "TourScreenFixture.h"
+#include "platform/media/AudioPlayer.h"
 #include "platform/ui/UiApplication.h"
+#include "screens/tour/MediaPlayers.h"
 
 namespace tq {
 namespace {
@@ -216,6 +220,38 @@ TEST_F(TourScreenTest, IntroVideoPlaysFullScreenUntilItsEnd) {
     EXPECT_EQ(test::topPresented(), screen->movieController);
     screen->movieController->player()->driver().playToEnd();
     EXPECT_FALSE(screen->presentedViewController());
+}
+
+// One second of silence as a 16-bit mono WAV file at 8 kHz.
+std::string silentWav() {
+    const std::uint32_t samples = 8000, dataBytes = samples * 2;
+    std::string wav = "RIFF";
+    auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) wav.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    put(36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    put(16, 4), put(1, 2), put(1, 2), put(8000, 4), put(16000, 4), put(2, 2), put(16, 2);
+    wav += "data";
+    put(dataBytes, 4);
+    wav.append(dataBytes, '\0');
+    return wav;
+}
+
+TEST_F(TourScreenTest, IntroVideoBringsTheSharedAudioBackToFullVolumeOverOneSecond) {
+    service.serveFixtureTours();
+    auto made = AudioPlayer::withData(env.env(), silentWav());
+    ASSERT_TRUE(made.player);
+    auto audio = made.player;
+    audio->setVolume(0.2);
+    MediaPlayers::shared().player = audio;
+    auto screen = openTour("418");
+    ASSERT_TRUE(screen->btnConsultIntro->tap());
+    EXPECT_DOUBLE_EQ(audio->volume(), 0.2);  // a ramp, not a jump
+    env.advance(0.5);
+    EXPECT_NEAR(audio->volume(), 0.6, 1e-9);
+    env.advance(0.5);
+    EXPECT_DOUBLE_EQ(audio->volume(), 1.0);
 }
 
 TEST_F(TourScreenTest, IntroThatIsNoAddressPlaysNothing) {

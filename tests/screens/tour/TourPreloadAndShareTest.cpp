@@ -156,6 +156,27 @@ TEST_F(TourScreenTest, PreloadWithTheServiceOutOfReachEndsInTheDownloadErrorAndS
     EXPECT_FALSE(std::filesystem::exists(env->cacheDir() / "circuit" / "circuit418"));
 }
 
+TEST(ExcludedShareActivityTypes, AreTheFourteenTypesInTheirOrder) {
+    const std::vector<std::string> expected = {
+        "com.apple.UIKit.activity.AirDrop",
+        "com.apple.UIKit.activity.AddToReadingList",
+        "com.apple.UIKit.activity.PostToFlickr",
+        "com.apple.UIKit.activity.PostToVimeo",
+        "com.apple.UIKit.activity.PostToWeibo",
+        "com.apple.UIKit.activity.AssignToContact",
+        "com.apple.UIKit.activity.OpenInIBooks",
+        "com.apple.UIKit.activity.TencentWeibo",
+        "com.apple.UIKit.activity.Print",
+        "com.apple.UIKit.activity.SaveToCameraRoll",
+        "com.apple.reminders.RemindersEditorExtension",
+        "com.apple.mobileslideshow.StreamShareService",
+        "com.apple.mobilenotes.SharingExtension",
+        "com.linkedin.LinkedIn.ShareExtension",
+    };
+    EXPECT_EQ(excludedShareActivityTypes(), expected);
+    EXPECT_EQ(&excludedShareActivityTypes(), &excludedShareActivityTypes());  // one list for the process
+}
+
 TEST_F(TourScreenTest, ShareOffersTheTourLinkWithoutTheExcludedActivities) {
     service.serveFixtureTours();
     auto screen = openTour("418");

@@ -309,10 +309,14 @@ TEST_F(TourScreenTest, HomeButtonGoesBackToTheInterfaceLanguage) {
     app().tempLang = 1;
     app().loadLanguageDictionary();
     auto screen = openTour("418");
+    ASSERT_EQ(app().text("Search"), "Rechercher");
     ASSERT_TRUE(screen->navigationItem().leftBarButtonItem());
     EXPECT_TRUE(screen->navigationItem().leftItemsSupplementBackButton());
     ASSERT_TRUE(screen->navigationItem().leftBarButtonItem()->tap());
     EXPECT_EQ(app().tempLang, 0);
+    // The screens below read the interface language's texts again, not the tour's.
+    EXPECT_EQ(app().text("Search"), "Search");
+    EXPECT_EQ(app().text("Close"), "Close");
     EXPECT_EQ(nav->topViewController(), home);
 }
 

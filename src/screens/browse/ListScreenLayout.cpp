@@ -1,0 +1,20 @@
+#include "screens/browse/ListScreenLayout.h"
+
+#include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
+
+namespace tq {
+
+std::shared_ptr<View> listScreenRoot() {
+    auto size = Environment::current().device().screenBounds;
+    auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
+    root->setArrangement(Arrangement::fixed());
+    return root;
+}
+
+std::shared_ptr<TableView> addListTable(View& root, double top) {
+    const auto& frame = root.frame();
+    return addView<TableView>(root, "tableview", Rect(0, top, frame.width(), frame.height() - top));
+}
+
+}  // namespace tq
