@@ -23,7 +23,8 @@ constexpr const char* kDeviceUuidKey = "deviceUUID";
 constexpr const char* kNoUuid = "noUUID";
 // The application's page in the platform's store.
 constexpr const char* kStoreHost = "apps.apple.com";
-constexpr const char* kStoreApplicationId = "1459180364";
+// The store gives the identifier when the application is registered there; until then a zero one.
+constexpr const char* kStoreApplicationId = "0000000000";
 
 // How long the rating's result stays up before it closes by itself.
 constexpr double kResultSecondsOnPad = 2.0;

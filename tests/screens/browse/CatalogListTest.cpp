@@ -202,7 +202,8 @@ TEST_F(CatalogListTest, TheSearchButtonOpensTheSearchScreenWhenItExists) {
     ASSERT_TRUE(search);
     auto& board = StoryboardRegistry::shared().storyboard("Search-ipad");
     auto searchScreen = std::make_shared<ViewController>();
-    board.registerScreen("SearchController", [searchScreen] { return searchScreen; });
+    // Held weakly: the screen holds its storyboard, so a strong capture would keep both alive.
+    board.registerScreen("SearchController", [weak = std::weak_ptr(searchScreen)] { return weak.lock(); });
     ASSERT_TRUE(search->tap());
     EXPECT_EQ(nav->topViewController(), searchScreen);
 }

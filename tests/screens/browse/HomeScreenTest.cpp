@@ -116,11 +116,13 @@ TEST_F(HomeScreenTest, TheButtonsOpenTheCatalogueAndTheStoredTours) {
 }
 
 TEST_F(HomeScreenTest, SearchAndSettingsArePushedFromTheirOwnStoryboards) {
+    // The factories hold their screens weakly: a screen holds its storyboard, so a strong capture
+    // would keep both alive for ever.
     auto search = std::make_shared<ViewController>();
     auto settings = std::make_shared<ViewController>();
-    StoryboardRegistry::shared().storyboard("Search-ipad").registerScreen("SearchController", [search] { return search; });
+    StoryboardRegistry::shared().storyboard("Search-ipad").registerScreen("SearchController", [weak = std::weak_ptr(search)] { return weak.lock(); });
     StoryboardRegistry::shared().storyboard("Settings-ipad").registerScreen("ParameterViewController",
-                                                                            [settings] { return settings; });
+                                                                            [weak = std::weak_ptr(settings)] { return weak.lock(); });
     launch();
     ASSERT_TRUE(home->btnSearch->tap());
     EXPECT_EQ(nav->topViewController(), search);
