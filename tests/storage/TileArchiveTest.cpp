@@ -66,6 +66,25 @@ TEST_F(TileArchiveTest, ExtractsEveryEntryUnderItsPath) {
     EXPECT_TRUE(fs::is_empty(outside));
 }
 
+// Tour archives of a large area hold more tiles than the 16-bit count of a zip's end record can
+// say; the count then comes from the 64-bit end record.
+TEST_F(TileArchiveTest, ExtractsArchivesOfMoreThan65535Entries) {
+    constexpr int count = 70000;
+    {
+        test::TestZip zip(archive);
+        for (int i = 0; i < count; ++i) {
+            zip.add("15/" + std::to_string(i / 1000) + "/" + std::to_string(i % 1000) + ".png", std::to_string(i),
+                    S_IFREG | 0644, 0);
+        }
+    }
+    std::string error;
+    ASSERT_TRUE(extract(error)) << error;
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(tiles / "15")) files += entry.is_regular_file();
+    EXPECT_EQ(files, count);
+    EXPECT_EQ(readFile(tiles / "15/69/999.png"), "69999");
+}
+
 TEST_F(TileArchiveTest, HostileEntriesFailBeforeAnythingIsWritten) {
     struct Case {
         const char* what;
