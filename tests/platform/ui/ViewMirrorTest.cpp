@@ -135,6 +135,24 @@ std::vector<SetterCase> everySetter() {
         setter<TextField>("field font", [](TextField& v) { v.setFont(Font::system(12)); }),
         setter<TextField>("left view", [](TextField& v) { v.setLeftView(std::make_shared<ImageView>()); }),
         setter<TextField>("left view mode", [](TextField& v) { v.setLeftViewMode(ViewMode::always); }),
+        setter<TextField>("left view's picture", [](TextField& v) {
+            auto icon = std::make_shared<ImageView>();
+            v.setLeftView(icon);
+            icon->setImage(Image::named("search"));
+        }),
+        setter<TextField>("accessory's button", [](TextField& v) {
+            auto bar = std::make_shared<Toolbar>();
+            auto done = std::make_shared<BarButtonItem>(SystemBarItem::done);
+            bar->setItems({done});
+            v.setInputAccessoryView(bar);
+            done->setEnabled(false);
+        }),
+        setter<TextField>("left view replaced", [](TextField& v) {
+            auto first = std::make_shared<ImageView>();
+            v.setLeftView(first);
+            v.setLeftView(std::make_shared<Label>());
+            first->setImage(Image::named("unseen"));  // no longer shown: heard by no one
+        }),
         setter<TextField>("typed into", [](TextField& v) {
             v.setLeftView(std::make_shared<ImageView>());
             v.setLeftViewMode(ViewMode::whileEditing);
@@ -204,6 +222,11 @@ std::vector<SetterCase> everySetter() {
         setter<TableViewCell>("selection style", [](TableViewCell& v) { v.setSelectionStyle(CellSelectionStyle::none); }),
         setter<TableViewCell>("cell separator", [](TableViewCell& v) { v.setSeparatorInset({0, 40, 0, 0}); }),
         setter<TableViewCell>("cell selected", [](TableViewCell& v) { v.setSelected(true); }),
+        setter<TableViewCell>("selected background's colour", [=](TableViewCell& v) {
+            auto background = std::make_shared<View>();
+            v.setSelectedBackgroundView(background);
+            background->setBackgroundColor(red);
+        }),
         setter<TableViewCell>("cell editing", [](TableViewCell& v) { v.setEditing(true); }),
         setter<TableViewCell>("selected background", [](TableViewCell& v) { v.setSelectedBackgroundView(std::make_shared<View>()); }),
         setter<SegmentedControl>("segment image", [](SegmentedControl& v) {
@@ -291,6 +314,11 @@ std::vector<SetterCase> everySetter() {
             v.setDetailCalloutAccessoryView(std::make_shared<Label>());
             v.setLeftCalloutAccessoryView(std::make_shared<Button>());
             v.setRightCalloutAccessoryView(std::make_shared<Button>());
+        }),
+        setter<MarkerAnnotationView>("callout picture", [](MarkerAnnotationView& v) {
+            auto picture = std::make_shared<ImageView>();
+            v.setDetailCalloutAccessoryView(picture);
+            picture->setImage(Image::named("poi"));
         }),
         setter<MarkerAnnotationView>("marker selected", [](MarkerAnnotationView& v) { v.setSelected(true); }),
         setter<VideoPlayerLayer>("gravity", [](VideoPlayerLayer& v) { v.setVideoGravity(VideoGravity::resizeAspectFill); }),
