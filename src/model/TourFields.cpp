@@ -24,6 +24,25 @@ void forEachField(const std::uint64_t (&present)[2], Visit visit) {
     }
 }
 
+// Most texts of a tour are short: copied with a pair of fixed-size moves that may overlap rather
+// than a call per text.
+inline void copyText(std::byte* to, std::string_view text) {
+    const std::size_t n = text.size();
+    const char* from = text.data();
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n > 16 && n <= 32) {
+        std::memcpy(to, from, 16);
+        std::memcpy(to + n - 16, from + n - 16, 16);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+        std::memcpy(to, from, n);
+    }
+}
+
 std::size_t countOf(const std::uint64_t (&present)[2]) {
     return static_cast<std::size_t>(std::popcount(present[0]) + std::popcount(present[1]));
 }
@@ -115,7 +134,7 @@ const TourFields::Slot* TourFields::layOut(const std::uint64_t (&present)[2], Te
     std::size_t index = 0;
     forEachField(present, [&](unsigned field) {
         const std::string_view text = textOf(field);
-        if (!text.empty()) std::memcpy(start + offset, text.data(), text.size());
+        copyText(start + offset, text);
         slots[index++] = Slot{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(text.size())};
         offset += text.size();
     });
