@@ -45,6 +45,12 @@ TestEnvironment::~TestEnvironment() {
 
 void TestEnvironment::settle(double realSeconds) {
     EXPECT_TRUE(env_->loop().settle(realSeconds)) << "work still in flight after " << realSeconds << " s";
+    stepDone();
+}
+
+void TestEnvironment::advance(double seconds) {
+    env_->loop().advance(seconds);
+    stepDone();
 }
 
 bool TestEnvironment::runUntil(const std::function<bool()>& condition, double realSeconds) {
@@ -52,7 +58,10 @@ bool TestEnvironment::runUntil(const std::function<bool()>& condition, double re
     for (;;) {
         while (env_->loop().runPending() > 0) {
         }
-        if (condition()) return true;
+        if (condition()) {
+            stepDone();
+            return true;
+        }
         if (std::chrono::steady_clock::now() >= deadline) return false;
         // Outside work posts its results from another thread; look again shortly.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -43,10 +43,13 @@ public:
     const std::filesystem::path& root() const { return dir_.path(); }
     // Run posted work until nothing is in flight (bounded in real time); fails the test if it does not settle.
     void settle(double realSeconds = 20.0);
-    void advance(double seconds) { env_->loop().advance(seconds); }
+    void advance(double seconds);
     // Runs posted work until `condition` holds, while other work may stay in flight (a reply held
     // by the test web service, say); bounded in real time. Returns whether the condition came true.
     bool runUntil(const std::function<bool()>& condition, double realSeconds = 20.0);
+    // Called after every settle, advance and runUntil: a fixture checks its invariants at each
+    // step of a test without the test asking.
+    void setAfterEachStep(std::function<void()> check) { afterEachStep_ = std::move(check); }
 
     // Builds a new Environment on the same directories, as a second launch of the program would.
     void relaunch(TestEnvironmentOptions options = {});
@@ -55,6 +58,10 @@ private:
     EnvironmentConfig configFor(const TestEnvironmentOptions& options) const;
     TempDir dir_;
     std::unique_ptr<Environment> env_;
+    std::function<void()> afterEachStep_;
+    void stepDone() {
+        if (afterEachStep_) afterEachStep_();
+    }
 };
 
 }  // namespace tq::test

@@ -215,6 +215,7 @@ void MapView::addOverlay(std::shared_ptr<MapOverlay> overlay) {
     if (!overlay) return;
     std::shared_ptr<OverlayRenderer> renderer;
     if (auto* delegate = delegate_.get()) renderer = delegate->rendererForOverlay(*this, overlay);
+    if (renderer) renderer->setMap(weak_from_this());
     overlays_.push_back(std::move(overlay));
     renderers_.push_back(std::move(renderer));
     changed("overlays");

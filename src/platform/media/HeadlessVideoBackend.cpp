@@ -74,6 +74,10 @@ void HeadlessVideoBackend::cancelEnd() {
     endTimer_.reset();
 }
 
+void HeadlessVideoBackend::setItemDuration(double seconds) {
+    if (item_) item_->setDuration(seconds);
+}
+
 void HeadlessVideoBackend::playToEnd() {
     if (!item_) return;
     cancelEnd();

@@ -32,6 +32,8 @@ public:
     }
 
     // ---- The test side
+    // The media has been read: the current item lasts `seconds`.
+    void setItemDuration(double seconds);
     // The current item plays to its end now, as if its last frame had just been shown.
     void playToEnd();
     double volume() const { return volume_; }

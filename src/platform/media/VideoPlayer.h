@@ -117,9 +117,15 @@ class VideoPlayerLayer : public View {
 public:
     explicit VideoPlayerLayer(std::shared_ptr<VideoPlayer> player = nullptr) : player_(std::move(player)) {}
     const std::shared_ptr<VideoPlayer>& player() const { return player_; }
-    void setPlayer(std::shared_ptr<VideoPlayer> player) { player_ = std::move(player); }
+    void setPlayer(std::shared_ptr<VideoPlayer> player) {
+        player_ = std::move(player);
+        changed("player");
+    }
     VideoGravity videoGravity() const { return gravity_; }
-    void setVideoGravity(VideoGravity gravity) { gravity_ = gravity; }
+    void setVideoGravity(VideoGravity gravity) {
+        gravity_ = gravity;
+        changed("videoGravity");
+    }
 
 private:
     std::shared_ptr<VideoPlayer> player_;

@@ -4,7 +4,11 @@
 
 namespace tq {
 
-VideoPlayerViewController::VideoPlayerViewController() : layer_(std::make_shared<VideoPlayerLayer>()) {}
+// The system's player screen always takes the whole screen: its presenter disappears under it and
+// appears again when it closes.
+VideoPlayerViewController::VideoPlayerViewController() : layer_(std::make_shared<VideoPlayerLayer>()) {
+    setModalPresentationStyle(ModalPresentationStyle::fullScreen);
+}
 
 void VideoPlayerViewController::setPlayer(std::shared_ptr<VideoPlayer> player) {
     player_ = std::move(player);

@@ -20,7 +20,10 @@ public:
         changed("animating");
     }
     bool hidesWhenStopped() const { return hidesWhenStopped_; }
-    void setHidesWhenStopped(bool hides) { hidesWhenStopped_ = hides; }
+    void setHidesWhenStopped(bool hides) {
+        hidesWhenStopped_ = hides;
+        changed("hidesWhenStopped");
+    }
 
 private:
     bool animating_ = false;

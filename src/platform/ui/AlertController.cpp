@@ -12,13 +12,23 @@ const AlertAction* AlertController::actionTitled(const std::string& title) const
 bool AlertController::setValue(const std::string& key, AttributedString value) {
     if (key == "attributedTitle") {
         attributedTitle_ = std::move(value);
-        return true;
-    }
-    if (key == "attributedMessage") {
+    } else if (key == "attributedMessage") {
         attributedMessage_ = std::move(value);
-        return true;
+    } else {
+        return false;
     }
-    return false;
+    contentChanged();
+    return true;
+}
+
+void AlertController::addAction(AlertAction action) {
+    actions_.push_back(std::move(action));
+    contentChanged();
+}
+
+void AlertController::contentChanged() {
+    // The texts and buttons are shown with the alert's view: it reports for them.
+    if (isViewLoaded()) view().changed("alert");
 }
 
 bool AlertController::runAction(const std::string& title) const {
@@ -53,6 +63,7 @@ std::vector<std::string> AlertController::actionTitles() const {
 void AlertController::addTextField(const std::function<void(TextField&)>& configure) {
     auto field = std::make_shared<TextField>();
     if (configure) configure(*field);
+    view().addSubview(field);
     textFields_.push_back(std::move(field));
 }
 

@@ -32,7 +32,7 @@ public:
     const std::string& message() const { return message_; }
     AlertStyle preferredStyle() const { return style_; }
 
-    void addAction(AlertAction action) { actions_.push_back(std::move(action)); }
+    void addAction(AlertAction action);
     const std::vector<AlertAction>& actions() const { return actions_; }
     const AlertAction* actionTitled(const std::string& title) const;
 
@@ -61,6 +61,8 @@ protected:
     bool becomesPopoverOnTablet() const override { return style_ == AlertStyle::actionSheet; }
 
 private:
+    void contentChanged();
+
     std::string alertTitle_;
     std::string message_;
     AlertStyle style_;

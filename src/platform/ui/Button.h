@@ -37,7 +37,10 @@ public:
     Label& titleLabel();
     ImageView& imageView();
     EdgeInsets imageEdgeInsets() const { return imageInsets_; }
-    void setImageEdgeInsets(EdgeInsets insets) { imageInsets_ = insets; }
+    void setImageEdgeInsets(EdgeInsets insets) {
+        imageInsets_ = insets;
+        changed("imageEdgeInsets");
+    }
 
     // A person taps the button: its touch-down and touch-up-inside actions run, but only when it
     // is enabled, shown and takes touches. Returns whether the tap reached the button.

@@ -27,7 +27,10 @@ public:
     bool isSelected() const { return selected_; }
     void setSelected(bool selected);
     bool isHighlighted() const { return highlighted_; }
-    void setHighlighted(bool highlighted) { highlighted_ = highlighted; }
+    void setHighlighted(bool highlighted) {
+        highlighted_ = highlighted;
+        changed("highlighted");
+    }
     // The state the control shows now.
     ControlState state() const;
 

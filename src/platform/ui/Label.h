@@ -26,17 +26,35 @@ public:
         changed("text");
     }
     const std::optional<Font>& font() const { return font_; }
-    void setFont(std::optional<Font> font) { font_ = std::move(font); }
+    void setFont(std::optional<Font> font) {
+        font_ = std::move(font);
+        changed("font");
+    }
     const std::optional<Color>& textColor() const { return textColor_; }
-    void setTextColor(std::optional<Color> color) { textColor_ = color; }
+    void setTextColor(std::optional<Color> color) {
+        textColor_ = color;
+        changed("textColor");
+    }
     TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(TextAlignment alignment) { alignment_ = alignment; }
+    void setTextAlignment(TextAlignment alignment) {
+        alignment_ = alignment;
+        changed("textAlignment");
+    }
     int numberOfLines() const { return lines_; }
-    void setNumberOfLines(int lines) { lines_ = lines; }
+    void setNumberOfLines(int lines) {
+        lines_ = lines;
+        changed("numberOfLines");
+    }
     LineBreakMode lineBreakMode() const { return lineBreak_; }
-    void setLineBreakMode(LineBreakMode mode) { lineBreak_ = mode; }
+    void setLineBreakMode(LineBreakMode mode) {
+        lineBreak_ = mode;
+        changed("lineBreakMode");
+    }
     bool adjustsFontSizeToFitWidth() const { return adjustsFont_; }
-    void setAdjustsFontSizeToFitWidth(bool adjusts) { adjustsFont_ = adjusts; }
+    void setAdjustsFontSizeToFitWidth(bool adjusts) {
+        adjustsFont_ = adjusts;
+        changed("adjustsFontSizeToFitWidth");
+    }
 
 private:
     std::string text_;

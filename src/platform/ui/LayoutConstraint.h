@@ -40,9 +40,15 @@ public:
     bool isActive() const { return active_; }
     void setActive(bool active);
     float priority() const { return priority_; }
-    void setPriority(float priority) { priority_ = priority; }
+    void setPriority(float priority) {
+        priority_ = priority;
+        report();
+    }
     const std::string& identifier() const { return identifier_; }
-    void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
+    void setIdentifier(std::string identifier) {
+        identifier_ = std::move(identifier);
+        report();
+    }
 
     std::shared_ptr<View> firstItem() const { return first_.lock(); }
     std::shared_ptr<View> secondItem() const { return second_.lock(); }
@@ -55,6 +61,8 @@ public:
 private:
     friend class View;
     void requestLayout();
+    // A constraint is no view: it reports through the view that holds it.
+    void report();
     // Items are held weakly: the views own their constraints, not the other way round.
     std::weak_ptr<View> first_;
     std::weak_ptr<View> second_;

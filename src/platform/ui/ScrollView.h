@@ -21,18 +21,30 @@ public:
         changed("contentOffset");
     }
     EdgeInsets contentInset() const { return contentInset_; }
-    void setContentInset(EdgeInsets insets) { contentInset_ = insets; }
+    void setContentInset(EdgeInsets insets) {
+        contentInset_ = insets;
+        changed("contentInset");
+    }
     bool isScrollEnabled() const { return scrollEnabled_; }
     void setScrollEnabled(bool enabled) {
         scrollEnabled_ = enabled;
         changed("scrollEnabled");
     }
     bool showsVerticalScrollIndicator() const { return verticalIndicator_; }
-    void setShowsVerticalScrollIndicator(bool shows) { verticalIndicator_ = shows; }
+    void setShowsVerticalScrollIndicator(bool shows) {
+        verticalIndicator_ = shows;
+        changed("showsVerticalScrollIndicator");
+    }
     bool showsHorizontalScrollIndicator() const { return horizontalIndicator_; }
-    void setShowsHorizontalScrollIndicator(bool shows) { horizontalIndicator_ = shows; }
+    void setShowsHorizontalScrollIndicator(bool shows) {
+        horizontalIndicator_ = shows;
+        changed("showsHorizontalScrollIndicator");
+    }
     bool bounces() const { return bounces_; }
-    void setBounces(bool bounces) { bounces_ = bounces; }
+    void setBounces(bool bounces) {
+        bounces_ = bounces;
+        changed("bounces");
+    }
     // Back to the top, under the top inset.
     void scrollToTop(bool animated = false) { setContentOffset({0, -contentInset_.top}, animated); }
     bool lastScrollAnimated() const { return lastScrollAnimated_; }

@@ -78,6 +78,7 @@ bool SegmentedControl::select(int index) {
 
 void SegmentedControl::setTitleTextAttributes(TextAttributes attributes, ControlState state) {
     attributes_[static_cast<unsigned>(state)] = std::move(attributes);
+    changed("titleTextAttributes");
 }
 
 std::optional<TextAttributes> SegmentedControl::titleTextAttributes(ControlState state) const {

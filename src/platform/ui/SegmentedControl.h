@@ -52,7 +52,10 @@ public:
     void setTitleTextAttributes(TextAttributes attributes, ControlState state);
     std::optional<TextAttributes> titleTextAttributes(ControlState state) const;
     const std::optional<Color>& selectedSegmentTintColor() const { return selectedTint_; }
-    void setSelectedSegmentTintColor(std::optional<Color> color) { selectedTint_ = color; }
+    void setSelectedSegmentTintColor(std::optional<Color> color) {
+        selectedTint_ = color;
+        changed("selectedSegmentTintColor");
+    }
 
 private:
     struct Segment {

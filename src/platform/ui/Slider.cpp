@@ -21,6 +21,7 @@ void Slider::setMinimumValue(float min) {
     min_ = min;
     if (max_ < min_) max_ = min_;
     value_ = clamped(value_);
+    changed("minimumValue");
 }
 
 void Slider::setMaximumValue(float max) {
@@ -29,6 +30,7 @@ void Slider::setMaximumValue(float max) {
     max_ = max;
     if (min_ > max_) min_ = max_;
     value_ = clamped(value_);
+    changed("maximumValue");
 }
 
 bool Slider::moveTo(float value) {

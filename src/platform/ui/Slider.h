@@ -16,7 +16,10 @@ public:
     float maximumValue() const { return max_; }
     void setMaximumValue(float max);
     bool isContinuous() const { return continuous_; }
-    void setContinuous(bool continuous) { continuous_ = continuous; }
+    void setContinuous(bool continuous) {
+        continuous_ = continuous;
+        changed("continuous");
+    }
 
     // A person drags the thumb to `value` and lets go: the value (clamped) is set and the
     // value-changed actions run once. Nothing happens while the slider cannot be touched.
@@ -49,7 +52,10 @@ public:
         return true;
     }
     const std::optional<Color>& onTintColor() const { return onTint_; }
-    void setOnTintColor(std::optional<Color> color) { onTint_ = color; }
+    void setOnTintColor(std::optional<Color> color) {
+        onTint_ = color;
+        changed("onTintColor");
+    }
 
 private:
     bool on_ = false;

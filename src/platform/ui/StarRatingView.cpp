@@ -26,12 +26,14 @@ void StarRatingView::setMinRating(double min) {
     if (std::isnan(min)) return;
     minRating_ = std::clamp(min, 0.0, static_cast<double>(maxRating_));
     setRating(rating_);
+    changed("minRating");
 }
 
 void StarRatingView::setMaxRating(int stars) {
     maxRating_ = std::max(stars, 1);
     minRating_ = std::min(minRating_, static_cast<double>(maxRating_));
     setRating(rating_);
+    changed("maxRating");
 }
 
 double StarRatingView::displayedRating() const {

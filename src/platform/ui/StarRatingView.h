@@ -24,11 +24,20 @@ public:
     int maxRating() const { return maxRating_; }
     void setMaxRating(int stars);
     StarFillMode fillMode() const { return fillMode_; }
-    void setFillMode(StarFillMode mode) { fillMode_ = mode; }
+    void setFillMode(StarFillMode mode) {
+        fillMode_ = mode;
+        changed("fillMode");
+    }
     bool isEditable() const { return editable_; }
-    void setEditable(bool editable) { editable_ = editable; }
+    void setEditable(bool editable) {
+        editable_ = editable;
+        changed("editable");
+    }
     bool updatesOnTouch() const { return updateOnTouch_; }
-    void setUpdatesOnTouch(bool updates) { updateOnTouch_ = updates; }
+    void setUpdatesOnTouch(bool updates) {
+        updateOnTouch_ = updates;
+        changed("updatesOnTouch");
+    }
     // Called with the new mark while a person touches the stars, and once more when they let go.
     void setOnTouch(std::function<void(double)> callback) { onTouch_ = std::move(callback); }
     void setOnFinishTouch(std::function<void(double)> callback) { onFinish_ = std::move(callback); }

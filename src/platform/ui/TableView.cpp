@@ -249,12 +249,14 @@ void TableView::setTableHeaderView(std::shared_ptr<View> view) {
     if (header_) header_->removeFromSuperview();
     header_ = std::move(view);
     if (header_) addSubview(header_);
+    changed("tableHeaderView");
 }
 
 void TableView::setTableFooterView(std::shared_ptr<View> view) {
     if (footer_) footer_->removeFromSuperview();
     footer_ = std::move(view);
     if (footer_) addSubview(footer_);
+    changed("tableFooterView");
 }
 
 }  // namespace tq

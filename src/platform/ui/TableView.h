@@ -121,7 +121,10 @@ public:
     void deselectRow(IndexPath indexPath, bool animated);
     std::optional<IndexPath> indexPathForSelectedRow() const { return selected_; }
     bool allowsSelection() const { return allowsSelection_; }
-    void setAllowsSelection(bool allows) { allowsSelection_ = allows; }
+    void setAllowsSelection(bool allows) {
+        allowsSelection_ = allows;
+        changed("allowsSelection");
+    }
 
     bool isEditing() const { return editing_; }
     void setEditing(bool editing, bool animated = false);
@@ -140,16 +143,31 @@ public:
     const std::shared_ptr<View>& tableFooterView() const { return footer_; }
     void setTableFooterView(std::shared_ptr<View> view);
     double rowHeight() const { return rowHeight_; }
-    void setRowHeight(double height) { rowHeight_ = height; }
+    void setRowHeight(double height) {
+        rowHeight_ = height;
+        changed("rowHeight");
+    }
     double estimatedRowHeight() const { return estimatedRowHeight_; }
-    void setEstimatedRowHeight(double height) { estimatedRowHeight_ = height; }
+    void setEstimatedRowHeight(double height) {
+        estimatedRowHeight_ = height;
+        changed("estimatedRowHeight");
+    }
     // Sections carry no titles here, so their headers take no room unless asked to.
     double sectionHeaderHeight() const { return sectionHeaderHeight_; }
-    void setSectionHeaderHeight(double height) { sectionHeaderHeight_ = height; }
+    void setSectionHeaderHeight(double height) {
+        sectionHeaderHeight_ = height;
+        changed("sectionHeaderHeight");
+    }
     const EdgeInsets& separatorInset() const { return separatorInset_; }
-    void setSeparatorInset(EdgeInsets insets) { separatorInset_ = insets; }
+    void setSeparatorInset(EdgeInsets insets) {
+        separatorInset_ = insets;
+        changed("separatorInset");
+    }
     int visibleRowLimit() const { return visibleRowLimit_; }
-    void setVisibleRowLimit(int limit) { visibleRowLimit_ = limit > 0 ? limit : 1; }
+    void setVisibleRowLimit(int limit) {
+        visibleRowLimit_ = limit > 0 ? limit : 1;
+        changed("visibleRowLimit");
+    }
 
 protected:
     // The rows, header and footer sit at the frames the table gives them.

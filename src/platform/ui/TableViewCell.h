@@ -26,21 +26,37 @@ public:
     ImageView& imageView() { return *imageView_; }
 
     CellAccessoryType accessoryType() const { return accessory_; }
-    void setAccessoryType(CellAccessoryType type) { accessory_ = type; }
+    void setAccessoryType(CellAccessoryType type) {
+        accessory_ = type;
+        changed("accessoryType");
+    }
     CellSelectionStyle selectionStyle() const { return selectionStyle_; }
-    void setSelectionStyle(CellSelectionStyle style) { selectionStyle_ = style; }
+    void setSelectionStyle(CellSelectionStyle style) {
+        selectionStyle_ = style;
+        changed("selectionStyle");
+    }
     const std::shared_ptr<View>& selectedBackgroundView() const { return selectedBackground_; }
-    void setSelectedBackgroundView(std::shared_ptr<View> view) { selectedBackground_ = std::move(view); }
+    void setSelectedBackgroundView(std::shared_ptr<View> view) {
+        selectedBackground_ = std::move(view);
+        changed("selectedBackgroundView");
+    }
     const EdgeInsets& separatorInset() const { return separatorInset_; }
-    void setSeparatorInset(EdgeInsets insets) { separatorInset_ = insets; }
+    void setSeparatorInset(EdgeInsets insets) {
+        separatorInset_ = insets;
+        changed("separatorInset");
+    }
 
     bool isSelected() const { return selected_; }
     virtual void setSelected(bool selected, bool animated = false) {
         (void)animated;
         selected_ = selected;
+        changed("selected");
     }
     bool isEditing() const { return editing_; }
-    void setEditing(bool editing) { editing_ = editing; }
+    void setEditing(bool editing) {
+        editing_ = editing;
+        changed("editing");
+    }
 
     // Runs once, after the factory that built the cell, as a cell loaded from a layout file would.
     virtual void awakeFromNib() {}

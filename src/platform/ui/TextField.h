@@ -22,13 +22,20 @@ public:
         changed("text");
     }
     const std::string& placeholder() const { return placeholder_; }
-    void setPlaceholder(std::string placeholder) { placeholder_ = std::move(placeholder); }
+    void setPlaceholder(std::string placeholder) {
+        placeholder_ = std::move(placeholder);
+        changed("placeholder");
+    }
     const std::optional<AttributedString>& attributedPlaceholder() const { return attributedPlaceholder_; }
     void setAttributedPlaceholder(std::optional<AttributedString> placeholder) {
         attributedPlaceholder_ = std::move(placeholder);
+        changed("attributedPlaceholder");
     }
     const std::optional<Font>& font() const { return font_; }
-    void setFont(std::optional<Font> font) { font_ = std::move(font); }
+    void setFont(std::optional<Font> font) {
+        font_ = std::move(font);
+        changed("font");
+    }
 
     // The delegate's answer to the Return key; without one, Return does nothing.
     void setShouldReturn(std::function<bool(TextField&)> handler) { shouldReturn_ = std::move(handler); }
@@ -39,11 +46,20 @@ public:
 
     // The view that sits on top of the keyboard while the field is edited.
     const std::shared_ptr<View>& inputAccessoryView() const { return inputAccessory_; }
-    void setInputAccessoryView(std::shared_ptr<View> view) { inputAccessory_ = std::move(view); }
+    void setInputAccessoryView(std::shared_ptr<View> view) {
+        inputAccessory_ = std::move(view);
+        changed("inputAccessoryView");
+    }
     const std::shared_ptr<View>& leftView() const { return leftView_; }
-    void setLeftView(std::shared_ptr<View> view) { leftView_ = std::move(view); }
+    void setLeftView(std::shared_ptr<View> view) {
+        leftView_ = std::move(view);
+        changed("leftView");
+    }
     ViewMode leftViewMode() const { return leftViewMode_; }
-    void setLeftViewMode(ViewMode mode) { leftViewMode_ = mode; }
+    void setLeftViewMode(ViewMode mode) {
+        leftViewMode_ = mode;
+        changed("leftViewMode");
+    }
     // Whether the left view shows in the field's present editing state.
     bool isLeftViewShown() const;
 

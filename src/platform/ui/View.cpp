@@ -194,6 +194,7 @@ void View::addConstraint(std::shared_ptr<LayoutConstraint> constraint) {
     constraint->owner_ = this;
     constraints_.push_back(std::move(constraint));
     setNeedsLayout();
+    changed("constraints");
 }
 
 void View::removeConstraint(const LayoutConstraint& constraint) {
@@ -202,6 +203,7 @@ void View::removeConstraint(const LayoutConstraint& constraint) {
     (*it)->owner_ = nullptr;
     constraints_.erase(it);
     setNeedsLayout();
+    changed("constraints");
 }
 
 std::shared_ptr<LayoutConstraint> View::constraintWithIdentifier(const std::string& identifier) const {
@@ -301,6 +303,11 @@ void LayoutConstraint::setActive(bool active) {
 
 void LayoutConstraint::requestLayout() {
     if (owner_) owner_->setNeedsLayout();
+    report();
+}
+
+void LayoutConstraint::report() {
+    if (owner_) owner_->changed("constraints");
 }
 
 }  // namespace tq

@@ -74,7 +74,10 @@ public:
     void setLayoutMargins(EdgeInsets margins);
     // A name for tests and debugging (the outlet's name when a storyboard builds the view).
     const std::string& identifier() const { return identifier_; }
-    void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
+    void setIdentifier(std::string identifier) {
+        identifier_ = std::move(identifier);
+        changed("identifier");
+    }
 
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
     View* superview() const { return superview_; }
@@ -121,6 +124,10 @@ public:
     // A person taps the view: the first enabled tap recognizer fires.
     bool tapGesture();
 
+    // Tells the nearest observer on the way to the root. Every setter calls it; so do the things
+    // shown with a view that are no views themselves (its constraints, a screen's navigation item).
+    void changed(std::string_view property);
+
     // The renderer seam; see ViewObserver.
     void setObserver(std::shared_ptr<ViewObserver> observer) { observer_ = std::move(observer); }
     const std::shared_ptr<ViewObserver>& observer() const { return observer_; }
@@ -130,8 +137,6 @@ protected:
     virtual Arrangement defaultArrangement() const { return {}; }
     // Subclasses arrange their subviews here; called by every layout pass.
     virtual void layoutSubviews() {}
-    // Tells the nearest observer on the way to the root.
-    void changed(std::string_view property);
 
 private:
     Rect frame_;

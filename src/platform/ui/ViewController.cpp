@@ -24,6 +24,13 @@ bool onTablet() { return Environment::hasCurrent() && Environment::current().dev
 Size screenSize() { return Environment::hasCurrent() ? Environment::current().device().screenBounds : Size{390, 844}; }
 }  // namespace
 
+ViewController::ViewController() {
+    // The navigation item is shown with the screen's view: its changes are the view's.
+    navigationItem_.setChangeHandler([this] {
+        if (view_) view_->changed("navigationItem");
+    });
+}
+
 ViewController::~ViewController() {
     for (auto& child : children_) child->parent_ = nullptr;
 }

@@ -48,7 +48,7 @@ private:
 // before the call returns); their completions run on the next turn of the main loop.
 class ViewController : public std::enable_shared_from_this<ViewController> {
 public:
-    ViewController() = default;
+    ViewController();
     virtual ~ViewController();
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;

@@ -191,6 +191,7 @@ void WebView::startLoading(WebNavigationRecord& record) {
     }
     current->phase = Phase::loading;
     url_ = current->url();
+    changed("url");
     backend_->startLoading(*current);
 }
 

@@ -23,17 +23,35 @@ class WebView;
 class WebScrollView : public View {
 public:
     bool isScrollEnabled() const { return scrollEnabled_; }
-    void setScrollEnabled(bool enabled) { scrollEnabled_ = enabled; }
+    void setScrollEnabled(bool enabled) {
+        scrollEnabled_ = enabled;
+        changed("scrollEnabled");
+    }
     bool showsVerticalScrollIndicator() const { return verticalIndicator_; }
-    void setShowsVerticalScrollIndicator(bool shows) { verticalIndicator_ = shows; }
+    void setShowsVerticalScrollIndicator(bool shows) {
+        verticalIndicator_ = shows;
+        changed("showsVerticalScrollIndicator");
+    }
     bool showsHorizontalScrollIndicator() const { return horizontalIndicator_; }
-    void setShowsHorizontalScrollIndicator(bool shows) { horizontalIndicator_ = shows; }
+    void setShowsHorizontalScrollIndicator(bool shows) {
+        horizontalIndicator_ = shows;
+        changed("showsHorizontalScrollIndicator");
+    }
     const EdgeInsets& contentInset() const { return contentInset_; }
-    void setContentInset(EdgeInsets inset) { contentInset_ = inset; }
+    void setContentInset(EdgeInsets inset) {
+        contentInset_ = inset;
+        changed("contentInset");
+    }
     const Size& contentSize() const { return contentSize_; }
-    void setContentSize(Size size) { contentSize_ = size; }
+    void setContentSize(Size size) {
+        contentSize_ = size;
+        changed("contentSize");
+    }
     const Point& contentOffset() const { return contentOffset_; }
-    void setContentOffset(Point offset) { contentOffset_ = offset; }
+    void setContentOffset(Point offset) {
+        contentOffset_ = offset;
+        changed("contentOffset");
+    }
 
 private:
     bool scrollEnabled_ = true;

@@ -23,7 +23,7 @@ bool isLandscapeOrientation(DeviceOrientation orientation) {
 
 }  // namespace
 
-HomeController::HomeController() : app(AppDelegate::shared()), locationManager(std::make_unique<LocationManager>()) {}
+HomeController::HomeController() : locationManager(std::make_unique<LocationManager>()), app(AppDelegate::shared()) {}
 
 HomeController::~HomeController() {
     if (scanTimer_) scanTimer_->invalidate();

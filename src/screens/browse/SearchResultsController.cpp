@@ -7,13 +7,13 @@
 #include "platform/ui/ProgressOverlay.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/Window.h"
+#include "screens/browse/CatalogueCell.h"
 #include "screens/browse/ListScreenLayout.h"
 #include "service/Network.h"
 
 namespace tq {
 namespace {
 
-constexpr const char* kCatalogueCell = "catalogueCell";
 // The phone's transition from a row to the tour screen.
 constexpr const char* kRowSegue = "showTourDetail";
 
@@ -49,6 +49,7 @@ void SearchResultsController::viewDidLoad() {
     auto self = std::static_pointer_cast<SearchResultsController>(shared_from_this());
     tableview->setDataSource(self);
     tableview->setDelegate(self);
+    CatalogueCell::registerIn(*tableview);
     if (isShowFromHome) addStatusBarStrip();
     if (auto nav = navigationController()) nav->setNavigationBarHidden(false);
 }
@@ -125,8 +126,14 @@ TourRef SearchResultsController::tourAt(IndexPath indexPath) const {
     return list[static_cast<std::size_t>(indexPath.row)];
 }
 
+// The rows are the catalogue's own, in online mode; no cell delegate, since search results offer
+// no update button.
 std::shared_ptr<TableViewCell> SearchResultsController::cellForRowAt(TableView& tableView, IndexPath indexPath) {
-    return tableView.dequeueReusableCell(kCatalogueCell, indexPath);
+    auto cell = std::dynamic_pointer_cast<CatalogueCell>(tableView.dequeueReusableCell(CatalogueCell::cellIdentifier, indexPath));
+    if (!cell) return nullptr;
+    cell->tour = tourAt(indexPath);
+    cell->configureCell();
+    return cell;
 }
 
 std::optional<double> SearchResultsController::heightForRowAt(TableView&, IndexPath indexPath) {

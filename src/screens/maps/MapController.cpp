@@ -276,8 +276,8 @@ void MapController::showRoutes(const std::vector<Route>& routes) {
 
 std::shared_ptr<OverlayRenderer> MapController::rendererForOverlay(MapView&, const std::shared_ptr<MapOverlay>&) {
     auto renderer = std::make_shared<PolylineRenderer>();
-    renderer->strokeColor = Color{0, 0, 1, 1};
-    renderer->lineWidth = 5;
+    renderer->setStrokeColor(Color{0, 0, 1, 1});
+    renderer->setLineWidth(5);
     return renderer;
 }
 

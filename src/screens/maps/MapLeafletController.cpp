@@ -15,6 +15,7 @@
 #include "screens/maps/MapPageCalls.h"
 #include "screens/tour/MediaPlayers.h"
 #include "service/Network.h"
+#include "ui/common/HomeButton.h"
 
 namespace tq {
 namespace {
@@ -97,15 +98,7 @@ void MapLeafletController::viewDidLoad() {
     locationManager->setDesiredAccuracy(LocationAccuracy::best);
 
     setTitle("");
-    navigationItem().setLeftItemsSupplementBackButton(true);
-    auto weak = weakSelf();
-    auto home = std::make_shared<BarButtonItem>("", [weak] {
-        if (auto self = weak.lock()) self->toHome();
-    });
-    home->setImage(Image::named("home"));
-    home->setStyle(BarButtonItemStyle::plain);
-    home->setImageInsets({0, 10, -10, -10});
-    navigationItem().setLeftBarButtonItem(home);
+    installHomeButton(*this, &MapLeafletController::toHome);
 
     if (!pad) applyPhoneLayoutOnLoad();
 }

@@ -15,6 +15,7 @@
 #include "service/Network.h"
 #include "storage/PathComponents.h"
 #include "storage/TourFiles.h"
+#include "ui/common/HomeButton.h"
 
 namespace tq {
 namespace {
@@ -53,15 +54,7 @@ void ContentController::viewDidLoad() {
     viewAudioPlayer->setCornerRadius(10);
     viewAudioPlayerLand->setCornerRadius(10);
 
-    navigationItem().setLeftItemsSupplementBackButton(true);
-    auto weak = weakSelf();
-    auto home = std::make_shared<BarButtonItem>("", [weak] {
-        if (auto self = weak.lock()) self->toHome();
-    });
-    home->setImage(Image::named("home"));
-    home->setStyle(BarButtonItemStyle::plain);
-    home->setImageInsets({0, 10, -10, -10});
-    navigationItem().setLeftBarButtonItem(home);
+    installHomeButton(*this, &ContentController::toHome);
 
     auto bounds = Environment::current().device().screenBounds;
     // The one size rule in code: the smaller phones get a higher bottom bar.

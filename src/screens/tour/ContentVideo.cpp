@@ -25,6 +25,10 @@ std::string contentSourceLine(const std::string& leadIn, const PoiContent& conte
 
 void ContentController::releaseVideo() {
     videoEndObservers_.clear();
+    // A video still playing belongs to the content being left: without its end observers it would
+    // play on with its screen up for good.
+    if (videoPlayer) videoPlayer->pause();
+    if (movieController && movieController->presentingViewController()) movieController->dismiss(false);
     videoPlayer = nullptr;
     movieController = nullptr;
 }

@@ -15,6 +15,7 @@
 #include "screens/tour/ShareController.h"
 #include "screens/tour/TourDetailController.h"
 #include "service/Network.h"
+#include "ui/common/HomeButton.h"
 
 namespace tq {
 namespace {
@@ -77,15 +78,7 @@ void RateTourController::viewDidLoad() {
     setupRatingView();
     for (const auto& button : {btnRate, btnFinish, btnRateApp, btnShare}) button->setCornerRadius(20);
 
-    navigationItem().setLeftItemsSupplementBackButton(true);
-    auto weak = weakSelf();
-    auto home = std::make_shared<BarButtonItem>("", [weak] {
-        if (auto self = weak.lock()) self->toHome();
-    });
-    home->setImage(Image::named("home"));
-    home->setStyle(BarButtonItemStyle::plain);
-    home->setImageInsets({0, 10, -10, -10});
-    navigationItem().setLeftBarButtonItem(home);
+    installHomeButton(*this, &RateTourController::toHome);
 }
 
 void RateTourController::localizeRatingTexts() {

@@ -17,6 +17,7 @@
 #include "screens/tour/TourNeighbours.h"
 #include "service/Network.h"
 #include "storage/TourFiles.h"
+#include "ui/common/HomeButton.h"
 
 namespace tq {
 namespace {
@@ -88,15 +89,7 @@ void TourDetailController::viewDidLoad() {
     }
 
     setTitle("");
-    navigationItem().setLeftItemsSupplementBackButton(true);
-    auto weak = weakSelf();
-    auto home = std::make_shared<BarButtonItem>("", [weak] {
-        if (auto self = weak.lock()) self->toHome();
-    });
-    home->setImage(Image::named("home"));
-    home->setStyle(BarButtonItemStyle::plain);
-    home->setImageInsets({0, 10, -10, -10});
-    navigationItem().setLeftBarButtonItem(home);
+    installHomeButton(*this, &TourDetailController::toHome);
 
     for (const auto& control : {segLanguage, segLanguageLand}) {
         control->setTitleTextAttributes({Color::black(), std::nullopt}, ControlState::normal);

@@ -43,7 +43,7 @@ public:
     }
     std::shared_ptr<OverlayRenderer> rendererForOverlay(MapView&, const std::shared_ptr<MapOverlay>&) override {
         auto renderer = std::make_shared<PolylineRenderer>();
-        renderer->lineWidth = 3;
+        renderer->setLineWidth(3);
         return renderer;
     }
     std::vector<std::shared_ptr<MapAnnotation>> tapped;
@@ -158,7 +158,7 @@ TEST_F(MapViewTest, OverlaysKeepTheRendererTheirScreenGave) {
     map->addOverlay(line);
     auto renderer = std::dynamic_pointer_cast<PolylineRenderer>(map->rendererForOverlay(line));
     ASSERT_TRUE(renderer);
-    EXPECT_EQ(renderer->lineWidth, 3);
+    EXPECT_EQ(renderer->lineWidth(), 3);
     map->setVisibleMapRect(line->boundingMapRect(), true);
     EXPECT_NEAR(map->region().span.longitudeDelta, 0.1, 1e-9);
 }

@@ -163,10 +163,13 @@ TEST_F(VideoPlayerTest, PresentingThePlayerScreenEntersFullScreenAndClosingItDis
     screen->setDelegate(&recorder);
     screen->setPlayer(VideoPlayer::withURL(env.env(), "https://example.org/intro.mp4"));
 
+    ASSERT_TRUE(presenter->isVisible());
     ASSERT_TRUE(presenter->present(screen, true));
     EXPECT_TRUE(screen->isFullScreen());
+    EXPECT_FALSE(presenter->isVisible()) << "the player covers the whole screen";
     presenter->dismiss(true);
     EXPECT_FALSE(screen->isFullScreen());
+    EXPECT_TRUE(presenter->isVisible()) << "the presenter appears again when the player closes";
     EXPECT_TRUE(recorder.calls.empty()) << "dismissed by its presenter, not closed by the visitor";
 
     ASSERT_TRUE(presenter->present(screen, true));

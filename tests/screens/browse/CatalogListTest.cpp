@@ -210,13 +210,7 @@ TEST_F(CatalogListTest, TheSearchButtonOpensTheSearchScreenWhenItExists) {
 
 class CatalogOnATabletTest : public CatalogScreenTest {
 protected:
-    static TestEnvironmentOptions tablet() {
-        TestEnvironmentOptions options;
-        options.device.idiom = DeviceIdiom::pad;
-        options.device.screenBounds = {820, 1180};
-        return options;
-    }
-    CatalogOnATabletTest() : CatalogScreenTest(tablet()) {}
+    CatalogOnATabletTest() : CatalogScreenTest(tabletOptions()) {}
 };
 
 TEST_F(CatalogOnATabletTest, EveryRowIs135High) {

@@ -45,6 +45,14 @@ inline std::string storedTourText(const std::string& id, nlohmann::json extra = 
     return listReply({tour});
 }
 
+// A tablet held upright, for the tests of the tablet layouts.
+inline TestEnvironmentOptions tabletOptions() {
+    TestEnvironmentOptions options;
+    options.device.idiom = DeviceIdiom::pad;
+    options.device.screenBounds = {820, 1180};
+    return options;
+}
+
 // The identifiers of a list of tours, in order.
 inline std::vector<std::string> ids(const std::vector<TourRef>& tours) {
     std::vector<std::string> result;

@@ -221,13 +221,7 @@ TEST_F(CatalogueCellTest, TheRatingRowFitsTheOrientation) {
 
 class CatalogueCellOnATabletTest : public CatalogueCellTest {
 protected:
-    static TestEnvironmentOptions tablet() {
-        TestEnvironmentOptions options;
-        options.device.idiom = DeviceIdiom::pad;
-        options.device.screenBounds = {820, 1180};
-        return options;
-    }
-    CatalogueCellOnATabletTest() : CatalogueCellTest(tablet()) {}
+    CatalogueCellOnATabletTest() : CatalogueCellTest(tabletOptions()) {}
 };
 
 TEST_F(CatalogueCellOnATabletTest, TheThumbnailGrowsInLandscape) {

@@ -164,13 +164,7 @@ TEST_F(HomeSearchNearTest, ALocationFailureDuringASearchIsTold) {
 
 class HomeSearchNearOnATabletTest : public HomeSearchNearTest {
 protected:
-    static TestEnvironmentOptions tablet() {
-        TestEnvironmentOptions options;
-        options.device.idiom = DeviceIdiom::pad;
-        options.device.screenBounds = {820, 1180};
-        return options;
-    }
-    HomeSearchNearOnATabletTest() : HomeSearchNearTest(tablet()) {}
+    HomeSearchNearOnATabletTest() : HomeSearchNearTest(tabletOptions()) {}
 };
 
 TEST_F(HomeSearchNearOnATabletTest, TheResultsComeFromTheSearchStoryboard) {

@@ -110,13 +110,7 @@ TEST_F(NetworkListTest, RowHeightsOnAPhone) {
 
 class NetworkListOnATabletTest : public NetworkListTest {
 protected:
-    static TestEnvironmentOptions tablet() {
-        TestEnvironmentOptions options;
-        options.device.idiom = DeviceIdiom::pad;
-        options.device.screenBounds = {820, 1180};
-        return options;
-    }
-    NetworkListOnATabletTest() : NetworkListTest(tablet()) {}
+    NetworkListOnATabletTest() : NetworkListTest(tabletOptions()) {}
 };
 
 TEST_F(NetworkListOnATabletTest, RowsAre135High) {

@@ -1,5 +1,6 @@
 // The results list: its sections, row heights, and the tour screen opened from a row.
 #include "SearchScreenFixture.h"
+#include "screens/browse/CatalogueCell.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq::test {
@@ -68,6 +69,20 @@ TEST_F(SearchResultsTest, CityMatchesComeFirstInTheirOwnSection) {
         EXPECT_FALSE(results->tourAt({0, 7})) << "rows outside the lists hold no tour";
         nav->popToRootViewController(false);
     }
+}
+
+TEST_F(SearchResultsTest, RowsAreOnlineCatalogueRowsOfTheirTour) {
+    auto titled = tour("3");
+    titled->title = "Les quais";
+    network().searchCatalogue = {titled};
+    app().isMyTour = true;
+    auto results = showResults();
+    auto cell = std::dynamic_pointer_cast<CatalogueCell>(results->tableview->cellForRowAt({0, 0}));
+    ASSERT_TRUE(cell) << "search results use the catalogue's row";
+    EXPECT_EQ(cell->tour, titled);
+    EXPECT_EQ(cell->lblTitle->text(), "Les quais");
+    EXPECT_FALSE(app().isMyTour) << "the rows show online tours";
+    EXPECT_TRUE(cell->cellDelegate.expired()) << "search results offer no update";
 }
 
 TEST_F(SearchResultsTest, RowsFadeInOneAfterAnother) {

@@ -287,8 +287,8 @@ TEST_F(NativeMapTest, DirectionsDrawEveryRouteAndKeepEarlierOnes) {
     for (const auto& overlay : screen->map->overlays()) {
         auto renderer = std::dynamic_pointer_cast<PolylineRenderer>(screen->map->rendererForOverlay(overlay));
         ASSERT_TRUE(renderer);
-        EXPECT_EQ(renderer->strokeColor, (Color{0, 0, 1, 1}));
-        EXPECT_EQ(renderer->lineWidth, 5);
+        EXPECT_EQ(renderer->strokeColor(), (Color{0, 0, 1, 1}));
+        EXPECT_EQ(renderer->lineWidth(), 5);
     }
     auto shown = screen->map->visibleMapRect();
     auto expected = second.polyline->boundingMapRect();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/common/AlertStyling.h"
+#include "ui/common/HomeButton.h"
 #include "ui/common/LanguageNames.h"
 #include "ui/common/TextFieldHelpers.h"
 #include "platform/ui/BarButtonItem.h"
@@ -34,6 +35,26 @@ TEST(AlertStyling, TitleIsBoldTwentyAndMessagePlainSeventeenBothBlack) {
     EXPECT_EQ(alert.shownTitle(), "Preloading");
     EXPECT_EQ(alert.shownMessage(), "\nDone");
     EXPECT_EQ(alert.alertTitle(), "plain title");
+}
+
+struct HomeScreen : ViewController {
+    int homes = 0;
+    void toHome() { ++homes; }
+};
+
+TEST(HomeButton, SitsBesideTheBackButtonAndCallsTheScreenOnlyWhileItLives) {
+    auto screen = std::make_shared<HomeScreen>();
+    auto button = installHomeButton(*screen, &HomeScreen::toHome);
+    auto& item = screen->navigationItem();
+    ASSERT_EQ(item.leftBarButtonItems().size(), 1u);
+    EXPECT_EQ(item.leftBarButtonItems()[0], button);
+    EXPECT_TRUE(item.leftItemsSupplementBackButton());
+    EXPECT_EQ(button->image(), Image::named("home"));
+
+    EXPECT_TRUE(button->tap());
+    EXPECT_EQ(screen->homes, 1);
+    screen.reset();
+    button->tap();  // the bar outlived its screen: nothing to call
 }
 
 TEST(KeyboardToolbar, CloseButtonEndsEditingOfItsOwnFieldOnly) {
