@@ -19,6 +19,7 @@ public:
         contentOffset_ = offset;
         lastScrollAnimated_ = animated;
         changed("contentOffset");
+        contentOffsetDidChange();
     }
     EdgeInsets contentInset() const { return contentInset_; }
     void setContentInset(EdgeInsets insets) {
@@ -58,6 +59,8 @@ public:
 
 protected:
     Arrangement defaultArrangement() const override { return Arrangement::scroll(); }
+    // A kind that builds what comes into sight (a table's rows) follows the offset here.
+    virtual void contentOffsetDidChange() {}
 
 private:
     Size contentSize_;

@@ -30,13 +30,16 @@ std::shared_ptr<TableViewCell> TableView::dequeueReusableCell(const std::string&
     return dequeueReusableCell(reuseIdentifier);
 }
 
+void TableView::recycle(const std::shared_ptr<TableViewCell>& cell) {
+    if (!cell) return;
+    cell->removeFromSuperview();
+    pool_[cell->reuseIdentifier()].push_back(cell);
+}
+
 void TableView::recycleShownCells() {
-    for (auto& row : shown_) {
-        if (!row.cell) continue;
-        row.cell->removeFromSuperview();
-        pool_[row.cell->reuseIdentifier()].push_back(row.cell);
-    }
+    auto leaving = std::move(shown_);
     shown_.clear();
+    for (auto& row : leaving) recycle(row.cell);
 }
 
 void TableView::reloadData() {
@@ -45,51 +48,132 @@ void TableView::reloadData() {
     auto source = dataSource();
     auto del = delegate();
     recycleShownCells();
-    rowCounts_.clear();
+    places_.clear();
     headerHeights_.clear();
     selected_.reset();
     if (!source) return;
 
     int sections = std::max(0, source->numberOfSections(*this));
+    double y = header_ ? header_->frame().height() : 0;
+    std::vector<std::vector<RowPlace>> places(static_cast<std::size_t>(sections));
+    std::vector<double> headers;
     for (int section = 0; section < sections; ++section) {
-        rowCounts_.push_back(std::max(0, source->numberOfRowsInSection(*this, section)));
+        int rows = std::max(0, source->numberOfRowsInSection(*this, section));
         double header = sectionHeaderHeight_;
         if (del) header = del->heightForHeaderInSection(*this, section).value_or(sectionHeaderHeight_);
-        headerHeights_.push_back(header);
-    }
-    // Gather the cells first: a data source that reloads from inside cellForRowAt must not find
-    // half-built state.
-    std::vector<ShownRow> rows;
-    double y = header_ ? header_->frame().height() : 0;
-    for (int section = 0; section < sections; ++section) {
-        y += heightOfHeader(section);
-        for (int row = 0; row < rowCounts_[static_cast<std::size_t>(section)]; ++row) {
-            if (static_cast<int>(rows.size()) >= visibleRowLimit_) break;
-            IndexPath indexPath{section, row};
-            auto cell = source->cellForRowAt(*this, indexPath);
+        headers.push_back(header);
+        y += header;
+        auto& sectionPlaces = places[static_cast<std::size_t>(section)];
+        sectionPlaces.reserve(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row) {
             double height = rowHeight_;
-            if (del) height = del->heightForRowAt(*this, indexPath).value_or(rowHeight_);
-            if (cell) {
-                cell->setFrame(Rect(0, y, frame().width(), height));
-                cell->setEditing(editing_);
-            }
-            rows.push_back({indexPath, cell, height});
+            if (del) height = del->heightForRowAt(*this, {section, row}).value_or(rowHeight_);
+            height = std::max(0.0, height);
+            sectionPlaces.push_back({y, height});
             y += height;
         }
     }
-    recycleShownCells();
-    shown_ = std::move(rows);
-    for (auto& row : shown_) {
-        if (row.cell) addSubview(row.cell);
-    }
+    places_ = std::move(places);
+    headerHeights_ = std::move(headers);
     setContentSize({frame().width(), y + (footer_ ? footer_->frame().height() : 0)});
-    // Copy: willDisplay may reload again.
-    auto shown = shown_;
-    for (auto& row : shown) {
+    // Fewer rows than before may leave the offset past the end: the last rows come into sight.
+    if (contentOffset().y > maximumOffset()) {
+        setContentOffset({contentOffset().x, maximumOffset()});  // tiles the rows
+    } else {
+        tileRows();
+    }
+}
+
+const TableView::RowPlace* TableView::placeOf(IndexPath indexPath) const {
+    if (!isValid(indexPath)) return nullptr;
+    return &places_[static_cast<std::size_t>(indexPath.section)][static_cast<std::size_t>(indexPath.row)];
+}
+
+std::vector<IndexPath> TableView::rowsInSight() const {
+    std::vector<IndexPath> rows;
+    const double top = contentOffset().y;
+    const double bottom = top + frame().height();
+    for (int section = 0; section < numberOfSections(); ++section) {
+        const auto& sectionPlaces = places_[static_cast<std::size_t>(section)];
+        // Rows lie in content order: skip those ending above the top, stop at the first below the bottom.
+        auto first = std::partition_point(sectionPlaces.begin(), sectionPlaces.end(), [&](const RowPlace& place) {
+            return place.y + place.height <= top && !(place.height <= 0 && place.y >= top);
+        });
+        for (auto it = first; it != sectionPlaces.end() && it->y < bottom; ++it) {
+            rows.push_back({section, static_cast<int>(it - sectionPlaces.begin())});
+        }
+    }
+    return rows;
+}
+
+void TableView::tileRows() {
+    auto source = dataSource();
+    if (!source) return;
+    auto keep = weak_from_this().lock();
+    const int tiling = ++tilings_;
+    auto wanted = rowsInSight();
+
+    // Rows that left the sight give their cells back first, so that arriving rows can reuse them.
+    std::vector<ShownRow> staying;
+    for (auto& row : shown_) {
+        if (std::binary_search(wanted.begin(), wanted.end(), row.indexPath)) {
+            staying.push_back(std::move(row));
+        } else {
+            recycle(row.cell);
+        }
+    }
+    shown_ = std::move(staying);
+
+    // Gather the arriving cells before placing any: a data source that reloads from inside
+    // cellForRowAt must not find half-built state.
+    std::vector<ShownRow> arriving;
+    for (const auto& indexPath : wanted) {
+        if (isShown(indexPath)) continue;
+        arriving.push_back({indexPath, source->cellForRowAt(*this, indexPath)});
+        if (tiling != tilings_) break;
+    }
+    if (tiling != tilings_) {
+        // Another tiling (a reload) ran meanwhile and placed the rows; these cells go unused.
+        for (auto& row : arriving) {
+            if (row.cell && !row.cell->superview()) pool_[row.cell->reuseIdentifier()].push_back(row.cell);
+        }
+        return;
+    }
+
+    const double width = frame().width();
+    for (auto& row : arriving) {
+        if (!row.cell) continue;
+        const auto* place = placeOf(row.indexPath);
+        row.cell->setFrame(Rect(0, place->y, width, place->height));
+        row.cell->setEditing(editing_);
+        if (selected_ == row.indexPath) row.cell->setSelected(true);
+        addSubview(row.cell);
+    }
+    for (auto& row : shown_) {
+        const auto* place = placeOf(row.indexPath);
+        if (row.cell) row.cell->setFrame(Rect(0, place->y, width, place->height));
+    }
+    shown_.insert(shown_.end(), arriving.begin(), arriving.end());
+    std::sort(shown_.begin(), shown_.end(),
+              [](const ShownRow& a, const ShownRow& b) { return a.indexPath < b.indexPath; });
+
+    // willDisplay may scroll or reload again: it runs last, and stops once the rows have moved on.
+    auto del = delegate();
+    for (auto& row : arriving) {
+        if (tiling != tilings_) break;
         if (!row.cell) continue;
         if (del) del->willDisplay(*this, *row.cell, row.indexPath);
         row.cell->layoutIfNeeded();
     }
+}
+
+double TableView::maximumOffset() const {
+    return std::max(-contentInset().top, contentSize().height + contentInset().bottom - frame().height());
+}
+
+void TableView::setFrame(Rect frame) {
+    ScrollView::setFrame(frame);
+    tileRows();
 }
 
 void TableView::deleteRows(const std::vector<IndexPath>&, TableRowAnimation) { reloadData(); }
@@ -98,7 +182,7 @@ void TableView::reloadRows(const std::vector<IndexPath>&, TableRowAnimation) { r
 
 int TableView::numberOfRows(int section) const {
     if (section < 0 || section >= numberOfSections()) return 0;
-    return rowCounts_[static_cast<std::size_t>(section)];
+    return static_cast<int>(places_[static_cast<std::size_t>(section)].size());
 }
 
 bool TableView::isValid(IndexPath indexPath) const {
@@ -143,10 +227,15 @@ double TableView::heightOfHeader(int section) const {
 }
 
 std::optional<double> TableView::heightOfRow(IndexPath indexPath) const {
-    for (const auto& row : shown_) {
-        if (row.indexPath == indexPath) return row.height;
-    }
-    return std::nullopt;
+    const auto* place = placeOf(indexPath);
+    if (!place) return std::nullopt;
+    return place->height;
+}
+
+std::optional<Rect> TableView::rectForRow(IndexPath indexPath) const {
+    const auto* place = placeOf(indexPath);
+    if (!place) return std::nullopt;
+    return Rect(0, place->y, frame().width(), place->height);
 }
 
 bool TableView::selectRow(IndexPath indexPath) {
@@ -229,20 +318,32 @@ bool TableView::tapDeleteConfirmation(IndexPath indexPath) {
     return true;
 }
 
-void TableView::scrollToRow(IndexPath indexPath, TableScrollPosition, bool animated) {
-    if (!isValid(indexPath)) return;
-    double y = header_ ? header_->frame().height() : 0;
-    for (int section = 0; section < numberOfSections(); ++section) {
-        y += heightOfHeader(section);
-        for (int row = 0; row < numberOfRows(section); ++row) {
-            IndexPath here{section, row};
-            if (here == indexPath) {
-                setContentOffset({0, y}, animated);
-                return;
+void TableView::scrollToRow(IndexPath indexPath, TableScrollPosition position, bool animated) {
+    const auto* place = placeOf(indexPath);
+    if (!place) return;
+    const double height = frame().height();
+    const double top = contentOffset().y;
+    double y = top;
+    switch (position) {
+        case TableScrollPosition::top:
+            y = place->y;
+            break;
+        case TableScrollPosition::middle:
+            y = place->y - (height - place->height) / 2;
+            break;
+        case TableScrollPosition::bottom:
+            y = place->y + place->height - height;
+            break;
+        case TableScrollPosition::none:
+            if (place->y < top) {
+                y = place->y;
+            } else if (place->y + place->height > top + height) {
+                y = place->y + place->height - height;
             }
-            y += heightOfRow(here).value_or(rowHeight_);
-        }
+            break;
     }
+    y = std::clamp(y, -contentInset().top, maximumOffset());
+    setContentOffset({contentOffset().x, y}, animated);
 }
 
 void TableView::setTableHeaderView(std::shared_ptr<View> view) {

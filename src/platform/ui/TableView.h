@@ -72,14 +72,16 @@ public:
     }
 };
 
-// A list of rows in sections. Nothing scrolls here: every row counts as visible, up to
-// `visibleRowLimit` rows, and reloadData asks the data source for exactly those cells.
+// A list of rows in sections. Only the rows in sight have cells: those that the content offset
+// and the table's height show. reloadData asks the delegate for every row's height (the content
+// size follows from them) and the data source for the cells in sight; scrolling (`scrollTo`,
+// `scrollToRow`, a new offset or frame) asks for the cells of rows coming into sight and hands the
+// cells of rows leaving it back to the reuse pool.
 // Data source and delegate are held weakly, as on the platform; the screen that owns the table
 // usually is both.
 class TableView : public ScrollView {
 public:
     using CellFactory = std::function<std::shared_ptr<TableViewCell>()>;
-    static constexpr int defaultVisibleRowLimit = 50;
 
     using ScrollView::ScrollView;
 
@@ -101,20 +103,23 @@ public:
     void reloadRows(const std::vector<IndexPath>& indexPaths, TableRowAnimation animation = TableRowAnimation::automatic);
     int reloadCount() const { return reloadCount_; }
 
-    int numberOfSections() const { return static_cast<int>(rowCounts_.size()); }
+    int numberOfSections() const { return static_cast<int>(places_.size()); }
     int numberOfRows(int section) const;
+    // The cell of a row in sight; null for a row out of sight.
     std::shared_ptr<TableViewCell> cellForRowAt(IndexPath indexPath) const;
     std::vector<std::shared_ptr<TableViewCell>> visibleCells() const;
     std::vector<IndexPath> indexPathsForVisibleRows() const;
     std::optional<IndexPath> indexPathForCell(const TableViewCell& cell) const;
-    // The height the delegate gave the row when it was shown (rowHeight without a delegate answer).
+    // The height the delegate gave the row at the last reload (rowHeight without a delegate answer).
     std::optional<double> heightOfRow(IndexPath indexPath) const;
+    // Where the row sits in the content, whether in sight or not.
+    std::optional<Rect> rectForRow(IndexPath indexPath) const;
     // The space above the section's rows, as the delegate gave it at the last reload (0 for a section
     // that is not there).
     double heightOfHeader(int section) const;
 
     // A person taps a row: it becomes selected and the delegate hears didSelectRowAt. Nothing
-    // happens for a row that is not shown, while selection is off, or while the table takes no touches.
+    // happens for a row out of sight, while selection is off, or while the table takes no touches.
     bool selectRow(IndexPath indexPath);
     // Code selects or deselects: the delegate hears nothing.
     void selectRow(IndexPath indexPath, bool animated, TableScrollPosition position);
@@ -135,8 +140,11 @@ public:
     // A person in editing mode taps the row's delete control and confirms.
     bool tapDeleteConfirmation(IndexPath indexPath);
 
-    // Sets the offset so that the row sits at the top; rows out of range are ignored.
+    // Sets the offset so that the row sits at the top, middle or bottom of the table (`none`: moves
+    // only as far as needed to bring it into sight), within the content; rows out of range are ignored.
     void scrollToRow(IndexPath indexPath, TableScrollPosition position, bool animated);
+
+    void setFrame(Rect frame) override;
 
     const std::shared_ptr<View>& tableHeaderView() const { return header_; }
     void setTableHeaderView(std::shared_ptr<View> view);
@@ -163,43 +171,51 @@ public:
         separatorInset_ = insets;
         changed("separatorInset");
     }
-    int visibleRowLimit() const { return visibleRowLimit_; }
-    void setVisibleRowLimit(int limit) {
-        visibleRowLimit_ = limit > 0 ? limit : 1;
-        changed("visibleRowLimit");
-    }
 
 protected:
     // The rows, header and footer sit at the frames the table gives them.
     Arrangement defaultArrangement() const override { return Arrangement::fixed(); }
+    void contentOffsetDidChange() override { tileRows(); }
 
 private:
+    struct RowPlace {
+        double y;
+        double height;
+    };
     struct ShownRow {
         IndexPath indexPath;
         std::shared_ptr<TableViewCell> cell;
-        double height;
     };
     bool isShown(IndexPath indexPath) const;
     bool isValid(IndexPath indexPath) const;
+    const RowPlace* placeOf(IndexPath indexPath) const;
+    std::vector<IndexPath> rowsInSight() const;
+    // Gives rows coming into sight their cells and takes them from rows leaving it.
+    void tileRows();
+    void recycle(const std::shared_ptr<TableViewCell>& cell);
     void recycleShownCells();
+    double maximumOffset() const;
     std::weak_ptr<TableViewDataSource> dataSource_;
     std::weak_ptr<TableViewDelegate> delegate_;
     std::map<std::string, CellFactory> factories_;
     std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> pool_;
-    std::vector<int> rowCounts_;
+    // Every row's place in the content, by section, as the last reload measured them.
+    std::vector<std::vector<RowPlace>> places_;
     std::vector<double> headerHeights_;
     std::vector<ShownRow> shown_;
     std::optional<IndexPath> selected_;
     bool allowsSelection_ = true;
     bool editing_ = false;
     int reloadCount_ = 0;
+    // Counts tilings, so that one interrupted by another (a data source reloading from inside
+    // cellForRowAt) gives way to it.
+    int tilings_ = 0;
     std::shared_ptr<View> header_;
     std::shared_ptr<View> footer_;
     double rowHeight_ = 44;
     double estimatedRowHeight_ = 0;
     double sectionHeaderHeight_ = 0;
     EdgeInsets separatorInset_{0, 15, 0, 0};
-    int visibleRowLimit_ = defaultVisibleRowLimit;
 };
 
 }  // namespace tq

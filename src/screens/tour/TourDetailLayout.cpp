@@ -12,35 +12,131 @@
 
 namespace tq {
 
+namespace {
+
+using Screen = TourDetailController;
+
+// One element of the screen in both layouts: its portrait outlet and its landscape twin, each
+// with the outlet's name, which its view carries as identifier.
+template <class T>
+struct Twin {
+    std::shared_ptr<T> Screen::*portrait;
+    std::shared_ptr<T> Screen::*landscape;
+    const char* portraitName;
+    const char* landscapeName;
+};
+
+// Every twin, in the order each layout holds them.
+constexpr Twin<ScrollView> kLayoutView{&Screen::portraitView, &Screen::landscapeView, "portraitView", "landscapeView"};
+constexpr Twin<ImageView> kTourImage{&Screen::tourImage, &Screen::tourImageLand, "tourImage", "tourImageLand"};
+constexpr Twin<ActivityIndicatorView> kImageActivity{&Screen::activityIndicatorImage, &Screen::activityIndicatorImageLand,
+                                                     "activityIndicatorImage", "activityIndicatorImageLand"};
+constexpr Twin<Button> kNetworkImage{&Screen::btnNetworkImage, &Screen::btnNetworkImageLand, "btnNetworkImage",
+                                     "btnNetworkImageLand"};
+constexpr Twin<Button> kConsultIntro{&Screen::btnConsultIntro, &Screen::btnConsultIntroLand, "btnConsultIntro",
+                                     "btnConsultIntroLand"};
+constexpr Twin<View> kLabelsView{&Screen::labelsView, &Screen::labelsViewLand, "labelsView", "labelsViewLand"};
+constexpr Twin<Label> kNearOf{&Screen::lblNearOf, &Screen::lblNearOfLand, "lblNearOf", "lblNearOfLand"};
+constexpr Twin<Label> kCity{&Screen::lblCity, &Screen::lblCityLand, "lblCity", "lblCityLand"};
+constexpr Twin<Label> kPoi{&Screen::lblPoi, &Screen::lblPoiLand, "lblPoi", "lblPoiLand"};
+constexpr Twin<Label> kPoiCount{&Screen::lblPoiCount, &Screen::lblPoiCountLand, "lblPoiCount", "lblPoiCountLand"};
+constexpr Twin<Label> kRating{&Screen::lblRating, &Screen::lblRatingLand, "lblRating", "lblRatingLand"};
+constexpr Twin<Label> kNoRating{&Screen::lblNoRating, &Screen::lblNoRatingLand, "lblNoRating", "lblNoRatingLand"};
+constexpr Twin<StarRatingView> kRatingView{&Screen::ratingView, &Screen::ratingViewLand, "ratingView", "ratingViewLand"};
+constexpr Twin<ImageView> kTransport{&Screen::imgTransport, &Screen::imgTransportLand, "imgTransport",
+                                     "imgTransportLand"};
+constexpr Twin<Label> kDistance{&Screen::lblDistance, &Screen::lblDistanceLand, "lblDistance", "lblDistanceLand"};
+constexpr Twin<Label> kDistanceLength{&Screen::lblDistanceLength, &Screen::lblDistanceLengthLand, "lblDistanceLength",
+                                      "lblDistanceLengthLand"};
+constexpr Twin<Label> kCost{&Screen::lblCost, &Screen::lblCostLand, "lblCost", "lblCostLand"};
+constexpr Twin<Label> kAmount{&Screen::lblAmount, &Screen::lblAmountLand, "lblAmount", "lblAmountLand"};
+constexpr Twin<Label> kPresentedBy{&Screen::lblPresentedBy, &Screen::lblPresentedByLand, "lblPresentedBy",
+                                   "lblPresentedByLand"};
+constexpr Twin<Button> kPresentedByButton{&Screen::btnPresentedBy, &Screen::btnPresentedByLand, "btnPresentedBy",
+                                          "btnPresentedByLand"};
+constexpr Twin<LayoutConstraint> kTopPresentedBy{&Screen::constTopStackPresentedby,
+                                                 &Screen::constTopStackPresentedbyLand, "constTopStackPresentedby",
+                                                 "constTopStackPresentedbyLand"};
+constexpr Twin<Button> kNetworkMiddle{&Screen::btnNetworkMiddle, &Screen::btnNetworkMiddleLand, "btnNetworkMiddle",
+                                      "btnNetworkMiddleLand"};
+constexpr Twin<Label> kLanguageTitle{&Screen::lblLanguageTitle, &Screen::lblLanguageTitleLand, "lblLanguageTitle",
+                                     "lblLanguageTitleLand"};
+constexpr Twin<LayoutConstraint> kLanguageTitleTop{&Screen::constLblLangTitleTop, &Screen::constLblLangTitleTopLand,
+                                                   "constLblLangTitleTop", "constLblLangTitleTopLand"};
+constexpr Twin<SegmentedControl> kLanguage{&Screen::segLanguage, &Screen::segLanguageLand, "segLanguage",
+                                           "segLanguageLand"};
+constexpr Twin<Label> kCurrentLanguage{&Screen::lblCurrentLang, &Screen::lblCurrentLangLand, "lblCurrentLang",
+                                       "lblCurrentLangLand"};
+constexpr Twin<WebView> kDescription{&Screen::descriptionView, &Screen::descriptionViewLand, "descriptionView",
+                                     "descriptionViewLand"};
+constexpr Twin<LayoutConstraint> kDescriptionHeight{&Screen::constDescriptionHeight, &Screen::constDescriptionLandHeight,
+                                                    "constDescriptionHeight", "constDescriptionLandHeight"};
+constexpr Twin<LayoutConstraint> kTopDescription{&Screen::constTopDescriptionView, &Screen::constTopDescriptionLandView,
+                                                 "constTopDescriptionView", "constTopDescriptionLandView"};
+
+// What sets the two layouts apart.
+struct Side {
+    bool landscape;
+    Rect layout;         // the layout's scroll view, under the title block
+    Rect image;          // the tour's picture
+    Rect description;    // the description page
+    double languageGap;  // above the language heading
+};
+
+}  // namespace
+
 struct TourDetailLayout {
-    TourDetailController& s;
+    Screen& s;
     DeviceIdiom idiom;
 
     template <class T>
     std::shared_ptr<T> make(View& parent, const std::string& name, Rect frame = {}) {
         return addView<T>(parent, name, frame);
     }
-    // The space above `item`, from the view before it in its layout's column.
-    std::shared_ptr<LayoutConstraint> topGap(View& holder, const std::shared_ptr<View>& item, double constant,
-                                             const std::string& name) {
-        return offsetConstraint(holder, item, LayoutAttribute::top, LayoutAnchor::previousSibling, constant, name);
+    // Builds one side's view of a twin in `parent` and fills that side's outlet.
+    template <class T>
+    std::shared_ptr<T> make(View& parent, const Side& side, const Twin<T>& twin, Rect frame = {}) {
+        return s.*outlet(side, twin) = make<T>(parent, name(side, twin), frame);
     }
-    std::shared_ptr<SegmentedControl> languageControl(View& parent, const std::string& name) {
-        auto control = std::make_shared<SegmentedControl>(std::vector<std::string>{"Français", "English"});
-        control->setIdentifier(name);
-        control->setSelectedSegmentIndex(0);
-        parent.addSubview(control);
-        return control;
+    template <class T>
+    static std::shared_ptr<T> Screen::*outlet(const Side& side, const Twin<T>& twin) {
+        return side.landscape ? twin.landscape : twin.portrait;
+    }
+    template <class T>
+    static std::string name(const Side& side, const Twin<T>& twin) {
+        return side.landscape ? twin.landscapeName : twin.portraitName;
+    }
+    // The space above `item`, from the view before it in its layout's column.
+    void topGap(View& holder, const Side& side, const Twin<LayoutConstraint>& twin, const std::shared_ptr<View>& item,
+                double constant) {
+        s.*outlet(side, twin) =
+            offsetConstraint(holder, item, LayoutAttribute::top, LayoutAnchor::previousSibling, constant, name(side, twin));
     }
     std::shared_ptr<Button> hiddenButton(View& parent, const std::string& name) {
         auto button = make<Button>(parent, name);
         button->setHidden(true);
         return button;
     }
+    template <class T>
+    std::shared_ptr<T> hidden(View& parent, const Side& side, const Twin<T>& twin) {
+        auto view = make(parent, side, twin);
+        view->setHidden(true);
+        return view;
+    }
+    // A view that a stack view arranges: added by the stack, not by `make`.
+    template <class T>
+    void arranged(StackView& stack, const Side& side, const Twin<T>& twin) {
+        auto view = std::make_shared<T>();
+        view->setIdentifier(name(side, twin));
+        stack.addArrangedSubview(view);
+        s.*outlet(side, twin) = view;
+    }
 
     void build(View& root) {
         const double width = root.frame().width();
+        const double height = root.frame().height();
         const bool pad = idiom == DeviceIdiom::pad;
+        const double imageHeight = pad ? 420 : 240;
         root.setArrangement(Arrangement::column());
 
         // Title block and the buttons above both layouts.
@@ -57,112 +153,69 @@ struct TourDetailLayout {
         s.btnPreload = make<Button>(root, "btnPreload");
         s.constBtnConsultFull = sizeConstraint(root, s.btnConsultTop, LayoutAttribute::width, width, "constBtnConsultFull");
 
-        buildPortrait(root, width, pad);
-        buildLandscape(root, width, pad);
+        // Landscape turns the screen: its layout is as wide as the portrait screen is high, and
+        // shares it between the picture and the description.
+        buildSide(root, pad, {false, Rect(0, 60, width, height - 60), Rect(0, 0, width, imageHeight),
+                              Rect(0, 0, width, 200), 10});
+        buildSide(root, pad, {true, Rect(0, 60, height, width - 60), Rect(0, 0, height / 2, imageHeight),
+                              Rect(height / 2, 0, height / 2, 200), 20});
+        s.landscapeView->setHidden(true);
 
         s.btnShare = std::make_shared<BarButtonItem>(SystemBarItem::action);
         s.navigationItem().setRightBarButtonItem(s.btnShare);
     }
 
-    void buildPortrait(View& root, double width, bool pad) {
-        s.portraitView = make<ScrollView>(root, "portraitView", Rect(0, 60, width, root.frame().height() - 60));
-        auto& p = *s.portraitView;
-        s.tourImage = make<ImageView>(p, "tourImage", Rect(0, 0, width, pad ? 420 : 240));
-        s.activityIndicatorImage = make<ActivityIndicatorView>(p, "activityIndicatorImage");
-        s.activityIndicatorImage->setHidden(true);
-        s.btnConsultImag = make<Button>(p, "btnConsultImag");
-        s.btnNetworkImage = hiddenButton(p, "btnNetworkImage");
-        s.btnConsultIntro = make<Button>(p, "btnConsultIntro");
+    // One layout. The portrait one alone has the consult button over the picture, the details
+    // heading, the presenter's width and the language buttons.
+    void buildSide(View& root, bool pad, const Side& side) {
+        const bool portrait = !side.landscape;
+        auto& p = *make(root, side, kLayoutView, side.layout);
+        make(p, side, kTourImage, side.image);
+        hidden(p, side, kImageActivity);
+        if (portrait) s.btnConsultImag = make<Button>(p, "btnConsultImag");
+        hidden(p, side, kNetworkImage);
+        make(p, side, kConsultIntro);
 
-        s.labelsView = make<View>(p, "labelsView");
-        auto& l = *s.labelsView;
+        auto& l = *make(p, side, kLabelsView);
         l.setArrangement(Arrangement::column(4, Alignment::leading));
-        s.lblTourDetails = make<Label>(l, "lblTourDetails");
-        s.lblNearOf = make<Label>(l, "lblNearOf");
-        s.lblCity = make<Label>(l, "lblCity");
-        s.lblPoi = make<Label>(l, "lblPoi");
-        s.lblPoiCount = make<Label>(l, "lblPoiCount");
-        s.lblRating = make<Label>(l, "lblRating");
-        s.lblNoRating = make<Label>(l, "lblNoRating");
-        s.lblNoRating->setHidden(true);
-        s.ratingView = make<StarRatingView>(l, "ratingView");
-        s.ratingView->setEditable(false);
-        s.imgTransport = make<ImageView>(l, "imgTransport");
-        s.lblDistance = make<Label>(l, "lblDistance");
-        s.lblDistanceLength = make<Label>(l, "lblDistanceLength");
-        s.lblCost = make<Label>(l, "lblCost");
-        s.lblAmount = make<Label>(l, "lblAmount");
+        if (portrait) s.lblTourDetails = make<Label>(l, "lblTourDetails");
+        make(l, side, kNearOf);
+        make(l, side, kCity);
+        make(l, side, kPoi);
+        make(l, side, kPoiCount);
+        make(l, side, kRating);
+        hidden(l, side, kNoRating);
+        make(l, side, kRatingView)->setEditable(false);
+        make(l, side, kTransport);
+        make(l, side, kDistance);
+        make(l, side, kDistanceLength);
+        make(l, side, kCost);
+        make(l, side, kAmount);
 
-        auto presenter = make<StackView>(p, "stackPresentedBy");
-        s.lblPresentedBy = std::make_shared<Label>();
-        s.lblPresentedBy->setIdentifier("lblPresentedBy");
-        presenter->addArrangedSubview(s.lblPresentedBy);
-        s.btnPresentedBy = std::make_shared<Button>();
-        s.btnPresentedBy->setIdentifier("btnPresentedBy");
-        presenter->addArrangedSubview(s.btnPresentedBy);
-        s.constTopStackPresentedby = topGap(p, presenter, pad ? 70 : 80, "constTopStackPresentedby");
-        s.constPresentedByWidth = sizeConstraint(p, s.lblPresentedBy, LayoutAttribute::width, 102, "constPresentedByWidth");
-        s.btnNetworkMiddle = hiddenButton(p, "btnNetworkMiddle");
+        auto presenter = make<StackView>(p, portrait ? "stackPresentedBy" : "stackPresentedByLand");
+        arranged(*presenter, side, kPresentedBy);
+        arranged(*presenter, side, kPresentedByButton);
+        topGap(p, side, kTopPresentedBy, presenter, pad ? 70 : 80);
+        if (portrait) {
+            s.constPresentedByWidth =
+                sizeConstraint(p, s.lblPresentedBy, LayoutAttribute::width, 102, "constPresentedByWidth");
+        }
+        hidden(p, side, kNetworkMiddle);
 
-        s.lblLanguageTitle = make<Label>(p, "lblLanguageTitle");
-        s.constLblLangTitleTop = topGap(p, s.lblLanguageTitle, 10, "constLblLangTitleTop");
-        s.segLanguage = languageControl(p, "segLanguage");
-        s.lblCurrentLang = make<Label>(p, "lblCurrentLang");
-        s.stackChangLangButtons = make<StackView>(p, "stackChangLangButtons");
+        auto languageTitle = make(p, side, kLanguageTitle);
+        topGap(p, side, kLanguageTitleTop, languageTitle, side.languageGap);
+        auto language = std::make_shared<SegmentedControl>(std::vector<std::string>{"Français", "English"});
+        language->setIdentifier(name(side, kLanguage));
+        language->setSelectedSegmentIndex(0);
+        p.addSubview(language);
+        s.*outlet(side, kLanguage) = language;
+        make(p, side, kCurrentLanguage);
+        if (portrait) s.stackChangLangButtons = make<StackView>(p, "stackChangLangButtons");
 
-        s.descriptionView = make<WebView>(p, "descriptionView", Rect(0, 0, width, 200));
-        s.constDescriptionHeight = sizeConstraint(p, s.descriptionView, LayoutAttribute::height, 200, "constDescriptionHeight");
-        s.constTopDescriptionView = topGap(p, s.descriptionView, 10, "constTopDescriptionView");
-    }
-
-    void buildLandscape(View& root, double width, bool pad) {
-        const double height = root.frame().height();
-        s.landscapeView = make<ScrollView>(root, "landscapeView", Rect(0, 60, height, width - 60));
-        s.landscapeView->setHidden(true);
-        auto& p = *s.landscapeView;
-        s.tourImageLand = make<ImageView>(p, "tourImageLand", Rect(0, 0, height / 2, pad ? 420 : 240));
-        s.activityIndicatorImageLand = make<ActivityIndicatorView>(p, "activityIndicatorImageLand");
-        s.activityIndicatorImageLand->setHidden(true);
-        s.btnNetworkImageLand = hiddenButton(p, "btnNetworkImageLand");
-        s.btnConsultIntroLand = make<Button>(p, "btnConsultIntroLand");
-
-        s.labelsViewLand = make<View>(p, "labelsViewLand");
-        auto& l = *s.labelsViewLand;
-        l.setArrangement(Arrangement::column(4, Alignment::leading));
-        s.lblNearOfLand = make<Label>(l, "lblNearOfLand");
-        s.lblCityLand = make<Label>(l, "lblCityLand");
-        s.lblPoiLand = make<Label>(l, "lblPoiLand");
-        s.lblPoiCountLand = make<Label>(l, "lblPoiCountLand");
-        s.lblRatingLand = make<Label>(l, "lblRatingLand");
-        s.lblNoRatingLand = make<Label>(l, "lblNoRatingLand");
-        s.lblNoRatingLand->setHidden(true);
-        s.ratingViewLand = make<StarRatingView>(l, "ratingViewLand");
-        s.ratingViewLand->setEditable(false);
-        s.imgTransportLand = make<ImageView>(l, "imgTransportLand");
-        s.lblDistanceLand = make<Label>(l, "lblDistanceLand");
-        s.lblDistanceLengthLand = make<Label>(l, "lblDistanceLengthLand");
-        s.lblCostLand = make<Label>(l, "lblCostLand");
-        s.lblAmountLand = make<Label>(l, "lblAmountLand");
-
-        auto presenter = make<StackView>(p, "stackPresentedByLand");
-        s.lblPresentedByLand = std::make_shared<Label>();
-        s.lblPresentedByLand->setIdentifier("lblPresentedByLand");
-        presenter->addArrangedSubview(s.lblPresentedByLand);
-        s.btnPresentedByLand = std::make_shared<Button>();
-        s.btnPresentedByLand->setIdentifier("btnPresentedByLand");
-        presenter->addArrangedSubview(s.btnPresentedByLand);
-        s.constTopStackPresentedbyLand = topGap(p, presenter, pad ? 70 : 80, "constTopStackPresentedbyLand");
-        s.btnNetworkMiddleLand = hiddenButton(p, "btnNetworkMiddleLand");
-
-        s.lblLanguageTitleLand = make<Label>(p, "lblLanguageTitleLand");
-        s.constLblLangTitleTopLand = topGap(p, s.lblLanguageTitleLand, 20, "constLblLangTitleTopLand");
-        s.segLanguageLand = languageControl(p, "segLanguageLand");
-        s.lblCurrentLangLand = make<Label>(p, "lblCurrentLangLand");
-
-        s.descriptionViewLand = make<WebView>(p, "descriptionViewLand", Rect(height / 2, 0, height / 2, 200));
-        s.constDescriptionLandHeight =
-            sizeConstraint(p, s.descriptionViewLand, LayoutAttribute::height, 200, "constDescriptionLandHeight");
-        s.constTopDescriptionLandView = topGap(p, s.descriptionViewLand, 10, "constTopDescriptionLandView");
+        auto description = make(p, side, kDescription, side.description);
+        s.*outlet(side, kDescriptionHeight) = sizeConstraint(p, description, LayoutAttribute::height,
+                                                             side.description.height(), name(side, kDescriptionHeight));
+        topGap(p, side, kTopDescription, description, 10);
     }
 };
 

@@ -62,23 +62,116 @@ std::vector<std::string> shownTexts(const TableView& table) {
     return texts;
 }
 
-TEST(TableReload, AsksForEveryRowUpToTheCapWithHeightsAndDisplayNotices) {
-    std::vector<std::string> many;
-    for (int i = 0; i < 70; ++i) many.push_back("tour " + std::to_string(i));
-    Table t(many);
+std::vector<std::string> tours(int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back("tour " + std::to_string(i));
+    return names;
+}
+
+// The rows that have cells, as "first..last" of section 0 (rows in sight are consecutive).
+std::string rowsInSight(const TableView& table) {
+    auto paths = table.indexPathsForVisibleRows();
+    if (paths.empty()) return "none";
+    return std::to_string(paths.front().row) + ".." + std::to_string(paths.back().row);
+}
+
+// 1000 rows in a table 700 high: row 0 is 130 high, the others 44; the content is 44086 high.
+TEST(TableRowsInSight, OnlyTheRowsTheOffsetAndHeightShowHaveCells) {
+    Table t(tours(1000));
     t.table->reloadData();
-    EXPECT_EQ(t.table->numberOfRows(0), 70);
-    EXPECT_EQ(t.list->cellRequests, TableView::defaultVisibleRowLimit);
-    EXPECT_EQ(t.table->visibleCells().size(), 50u);
-    EXPECT_EQ(t.list->displayed.front(), "tour 0");
-    EXPECT_EQ(t.table->cellForRowAt({0, 3})->textLabel().text(), "tour 3");
-    EXPECT_EQ(t.table->cellForRowAt({0, 60}), nullptr);  // beyond what is shown
-    EXPECT_EQ(t.table->heightOfRow({0, 0}), 130);
-    EXPECT_EQ(t.table->heightOfRow({0, 1}), 44);
+    EXPECT_EQ(t.table->numberOfRows(0), 1000);
+    EXPECT_EQ(t.table->contentSize().height, 130 + 999 * 44);
+    EXPECT_EQ(rowsInSight(*t.table), "0..13");
+    EXPECT_EQ(t.list->cellRequests, 14);
     EXPECT_EQ(t.table->cellForRowAt({0, 1})->frame().origin.y, 130);
-    auto* cell = dynamic_cast<CountingCell*>(t.table->cellForRowAt({0, 2}).get());
+    EXPECT_EQ(t.table->cellForRowAt({0, 60}), nullptr);
+    EXPECT_EQ(t.table->heightOfRow({0, 0}), 130);
+    EXPECT_EQ(t.table->heightOfRow({0, 600}), 44) << "every row is measured, in sight or not";
+
+    const struct {
+        double offset;
+        const char* rows;
+    } cases[] = {
+        {130, "1..16"},     // row 0 ends exactly at the top: out of sight
+        {150, "1..17"},     // row 1 partly in sight at the top, row 17 at the bottom
+        {22000, "498..513"},
+        {43386, "984..999"},  // the end of the content
+        {0, "0..13"},       // back to the top
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(t.table->scrollTo({0, c.offset}));
+        EXPECT_EQ(rowsInSight(*t.table), c.rows) << "offset " << c.offset;
+        // Only the cells in sight hang in the tree; the others wait in the pool.
+        EXPECT_EQ(t.table->subviews().size(), t.table->visibleCells().size()) << "offset " << c.offset;
+    }
+    int made = 0;
+    for (const auto& cell : t.table->visibleCells()) made += dynamic_cast<CountingCell&>(*cell).awakenings;
+    EXPECT_EQ(made, 14) << "cells leaving the sight are reused, not made anew";
+}
+
+TEST(TableRowsInSight, ARowComingIntoSightIsConfiguredLaidOutAndAnnounced) {
+    Table t(tours(1000));
+    t.table->reloadData();
+    t.list->displayed.clear();
+    ASSERT_TRUE(t.table->scrollTo({0, 130 + 499 * 44}));
+    auto cell = t.table->cellForRowAt({0, 500});
     ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->layouts, 1);  // laid out once shown, as rows rely on layoutSubviews
+    EXPECT_EQ(cell->textLabel().text(), "tour 500");
+    EXPECT_EQ(cell->frame(), Rect(0, 130 + 499 * 44, 390, 44));
+    EXPECT_EQ(t.table->rectForRow({0, 500}), cell->frame());
+    EXPECT_EQ(t.table->indexPathForCell(*cell), (IndexPath{0, 500}));
+    auto& counting = dynamic_cast<CountingCell&>(*cell);
+    EXPECT_EQ(counting.reuses, 1) << "a cell that left the sight, prepared for its new row";
+    EXPECT_EQ(counting.layouts, 2);
+    EXPECT_EQ(t.list->displayed.front(), "tour 500");
+    EXPECT_EQ(t.list->displayed.size(), t.table->visibleCells().size());
+
+    // Scrolling is a person's gesture: not while it is off.
+    t.table->setScrollEnabled(false);
+    EXPECT_FALSE(t.table->scrollTo({0, 0}));
+    EXPECT_EQ(t.table->cellForRowAt({0, 0}), nullptr);
+}
+
+TEST(TableRowsInSight, SelectionByIndexPathFollowsTheRowThroughScrolling) {
+    Table t(tours(1000));
+    t.table->reloadData();
+    EXPECT_FALSE(t.table->selectRow({0, 500})) << "a row out of sight cannot be tapped";
+    t.table->scrollToRow({0, 500}, TableScrollPosition::top, false);
+    EXPECT_TRUE(t.table->selectRow({0, 500}));
+    EXPECT_EQ(t.list->selected, (std::vector<int>{500}));
+    EXPECT_TRUE(t.table->cellForRowAt({0, 500})->isSelected());
+
+    // Away and back: the row's new cell shows the selection; the cell reused elsewhere does not.
+    t.table->scrollTo({0, 0});
+    for (const auto& cell : t.table->visibleCells()) EXPECT_FALSE(cell->isSelected());
+    t.table->scrollTo({0, 130 + 495 * 44});
+    EXPECT_TRUE(t.table->cellForRowAt({0, 500})->isSelected());
+    EXPECT_FALSE(t.table->cellForRowAt({0, 499})->isSelected());
+
+    // Code selects a row far away and brings it into sight.
+    t.table->selectRow({0, 900}, false, TableScrollPosition::middle);
+    EXPECT_EQ(t.table->indexPathForSelectedRow(), (IndexPath{0, 900}));
+    ASSERT_NE(t.table->cellForRowAt({0, 900}), nullptr);
+    EXPECT_TRUE(t.table->cellForRowAt({0, 900})->isSelected());
+    EXPECT_EQ(t.list->selected, (std::vector<int>{500}));
+}
+
+TEST(TableRowsInSight, ReloadingFewerRowsOrGrowingTheTableKeepsRowsInSight) {
+    Table t(tours(1000));
+    t.table->reloadData();
+    t.table->scrollTo({0, 40000});
+    t.list->names = tours(30);  // 130 + 29 * 44 = 1406 high
+    t.table->reloadData();
+    EXPECT_EQ(t.table->contentOffset().y, 1406 - 700);
+    EXPECT_EQ(rowsInSight(*t.table), "14..29");
+
+    t.table->scrollTo({0, 0});
+    t.table->setFrame(Rect(0, 0, 844, 1406));  // turned, and as high as the content
+    EXPECT_EQ(rowsInSight(*t.table), "0..29");
+    EXPECT_EQ(t.table->cellForRowAt({0, 3})->frame().width(), 844);
+
+    t.table->setFrame(Rect(0, 0, 844, 0));
+    EXPECT_EQ(rowsInSight(*t.table), "none") << "a table without height shows no row";
 }
 
 TEST(TableReload, ReusesCellsThatLeftTheScreen) {
@@ -135,7 +228,7 @@ TEST(TableSelection, APersonsTapReachesTheDelegateOnlyWhenTheRowCanBeTapped) {
 }
 
 TEST(TableSelection, CodeSelectsWithoutTellingTheDelegate) {
-    Table t({"a", "b"});
+    Table t(tours(40));
     t.table->reloadData();
     t.table->selectRow({0, 1}, false, TableScrollPosition::top);
     EXPECT_EQ(t.table->indexPathForSelectedRow(), (IndexPath{0, 1}));
@@ -176,7 +269,7 @@ public:
 
 TEST(TableDeletion, TheScreensOwnSwipeActionsAndEditabilityApply) {
     auto list = std::make_shared<GuardedList>(std::vector<std::string>{"a", "b"});
-    auto table = std::make_shared<TableView>();
+    auto table = std::make_shared<TableView>(Rect(0, 0, 390, 700));
     table->setDataSource(list);
     table->setDelegate(list);
     table->reloadData();
@@ -187,16 +280,37 @@ TEST(TableDeletion, TheScreensOwnSwipeActionsAndEditabilityApply) {
     EXPECT_EQ(list->names.size(), 2u);
 }
 
-TEST(TableScrolling, ScrollsToAShownRowAndIgnoresOthers) {
-    Table t({"a", "b", "c"});
-    auto header = std::make_shared<View>(Rect(0, 0, 390, 20));
-    t.table->setTableHeaderView(header);
+TEST(TableScrolling, ScrollsToARowAtTheAskedPositionWithinTheContent) {
+    Table t(tours(100));  // rows at 20 + 130 + 44 * (row - 1) under a 20-point header; 4506 high
+    t.table->setTableHeaderView(std::make_shared<View>(Rect(0, 0, 390, 20)));
     t.table->reloadData();
-    t.table->scrollToRow({0, 2}, TableScrollPosition::top, false);
-    EXPECT_EQ(t.table->contentOffset().y, 20 + 130 + 44);
-    t.table->scrollToRow({0, 9}, TableScrollPosition::top, false);
-    t.table->scrollToRow({3, 0}, TableScrollPosition::top, false);
-    EXPECT_EQ(t.table->contentOffset().y, 20 + 130 + 44);
+    const double row10 = 20 + 130 + 9 * 44;
+    const struct {
+        IndexPath row;
+        TableScrollPosition position;
+        double from;
+        double offset;
+    } cases[] = {
+        {{0, 2}, TableScrollPosition::top, 0, 20 + 130 + 44},
+        {{0, 10}, TableScrollPosition::middle, 0, row10 - (700 - 44) / 2.0},
+        {{0, 10}, TableScrollPosition::bottom, 0, 0},                 // already at the bottom's reach
+        {{0, 30}, TableScrollPosition::bottom, 0, row10 + 20 * 44 + 44 - 700},
+        {{0, 10}, TableScrollPosition::none, 0, 0},                   // in sight: no move
+        {{0, 40}, TableScrollPosition::none, 0, row10 + 30 * 44 + 44 - 700},
+        {{0, 10}, TableScrollPosition::none, 3000, row10},
+        {{0, 99}, TableScrollPosition::top, 0, 4506 - 700},           // no further than the end
+        {{0, 0}, TableScrollPosition::middle, 500, 0},
+        {{0, 100}, TableScrollPosition::top, 123, 123},               // no such row: no move
+        {{3, 0}, TableScrollPosition::top, 123, 123},
+    };
+    for (const auto& c : cases) {
+        t.table->setContentOffset({0, c.from});
+        t.table->scrollToRow(c.row, c.position, false);
+        EXPECT_EQ(t.table->contentOffset().y, c.offset) << "row " << c.row.row << " position " << int(c.position);
+        if (t.table->rectForRow(c.row)) {
+            EXPECT_NE(t.table->cellForRowAt(c.row), nullptr) << "row " << c.row.row << " is in sight";
+        }
+    }
 }
 
 }  // namespace

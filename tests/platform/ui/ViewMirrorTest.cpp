@@ -44,6 +44,17 @@ public:
     std::shared_ptr<PolylineRenderer> line;
 };
 
+// Two hundred numbered rows.
+class Numbers : public TableViewDataSource {
+public:
+    int numberOfRowsInSection(TableView&, int) override { return 200; }
+    std::shared_ptr<TableViewCell> cellForRowAt(TableView& table, IndexPath indexPath) override {
+        auto cell = table.dequeueReusableCell("number");
+        cell->textLabel().setText(std::to_string(indexPath.row));
+        return cell;
+    }
+};
+
 Image pictureOf(int width, int height) {
     Image image{Image::Source::data, "picture", nullptr, width, height};
     image.bytes = std::make_shared<const std::string>(
@@ -170,6 +181,15 @@ std::vector<SetterCase> everySetter() {
         setter<TableView>("selection", [](TableView& v) { v.setAllowsSelection(false); }),
         setter<TableView>("editing", [](TableView& v) { v.setEditing(true); }),
         setter<TableView>("header", [](TableView& v) { v.setTableHeaderView(std::make_shared<View>(Rect(0, 0, 320, 40))); }),
+        setter<TableView>("rows scrolled into sight", [](TableView& v) {
+            static auto numbers = std::make_shared<Numbers>();  // the table holds its data source weakly
+            v.setFrame(Rect(0, 0, 320, 400));
+            v.setDataSource(numbers);
+            v.reloadData();
+            v.selectRow({0, 3});
+            v.scrollTo({0, 3000});
+            v.scrollToRow({0, 3}, TableScrollPosition::middle, false);
+        }),
         setter<TableViewCell>("accessory", [](TableViewCell& v) { v.setAccessoryType(CellAccessoryType::checkmark); }),
         setter<TableViewCell>("selection style", [](TableViewCell& v) { v.setSelectionStyle(CellSelectionStyle::none); }),
         setter<TableViewCell>("cell separator", [](TableViewCell& v) { v.setSeparatorInset({0, 40, 0, 0}); }),
