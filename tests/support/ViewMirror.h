@@ -138,7 +138,8 @@ inline std::string viewState(const View& v, ViewController* screen = nullptr) {
     if (auto* t = dynamic_cast<const TextField*>(&v)) {
         w("text", t->text())("placeholder", t->placeholder())("attributedPlaceholder", t->attributedPlaceholder())(
             "font", t->font())("leftView", t->leftView().get())("leftViewMode", int(t->leftViewMode()))(
-            "accessory", t->inputAccessoryView().get());
+            "accessory", t->inputAccessoryView().get())("focused", t->isFirstResponder())(
+            "leftViewShown", t->isLeftViewShown());
     }
     if (auto* s = dynamic_cast<const SegmentedControl*>(&v)) {
         for (int i = 0; i < s->numberOfSegments(); ++i) {

@@ -16,11 +16,13 @@ bool TextField::isLeftViewShown() const {
 bool TextField::becomeFirstResponder() {
     if (!canBeTouched()) return false;
     firstResponder_ = true;
+    changed("firstResponder");
     return true;
 }
 
 bool TextField::resignFirstResponder() {
     firstResponder_ = false;
+    changed("firstResponder");
     return true;
 }
 

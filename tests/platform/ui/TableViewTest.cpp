@@ -174,6 +174,41 @@ TEST(TableRowsInSight, ReloadingFewerRowsOrGrowingTheTableKeepsRowsInSight) {
     EXPECT_EQ(rowsInSight(*t.table), "none") << "a table without height shows no row";
 }
 
+// A list that swaps its data and reloads from inside cellForRowAt once, when asked for one row.
+class ReloadingList : public NameList {
+public:
+    using NameList::NameList;
+    std::shared_ptr<TableViewCell> cellForRowAt(TableView& table, IndexPath indexPath) override {
+        if (indexPath.row == reloadAt) {
+            reloadAt = -1;
+            names = tours(600);
+            for (auto& name : names) name = "new " + name;
+            table.reloadData();
+        }
+        return NameList::cellForRowAt(table, indexPath);
+    }
+    int reloadAt = -1;
+};
+
+TEST(TableRowsInSight, AReloadFromInsideCellForRowAtLeavesOneCellPerRowInSight) {
+    auto list = std::make_shared<ReloadingList>(tours(1000));
+    auto table = std::make_shared<TableView>(Rect(0, 0, 390, 700));
+    table->setDataSource(list);
+    table->setDelegate(list);
+    table->reloadData();
+    list->reloadAt = 505;  // comes into sight halfway through the scroll below
+    table->scrollTo({0, 130 + 499 * 44});
+    EXPECT_EQ(rowsInSight(*table), "500..515");
+    EXPECT_EQ(table->visibleCells().size(), 16u);
+    ASSERT_EQ(table->subviews().size(), 16u) << "one cell per row, none left over from before the reload";
+    for (const auto& view : table->subviews()) {
+        auto& cell = dynamic_cast<TableViewCell&>(*view);
+        auto path = table->indexPathForCell(cell);
+        ASSERT_TRUE(path.has_value());
+        EXPECT_EQ(cell.textLabel().text(), "new tour " + std::to_string(path->row));
+    }
+}
+
 TEST(TableReload, ReusesCellsThatLeftTheScreen) {
     Table t({"a", "b", "c"});
     t.table->reloadData();

@@ -135,6 +135,16 @@ std::vector<SetterCase> everySetter() {
         setter<TextField>("field font", [](TextField& v) { v.setFont(Font::system(12)); }),
         setter<TextField>("left view", [](TextField& v) { v.setLeftView(std::make_shared<ImageView>()); }),
         setter<TextField>("left view mode", [](TextField& v) { v.setLeftViewMode(ViewMode::always); }),
+        setter<TextField>("typed into", [](TextField& v) {
+            v.setLeftView(std::make_shared<ImageView>());
+            v.setLeftViewMode(ViewMode::whileEditing);
+            v.typeText("Lyon");
+        }),
+        setter<TextField>("focused", [](TextField& v) { v.becomeFirstResponder(); }),
+        setter<TextField>("focus left", [](TextField& v) {
+            v.becomeFirstResponder();
+            v.resignFirstResponder();
+        }),
         setter<TextField>("accessory", [](TextField& v) { v.setInputAccessoryView(std::make_shared<View>()); }),
         setter<SegmentedControl>("segment inserted", [](SegmentedControl& v) { v.insertSegment("English", 0); }),
         setter<SegmentedControl>("segment title", [](SegmentedControl& v) {
