@@ -334,6 +334,21 @@ struct Codec<std::optional<std::string>> {
 };
 
 template <class T>
+bool writeList(JsonWriter& w, const std::vector<T>& values, FieldError& error) {
+    w.beginArray();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        // An element without a value is left out: the writer never writes null.
+        if (!Codec<T>::present(values[i])) continue;
+        if (!Codec<T>::write(w, values[i], error)) {
+            error.prependIndex(i);
+            return false;
+        }
+    }
+    w.endArray();
+    return true;
+}
+
+template <class T>
 struct Codec<std::vector<T>> {
     static constexpr bool required = true;
     static bool read(Element e, std::vector<T>& out, FieldError& error) {
@@ -354,17 +369,7 @@ struct Codec<std::vector<T>> {
     }
     static bool present(const std::vector<T>&) { return true; }
     static bool write(JsonWriter& w, const std::vector<T>& values, FieldError& error) {
-        w.beginArray();
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            // An element without a value is left out: the writer never writes null.
-            if (!Codec<T>::present(values[i])) continue;
-            if (!Codec<T>::write(w, values[i], error)) {
-                error.prependIndex(i);
-                return false;
-            }
-        }
-        w.endArray();
-        return true;
+        return writeList(w, values, error);
     }
     static void reset(std::vector<T>& values) { values.clear(); }
 };
@@ -375,7 +380,7 @@ struct Codec<std::shared_ptr<R>> {
     static constexpr bool required = false;
     static bool read(Element e, std::shared_ptr<R>& out, FieldError& error) {
         // Every member of a record starts from its own initialiser, so default-initialising is
-        // the same as value-initialising, without first zeroing a large record (a tour is 4 KiB).
+        // the same as value-initialising, without first zeroing the record.
         auto record = std::make_shared_for_overwrite<R>();
         if (!RecordFields<R>::table().read(e, *record, error)) return false;
         out = std::move(record);
@@ -386,6 +391,71 @@ struct Codec<std::shared_ptr<R>> {
         return RecordFields<R>::table().write(w, *value, error);
     }
     static void reset(std::shared_ptr<R>& value) { value.reset(); }
+};
+
+// The fields of a tour, read through its store (see TourFields.h).
+template <unsigned Field>
+struct Codec<TourText<Field>> {
+    static constexpr bool required = false;
+    static bool read(Element e, TourText<Field>& out, FieldError& error) {
+        std::string_view text;
+        if (e.get_string().get(text)) {
+            if (e.is_null()) {
+                out.store().readNull(Field);
+                return true;
+            }
+            return failExpected(error, "a text", e);
+        }
+        out.store().readText(Field, text);
+        return true;
+    }
+    static bool present(const TourText<Field>& value) { return value.has_value(); }
+    static bool write(JsonWriter& w, const TourText<Field>& value, FieldError&) {
+        w.string(value.store().text(Field));
+        return true;
+    }
+    static void reset(TourText<Field>& value) { value.store().readNull(Field); }
+};
+
+template <auto Member>
+struct Codec<TourList<Member>> {
+    using Optional = typename TourList<Member>::Optional;
+    static constexpr bool required = false;
+    static bool read(Element e, TourList<Member>& out, FieldError& error) {
+        return Codec<Optional>::read(e, out.mutableGet(), error);
+    }
+    static bool present(const TourList<Member>& value) { return value.has_value(); }
+    static bool write(JsonWriter& w, const TourList<Member>& value, FieldError& error) {
+        return Codec<Optional>::write(w, value.get(), error);
+    }
+    static void reset(TourList<Member>& value) { value.reset(); }
+};
+
+// Tours are read together: all the tours of one array, and their texts, are allocated at once
+// and shared (Tour.cpp).
+bool readTours(Element element, std::vector<TourRef>& out, FieldError& error);
+bool readTour(Element element, TourRef& out, FieldError& error);
+
+template <>
+struct Codec<std::vector<TourRef>> {
+    static constexpr bool required = true;
+    static bool read(Element e, std::vector<TourRef>& out, FieldError& error) { return readTours(e, out, error); }
+    static bool present(const std::vector<TourRef>&) { return true; }
+    static bool write(JsonWriter& w, const std::vector<TourRef>& values, FieldError& error) {
+        return writeList(w, values, error);
+    }
+    static void reset(std::vector<TourRef>& values) { values.clear(); }
+};
+
+template <>
+struct Codec<TourRef> {
+    static constexpr bool required = false;
+    static bool read(Element e, TourRef& out, FieldError& error) { return readTour(e, out, error); }
+    static bool present(const TourRef& value) { return value != nullptr; }
+    static bool write(JsonWriter& w, const TourRef& value, FieldError& error) {
+        return RecordFields<Tour>::table().write(w, *value, error);
+    }
+    static void reset(TourRef& value) { value.reset(); }
 };
 
 template <Record R>

@@ -8,6 +8,25 @@ namespace tq {
 
 bool isFlagSet(const std::optional<std::string>& flag) { return flag && *flag == "1"; }
 
+std::optional<std::string> versionIdentifier(const Tour& tour, std::string_view code) {
+    if (code == "fr") return tour.id_circuit_fr;
+    if (code == "en") return tour.id_circuit_en;
+    if (code == "es") return tour.id_circuit_es;
+    if (code == "ru") return tour.id_circuit_ru;
+    if (code == "de") return tour.id_circuit_de;
+    if (code == "pt") return tour.id_circuit_pt;
+    if (code == "tr") return tour.id_circuit_tr;
+    if (code == "it") return tour.id_circuit_it;
+    if (code == "tw") return tour.id_circuit_tw;
+    if (code == "el") return tour.id_circuit_el;
+    if (code == "ar") return tour.id_circuit_ar;
+    if (code == "ja") return tour.id_circuit_ja;
+    if (code == "cn") return tour.id_circuit_cn;
+    if (code == "pl") return tour.id_circuit_pl;
+    if (code == "ko") return tour.id_circuit_ko;
+    return std::nullopt;
+}
+
 bool applyCustomMapStart(Tour& tour, Console& console) {
     if (!isFlagSet(tour.use_custom_map)) return false;
     if (!tour.custom_map_metadata) {
@@ -24,7 +43,63 @@ bool applyCustomMapStart(Tour& tour, Console& console) {
     return true;
 }
 
+static_assert(sizeof(Tour) == sizeof(TourFields), "a tour's fields take no room beside its store");
+
 namespace json_detail {
+namespace {
+
+// The tours of one reply, allocated together: one control block, one array of tours and one
+// arena for all their texts. Every TourRef of the reply shares this object's ownership
+// (shared_ptr's aliasing constructor), so a single tour kept from a reply keeps the memory of the
+// whole reply alive. A tour changed afterwards moves its texts to memory of its own (TourFields).
+class TourBatch {
+public:
+    explicit TourBatch(std::size_t count) : tours_(std::make_unique<Tour[]>(count)) {}
+
+    Tour& operator[](std::size_t index) { return tours_[index]; }
+
+    bool read(Element object, Tour& tour, TourDraft& draft, FieldError& error) {
+        tour.store.beginDraft(draft);
+        const bool read = RecordFields<Tour>::table().read(object, tour, error);
+        tour.store.finishDraft(texts_);
+        return read;
+    }
+
+private:
+    TourTextArena texts_;  // declared first: outlives the tours
+    std::unique_ptr<Tour[]> tours_;
+};
+
+}  // namespace
+
+bool readTours(Element element, std::vector<TourRef>& out, FieldError& error) {
+    simdjson::dom::array array;
+    if (element.get_array().get(array)) return failExpected(error, "an array", element);
+    const std::size_t count = array.size();
+    auto batch = std::make_shared<TourBatch>(count);
+    std::vector<TourRef> tours;
+    tours.reserve(count);
+    TourDraft draft;
+    for (Element item : array) {
+        const std::size_t index = tours.size();
+        Tour& tour = (*batch)[index];
+        if (!batch->read(item, tour, draft, error)) {
+            error.prependIndex(index);
+            return false;
+        }
+        tours.emplace_back(batch, &tour);
+    }
+    out = std::move(tours);
+    return true;
+}
+
+bool readTour(Element element, TourRef& out, FieldError& error) {
+    auto batch = std::make_shared<TourBatch>(1);
+    TourDraft draft;
+    if (!batch->read(element, (*batch)[0], draft, error)) return false;
+    out = TourRef(batch, &(*batch)[0]);
+    return true;
+}
 
 const FieldTable<Filter>& RecordFields<Filter>::table() {
     static const FieldTable<Filter> fields{

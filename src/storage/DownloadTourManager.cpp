@@ -200,8 +200,9 @@ bool DownloadTourManager::checkRoom(const JobRef& job) {
         fail(job, "Invalid tour identifier");
         return false;
     }
+    const std::optional<std::string> sizeText = job->tour->size;
     std::optional<std::string_view> size;
-    if (job->tour->size) size = *job->tour->size;
+    if (sizeText) size = *sizeText;
     if (!tourFits(size, DiskStatus::availableDiskBytes(env_))) {
         fail(job, "Tour does not fit in the free space: size " + job->tour->size.value_or("unknown"));
         return false;

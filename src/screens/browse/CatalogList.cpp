@@ -36,7 +36,9 @@ void shuffleTours(std::vector<TourRef>& tours, std::mt19937_64& random) {
 }
 
 std::int64_t recentKey(const Tour& tour, std::int64_t lang) {
-    const auto& field = lang == kEnglish ? tour.circuitOrderEn : lang == kSpanish ? tour.circuitOrderEs : tour.circuitOrder;
+    const std::optional<std::string> field = lang == kEnglish   ? tour.circuitOrderEn.get()
+                                             : lang == kSpanish ? tour.circuitOrderEs.get()
+                                                                : tour.circuitOrder.get();
     return field ? parseInt64(*field).value_or(kNoOrder) : kNoOrder;
 }
 

@@ -24,18 +24,9 @@ constexpr double kSelectedGrey = 0.859375;
 constexpr double kLanguageFontSize = 15;
 constexpr float kMilesPerKilometre = 0.62137f;
 
-// The language versions in the order the line lists them, with the field holding each one's id.
-using VersionField = std::optional<std::string> Tour::*;
-const std::array<std::pair<const char*, VersionField>, 15>& languageVersions() {
-    static const std::array<std::pair<const char*, VersionField>, 15> versions = {{
-        {"en", &Tour::id_circuit_en}, {"es", &Tour::id_circuit_es}, {"fr", &Tour::id_circuit_fr},
-        {"ru", &Tour::id_circuit_ru}, {"it", &Tour::id_circuit_it}, {"de", &Tour::id_circuit_de},
-        {"pt", &Tour::id_circuit_pt}, {"tr", &Tour::id_circuit_tr}, {"tw", &Tour::id_circuit_tw},
-        {"el", &Tour::id_circuit_el}, {"ar", &Tour::id_circuit_ar}, {"ja", &Tour::id_circuit_ja},
-        {"cn", &Tour::id_circuit_cn}, {"pl", &Tour::id_circuit_pl}, {"ko", &Tour::id_circuit_ko},
-    }};
-    return versions;
-}
+// The language versions in the order the line lists them.
+const std::array<const char*, 15> kLanguageVersions = {"en", "es", "fr", "ru", "it", "de", "pt", "tr",
+                                                       "tw", "el", "ar", "ja", "cn", "pl", "ko"};
 
 AttributedString languagePart(const std::string& text, FontWeight weight) {
     AttributedString part;
@@ -139,8 +130,8 @@ AttributedString CatalogueCell::languageLine() const {
     const std::string own = tour ? valueOr(tour->language) : std::string();
     AttributedString line = languagePart(languageName(own), FontWeight::semibold);
     if (!tour || app.isMyTour) return line;
-    for (const auto& [code, field] : languageVersions()) {
-        const auto& id = (*tour).*field;
+    for (const char* code : kLanguageVersions) {
+        const auto id = versionIdentifier(*tour, code);
         if (!id || *id == "0" || code == own) continue;
         line.append(languagePart(std::string(" | ") + languageName(code), FontWeight::regular));
     }
@@ -181,7 +172,7 @@ void CatalogueCell::showPlace() {
         city = tour->city_name_fr, state = tour->state_name_fr, country = tour->country_nom_fr;
         badge = "network-fr.png";
     } else if (app.tempLang == kSpanish) {
-        city = tour->city_name_es ? tour->city_name_es : tour->city_name_en;
+        city = tour->city_name_es ? tour->city_name_es.get() : tour->city_name_en.get();
         state = tour->state_name_es, country = tour->country_nom_es;
         badge = "network-esp.png";
     } else {

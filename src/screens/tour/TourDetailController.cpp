@@ -425,7 +425,7 @@ void TourDetailController::prepareForSegue(StoryboardSegue& segue, const std::an
         if (auto* list = dynamic_cast<TourListScreen*>(destination.get())) list->setForNetwork(false);
         Network::shared().lastNetworkId = presentedBy;
     } else if (segue.identifier() == "showNetwork") {
-        Network::shared().lastNetworkId = tour ? tour->circuit_id : std::nullopt;
+        Network::shared().lastNetworkId = tour ? tour->circuit_id.get() : std::nullopt;
     }
 }
 

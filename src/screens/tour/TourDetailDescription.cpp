@@ -24,20 +24,11 @@ const char* const kPageHead =
 const char* const kPageTail = "</body></html>";
 
 // The language versions after the tour's own, in the order their segments are filled.
-struct LanguageVersion {
-    const char* code;
-    std::optional<std::string> Tour::*identifier;
-};
-const std::array<LanguageVersion, 15> kVersions = {{
-    {"fr", &Tour::id_circuit_fr}, {"es", &Tour::id_circuit_es}, {"en", &Tour::id_circuit_en},
-    {"ru", &Tour::id_circuit_ru}, {"it", &Tour::id_circuit_it}, {"de", &Tour::id_circuit_de},
-    {"pt", &Tour::id_circuit_pt}, {"tr", &Tour::id_circuit_tr}, {"tw", &Tour::id_circuit_tw},
-    {"el", &Tour::id_circuit_el}, {"ar", &Tour::id_circuit_ar}, {"ja", &Tour::id_circuit_ja},
-    {"cn", &Tour::id_circuit_cn}, {"pl", &Tour::id_circuit_pl}, {"ko", &Tour::id_circuit_ko},
-}};
+const std::array<const char*, 15> kVersions = {"fr", "es", "en", "ru", "it", "de", "pt", "tr",
+                                              "tw", "el", "ar", "ja", "cn", "pl", "ko"};
 
-bool versionPresent(const Tour& tour, const LanguageVersion& version) {
-    const auto& id = tour.*(version.identifier);
+bool versionPresent(const Tour& tour, const char* code) {
+    const auto id = versionIdentifier(tour, code);
     return id && *id != "0";
 }
 
@@ -123,9 +114,9 @@ void TourDetailController::buildLanguageSegments() {
     lblCurrentLangLand->setText(ownName);
 
     int next = 1;
-    for (const auto& version : kVersions) {
-        if (!versionPresent(*tour, version) || tour->language == version.code) continue;
-        auto title = languageName(version.code);
+    for (const char* code : kVersions) {
+        if (!versionPresent(*tour, code) || tour->language == code) continue;
+        auto title = languageName(code);
         for (const auto& control : {segLanguage, segLanguageLand}) {
             if (next < control->numberOfSegments()) {
                 control->setTitle(title, next);
@@ -147,8 +138,8 @@ void TourDetailController::buildLanguageSegments() {
 
 std::optional<std::string> TourDetailController::tourIdForLanguageName(const std::string& name) const {
     if (!tour) return std::nullopt;
-    for (const auto& version : kVersions) {
-        if (languageName(version.code) == name) return (*tour).*(version.identifier);
+    for (const char* code : kVersions) {
+        if (languageName(code) == name) return versionIdentifier(*tour, code);
     }
     return tour->id_circuit_fr;
 }
