@@ -23,6 +23,7 @@
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/ImageScrollView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
@@ -115,6 +116,10 @@ inline std::string viewState(const View& v, ViewController* screen = nullptr) {
     for (const auto& c : v.constraints()) {
         w("constraint", c->identifier())("constant", c->constant())("active", c->isActive())("priority", c->priority())(
             "anchor", int(c->anchor()));
+    }
+    for (const auto& g : v.gestureRecognizers()) {
+        w("gesture", int(g->kind()))("direction", int(g->direction()))("taps", g->numberOfTapsRequired())(
+            "gestureEnabled", g->isEnabled())("cancelsTouches", g->cancelsTouchesInView());
     }
     if (auto* i = dynamic_cast<const ImageView*>(&v)) w("image", i->image());
     if (auto* l = dynamic_cast<const Label*>(&v)) {

@@ -243,6 +243,7 @@ void View::addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer) {
     if (recognizer->view_ == this) return;
     recognizer->view_ = this;
     gestures_.push_back(std::move(recognizer));
+    changed("gestureRecognizers");
 }
 
 void View::removeGestureRecognizer(const GestureRecognizer& recognizer) {
@@ -250,6 +251,7 @@ void View::removeGestureRecognizer(const GestureRecognizer& recognizer) {
     if (it == gestures_.end()) return;
     (*it)->view_ = nullptr;
     gestures_.erase(it);
+    changed("gestureRecognizers");
 }
 
 bool View::swipe(SwipeDirection direction) {
@@ -268,6 +270,30 @@ bool View::tapGesture() {
         if (gesture->kind() == GestureKind::tap && gesture->isEnabled()) return gesture->recognize();
     }
     return false;
+}
+
+void GestureRecognizer::changed() {
+    if (view_) view_->changed("gestureRecognizers");
+}
+
+void GestureRecognizer::setDirection(SwipeDirection direction) {
+    direction_ = direction;
+    changed();
+}
+
+void GestureRecognizer::setNumberOfTapsRequired(int taps) {
+    taps_ = taps;
+    changed();
+}
+
+void GestureRecognizer::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}
+
+void GestureRecognizer::setCancelsTouchesInView(bool cancels) {
+    cancelsTouches_ = cancels;
+    changed();
 }
 
 bool GestureRecognizer::recognize() {

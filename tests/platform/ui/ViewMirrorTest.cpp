@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ui/AlertController.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/ViewController.h"
 #include "support/TestEnvironment.h"
@@ -83,6 +84,39 @@ std::vector<SetterCase> everySetter() {
         setter<View>("identifier", [](View& v) { v.setIdentifier("renamed"); }),
         setter<View>("arrangement", [](View& v) { v.setArrangement(Arrangement::column(4)); }),
         setter<View>("subview added", [](View& v) { addView<Label>(v, "lblAdded")->setText("new"); }),
+        setter<View>("tap recognizer added", [](View& v) {
+            v.addGestureRecognizer(std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {}));
+        }),
+        setter<View>("swipe recognizer removed", [](View& v) {
+            auto swipe = GestureRecognizer::swipe(SwipeDirection::left, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(swipe);
+            v.removeGestureRecognizer(*swipe);
+        }),
+        setter<View>("recognizer moved to another view", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            addView<View>(v, "vwOther")->addGestureRecognizer(tap);
+        }),
+        setter<View>("swipe direction", [](View& v) {
+            auto swipe = GestureRecognizer::swipe(SwipeDirection::left, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(swipe);
+            swipe->setDirection(SwipeDirection::up);
+        }),
+        setter<View>("taps required", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            tap->setNumberOfTapsRequired(2);
+        }),
+        setter<View>("recognizer disabled", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            tap->setEnabled(false);
+        }),
+        setter<View>("recognizer lets touches through", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            tap->setCancelsTouchesInView(false);
+        }),
         setter<View>("constraint added", [](View& v) {
             v.addConstraint(LayoutConstraint::offset(nullptr, LayoutAttribute::top, LayoutAnchor::containerEdge, 8));
         }),
