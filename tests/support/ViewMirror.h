@@ -181,9 +181,9 @@ inline std::string viewState(const View& v, ViewController* screen = nullptr) {
             "offset", Rect(s->contentOffset().x, s->contentOffset().y, 0, 0));
     }
     if (auto* t = dynamic_cast<const TableView*>(&v)) {
-        w("rowHeight", t->rowHeight())("estimated", t->estimatedRowHeight())("separator", t->separatorInset())(
-            "selection", t->allowsSelection())("editing", t->isEditing())("header", t->tableHeaderView().get())(
-            "footer", t->tableFooterView().get());
+        w("rowHeight", t->rowHeight())("estimated", t->estimatedRowHeight())("sectionHeader", t->sectionHeaderHeight())(
+            "separator", t->separatorInset())("selection", t->allowsSelection())("editing", t->isEditing())(
+            "header", t->tableHeaderView().get())("footer", t->tableFooterView().get());
     }
     if (auto* c = dynamic_cast<const TableViewCell*>(&v)) {
         w("accessory", int(c->accessoryType()))("selectionStyle", int(c->selectionStyle()))(

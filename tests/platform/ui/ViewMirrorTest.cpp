@@ -239,6 +239,7 @@ std::vector<SetterCase> everySetter() {
         setter<WebScrollView>("page offset", [](WebScrollView& v) { v.setContentOffset({0, 30}); }),
         setter<TableView>("row height", [](TableView& v) { v.setRowHeight(80); }),
         setter<TableView>("estimated height", [](TableView& v) { v.setEstimatedRowHeight(60); }),
+        setter<TableView>("section header height", [](TableView& v) { v.setSectionHeaderHeight(28); }),
         setter<TableView>("separator", [](TableView& v) { v.setSeparatorInset({0, 0, 0, 0}); }),
         setter<TableView>("selection", [](TableView& v) { v.setAllowsSelection(false); }),
         setter<TableView>("editing", [](TableView& v) { v.setEditing(true); }),
