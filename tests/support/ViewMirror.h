@@ -3,7 +3,8 @@
 // A renderer's view of the tree, for tests: a plain copy kept up to date only by what the
 // ViewObserver hears. Whenever a view reports a change, the mirror reads that view again (and,
 // for a change of subviews, the subtrees that arrived). A setter that changes state without
-// reporting leaves the copy behind, and `differences` shows it. Header-only.
+// reporting leaves the copy behind, and `differences` shows it. Views attached to a view (a text
+// field's left view, a marker's callout views) are mirrored with it. Header-only.
 
 #include <algorithm>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/ImageScrollView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
@@ -114,6 +116,10 @@ inline std::string viewState(const View& v, ViewController* screen = nullptr) {
     for (const auto& c : v.constraints()) {
         w("constraint", c->identifier())("constant", c->constant())("active", c->isActive())("priority", c->priority())(
             "anchor", int(c->anchor()));
+    }
+    for (const auto& g : v.gestureRecognizers()) {
+        w("gesture", int(g->kind()))("direction", int(g->direction()))("taps", g->numberOfTapsRequired())(
+            "gestureEnabled", g->isEnabled())("cancelsTouches", g->cancelsTouchesInView());
     }
     if (auto* i = dynamic_cast<const ImageView*>(&v)) w("image", i->image());
     if (auto* l = dynamic_cast<const Label*>(&v)) {
@@ -279,18 +285,24 @@ public:
         ++reports_;
         if (!nodes_.count(&view)) {
             copySubtree(view);
-        } else if (property == "subviews") {
-            // A view that arrives is read whole, with what changed while it was out of the tree.
-            auto& node = nodes_[&view];
+            return;
+        }
+        // A view that arrives is read whole, with what changed while it was out of the tree.
+        auto& node = nodes_[&view];
+        node.state = read(view);
+        if (property == "subviews") {
             auto before = node.children;
-            node.state = read(view);
             node.children.clear();
             for (const auto& child : view.subviews()) {
                 node.children.push_back(child.get());
                 if (std::find(before.begin(), before.end(), child.get()) == before.end()) copySubtree(*child);
             }
-        } else {
-            nodes_[&view].state = read(view);
+        }
+        // Attaching a view is reported by the setter that takes it, under its own name.
+        auto before = node.attached;
+        node.attached = view.attachedViews();
+        for (const auto* attached : node.attached) {
+            if (std::find(before.begin(), before.end(), attached) == before.end()) copySubtree(*attached);
         }
     }
 
@@ -306,6 +318,7 @@ private:
     struct Node {
         std::string state;
         std::vector<const View*> children;
+        std::vector<View*> attached;
     };
 
     std::string read(const View& view) const {
@@ -316,10 +329,12 @@ private:
         auto& node = nodes_[&view];
         node.state = read(view);
         node.children.clear();
+        node.attached = view.attachedViews();
         for (const auto& child : view.subviews()) {
             node.children.push_back(child.get());
             copySubtree(*child);
         }
+        for (const auto* attached : view.attachedViews()) copySubtree(*attached);
     }
 
     void compare(const View& view, std::vector<std::string>& found) const {
@@ -338,7 +353,12 @@ private:
             found.push_back(name + ": subviews differ");
             return;
         }
+        if (view.attachedViews() != it->second.attached) {
+            found.push_back(name + ": attached views differ");
+            return;
+        }
         for (const auto& child : view.subviews()) compare(*child, found);
+        for (const auto* attached : view.attachedViews()) compare(*attached, found);
     }
 
     const View* root_ = nullptr;

@@ -23,18 +23,15 @@ void MarkerAnnotationView::setMarkerTintColor(std::optional<Color> color) {
 }
 
 void MarkerAnnotationView::setDetailCalloutAccessoryView(std::shared_ptr<View> view) {
-    detailAccessory_ = std::move(view);
-    changed("detailCalloutAccessoryView");
+    attach(detailAccessory_, std::move(view), "detailCalloutAccessoryView");
 }
 
 void MarkerAnnotationView::setLeftCalloutAccessoryView(std::shared_ptr<View> view) {
-    leftAccessory_ = std::move(view);
-    changed("leftCalloutAccessoryView");
+    attach(leftAccessory_, std::move(view), "leftCalloutAccessoryView");
 }
 
 void MarkerAnnotationView::setRightCalloutAccessoryView(std::shared_ptr<View> view) {
-    rightAccessory_ = std::move(view);
-    changed("rightCalloutAccessoryView");
+    attach(rightAccessory_, std::move(view), "rightCalloutAccessoryView");
 }
 
 void MarkerAnnotationView::setSelected(bool selected) {

@@ -37,8 +37,7 @@ public:
     }
     const std::shared_ptr<View>& selectedBackgroundView() const { return selectedBackground_; }
     void setSelectedBackgroundView(std::shared_ptr<View> view) {
-        selectedBackground_ = std::move(view);
-        changed("selectedBackgroundView");
+        attach(selectedBackground_, std::move(view), "selectedBackgroundView");
     }
     const EdgeInsets& separatorInset() const { return separatorInset_; }
     void setSeparatorInset(EdgeInsets insets) {

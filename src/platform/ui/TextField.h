@@ -47,14 +47,10 @@ public:
     // The view that sits on top of the keyboard while the field is edited.
     const std::shared_ptr<View>& inputAccessoryView() const { return inputAccessory_; }
     void setInputAccessoryView(std::shared_ptr<View> view) {
-        inputAccessory_ = std::move(view);
-        changed("inputAccessoryView");
+        attach(inputAccessory_, std::move(view), "inputAccessoryView");
     }
     const std::shared_ptr<View>& leftView() const { return leftView_; }
-    void setLeftView(std::shared_ptr<View> view) {
-        leftView_ = std::move(view);
-        changed("leftView");
-    }
+    void setLeftView(std::shared_ptr<View> view) { attach(leftView_, std::move(view), "leftView"); }
     ViewMode leftViewMode() const { return leftViewMode_; }
     void setLeftViewMode(ViewMode mode) {
         leftViewMode_ = mode;

@@ -10,17 +10,38 @@ namespace tq {
 View::~View() {
     // Children and constraints may outlive this view when someone else holds them.
     for (auto& child : subviews_) child->superview_ = nullptr;
+    for (auto* attached : attached_) attached->holder_ = nullptr;
+    if (holder_) std::erase(holder_->attached_, this);
     for (auto& constraint : constraints_) constraint->owner_ = nullptr;
     for (auto& gesture : gestures_) gesture->view_ = nullptr;
 }
 
 void View::changed(std::string_view property) {
-    for (View* v = this; v; v = v->superview_) {
+    for (View* v = this; v; v = v->reportsTo()) {
         if (v->observer_) {
             v->observer_->viewDidChange(*this, property);
             return;
         }
     }
+}
+
+void View::attach(std::shared_ptr<View>& slot, std::shared_ptr<View> view, std::string_view property) {
+    if (view) {
+        for (View* v = this; v; v = v->reportsTo()) {
+            if (v == view.get()) return;
+        }
+    }
+    if (slot && slot->holder_ == this) {
+        slot->holder_ = nullptr;
+        std::erase(attached_, slot.get());
+    }
+    slot = std::move(view);
+    if (slot) {
+        if (slot->holder_) std::erase(slot->holder_->attached_, slot.get());
+        slot->holder_ = this;
+        attached_.push_back(slot.get());
+    }
+    changed(property);
 }
 
 void View::setFrame(Rect frame) {
@@ -222,6 +243,7 @@ void View::addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer) {
     if (recognizer->view_ == this) return;
     recognizer->view_ = this;
     gestures_.push_back(std::move(recognizer));
+    changed("gestureRecognizers");
 }
 
 void View::removeGestureRecognizer(const GestureRecognizer& recognizer) {
@@ -229,6 +251,7 @@ void View::removeGestureRecognizer(const GestureRecognizer& recognizer) {
     if (it == gestures_.end()) return;
     (*it)->view_ = nullptr;
     gestures_.erase(it);
+    changed("gestureRecognizers");
 }
 
 bool View::swipe(SwipeDirection direction) {
@@ -247,6 +270,30 @@ bool View::tapGesture() {
         if (gesture->kind() == GestureKind::tap && gesture->isEnabled()) return gesture->recognize();
     }
     return false;
+}
+
+void GestureRecognizer::changed() {
+    if (view_) view_->changed("gestureRecognizers");
+}
+
+void GestureRecognizer::setDirection(SwipeDirection direction) {
+    direction_ = direction;
+    changed();
+}
+
+void GestureRecognizer::setNumberOfTapsRequired(int taps) {
+    taps_ = taps;
+    changed();
+}
+
+void GestureRecognizer::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}
+
+void GestureRecognizer::setCancelsTouchesInView(bool cancels) {
+    cancelsTouches_ = cancels;
+    changed();
 }
 
 bool GestureRecognizer::recognize() {

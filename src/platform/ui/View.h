@@ -126,19 +126,31 @@ public:
 
     // Tells the nearest observer on the way to the root. Every setter calls it; so do the things
     // shown with a view that are no views themselves (its constraints, a screen's navigation item).
+    // A view attached to another (see below) reports through the view that holds it.
     void changed(std::string_view property);
+
+    // Views shown with this one that are not among its subviews: a text field's left view and
+    // keyboard accessory, a cell's selected background, a marker's callout views.
+    const std::vector<View*>& attachedViews() const { return attached_; }
 
     // The renderer seam; see ViewObserver.
     void setObserver(std::shared_ptr<ViewObserver> observer) { observer_ = std::move(observer); }
     const std::shared_ptr<ViewObserver>& observer() const { return observer_; }
 
 protected:
+    // Puts `view` in `slot` in place of the view there, and attaches it: its changes are then
+    // reported through this view. A view that would report back to itself is refused.
+    void attach(std::shared_ptr<View>& slot, std::shared_ptr<View> view, std::string_view property);
+
     // The arrangement of a view kind until one is set.
     virtual Arrangement defaultArrangement() const { return {}; }
     // Subclasses arrange their subviews here; called by every layout pass.
     virtual void layoutSubviews() {}
 
 private:
+    // Where this view's reports go next: its superview, or else the view it is attached to.
+    View* reportsTo() const { return superview_ ? superview_ : holder_; }
+
     Rect frame_;
     bool hidden_ = false;
     double alpha_ = 1.0;
@@ -157,6 +169,8 @@ private:
     std::string identifier_;
     std::vector<std::shared_ptr<View>> subviews_;
     View* superview_ = nullptr;
+    std::vector<View*> attached_;
+    View* holder_ = nullptr;  // the view this one is attached to
     bool needsLayout_ = false;
     int layoutRequests_ = 0;
     int layoutPasses_ = 0;

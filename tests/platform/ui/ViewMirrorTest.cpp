@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ui/AlertController.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/ViewController.h"
 #include "support/TestEnvironment.h"
@@ -83,6 +84,39 @@ std::vector<SetterCase> everySetter() {
         setter<View>("identifier", [](View& v) { v.setIdentifier("renamed"); }),
         setter<View>("arrangement", [](View& v) { v.setArrangement(Arrangement::column(4)); }),
         setter<View>("subview added", [](View& v) { addView<Label>(v, "lblAdded")->setText("new"); }),
+        setter<View>("tap recognizer added", [](View& v) {
+            v.addGestureRecognizer(std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {}));
+        }),
+        setter<View>("swipe recognizer removed", [](View& v) {
+            auto swipe = GestureRecognizer::swipe(SwipeDirection::left, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(swipe);
+            v.removeGestureRecognizer(*swipe);
+        }),
+        setter<View>("recognizer moved to another view", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            addView<View>(v, "vwOther")->addGestureRecognizer(tap);
+        }),
+        setter<View>("swipe direction", [](View& v) {
+            auto swipe = GestureRecognizer::swipe(SwipeDirection::left, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(swipe);
+            swipe->setDirection(SwipeDirection::up);
+        }),
+        setter<View>("taps required", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            tap->setNumberOfTapsRequired(2);
+        }),
+        setter<View>("recognizer disabled", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            tap->setEnabled(false);
+        }),
+        setter<View>("recognizer lets touches through", [](View& v) {
+            auto tap = std::make_shared<GestureRecognizer>(GestureKind::tap, [](GestureRecognizer&) {});
+            v.addGestureRecognizer(tap);
+            tap->setCancelsTouchesInView(false);
+        }),
         setter<View>("constraint added", [](View& v) {
             v.addConstraint(LayoutConstraint::offset(nullptr, LayoutAttribute::top, LayoutAnchor::containerEdge, 8));
         }),
@@ -135,6 +169,24 @@ std::vector<SetterCase> everySetter() {
         setter<TextField>("field font", [](TextField& v) { v.setFont(Font::system(12)); }),
         setter<TextField>("left view", [](TextField& v) { v.setLeftView(std::make_shared<ImageView>()); }),
         setter<TextField>("left view mode", [](TextField& v) { v.setLeftViewMode(ViewMode::always); }),
+        setter<TextField>("left view's picture", [](TextField& v) {
+            auto icon = std::make_shared<ImageView>();
+            v.setLeftView(icon);
+            icon->setImage(Image::named("search"));
+        }),
+        setter<TextField>("accessory's button", [](TextField& v) {
+            auto bar = std::make_shared<Toolbar>();
+            auto done = std::make_shared<BarButtonItem>(SystemBarItem::done);
+            bar->setItems({done});
+            v.setInputAccessoryView(bar);
+            done->setEnabled(false);
+        }),
+        setter<TextField>("left view replaced", [](TextField& v) {
+            auto first = std::make_shared<ImageView>();
+            v.setLeftView(first);
+            v.setLeftView(std::make_shared<Label>());
+            first->setImage(Image::named("unseen"));  // no longer shown: heard by no one
+        }),
         setter<TextField>("typed into", [](TextField& v) {
             v.setLeftView(std::make_shared<ImageView>());
             v.setLeftViewMode(ViewMode::whileEditing);
@@ -204,6 +256,11 @@ std::vector<SetterCase> everySetter() {
         setter<TableViewCell>("selection style", [](TableViewCell& v) { v.setSelectionStyle(CellSelectionStyle::none); }),
         setter<TableViewCell>("cell separator", [](TableViewCell& v) { v.setSeparatorInset({0, 40, 0, 0}); }),
         setter<TableViewCell>("cell selected", [](TableViewCell& v) { v.setSelected(true); }),
+        setter<TableViewCell>("selected background's colour", [=](TableViewCell& v) {
+            auto background = std::make_shared<View>();
+            v.setSelectedBackgroundView(background);
+            background->setBackgroundColor(red);
+        }),
         setter<TableViewCell>("cell editing", [](TableViewCell& v) { v.setEditing(true); }),
         setter<TableViewCell>("selected background", [](TableViewCell& v) { v.setSelectedBackgroundView(std::make_shared<View>()); }),
         setter<SegmentedControl>("segment image", [](SegmentedControl& v) {
@@ -291,6 +348,11 @@ std::vector<SetterCase> everySetter() {
             v.setDetailCalloutAccessoryView(std::make_shared<Label>());
             v.setLeftCalloutAccessoryView(std::make_shared<Button>());
             v.setRightCalloutAccessoryView(std::make_shared<Button>());
+        }),
+        setter<MarkerAnnotationView>("callout picture", [](MarkerAnnotationView& v) {
+            auto picture = std::make_shared<ImageView>();
+            v.setDetailCalloutAccessoryView(picture);
+            picture->setImage(Image::named("poi"));
         }),
         setter<MarkerAnnotationView>("marker selected", [](MarkerAnnotationView& v) { v.setSelected(true); }),
         setter<VideoPlayerLayer>("gravity", [](VideoPlayerLayer& v) { v.setVideoGravity(VideoGravity::resizeAspectFill); }),

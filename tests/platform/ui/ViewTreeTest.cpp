@@ -3,6 +3,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/StackView.h"
+#include "platform/ui/TextField.h"
 
 namespace tq {
 namespace {
@@ -39,6 +40,37 @@ TEST(ViewTree, RefusesCyclesAndSurvivesAParentGoingFirst) {
 
     parent.reset();
     EXPECT_EQ(child->superview(), nullptr);
+}
+
+TEST(AttachedViews, ReportThroughTheirHolderRefuseCyclesAndOutliveIt) {
+    auto root = std::make_shared<View>();
+    auto observer = std::make_shared<RecordingObserver>();
+    root->setObserver(observer);
+    auto field = std::make_shared<TextField>();
+    field->setIdentifier("txtKeyword");
+    root->addSubview(field);
+    auto icon = std::make_shared<ImageView>();
+    icon->setIdentifier("icon");
+    field->setLeftView(icon);
+    icon->setImage(Image::named("search"));
+    field->setLeftView(nullptr);
+    icon->setImage(Image::named("unseen"));  // no longer attached
+    EXPECT_EQ(observer->changes, (std::vector<std::string>{":subviews", "txtKeyword:leftView", "icon:image",
+                                                           "txtKeyword:leftView"}));
+
+    // A view holding the field cannot be attached to it: its reports would go round for ever.
+    auto box = std::make_shared<View>();
+    box->addSubview(field);
+    field->setLeftView(box);
+    EXPECT_EQ(field->leftView(), nullptr);
+    EXPECT_TRUE(field->attachedViews().empty());
+
+    // The holder goes first; the attached view lives on and reports to no one.
+    field->setLeftView(icon);
+    box.reset();
+    field.reset();
+    icon->setImage(Image::named("after"));
+    EXPECT_EQ(icon->image()->name, "after");
 }
 
 class CountingView : public View {

@@ -19,6 +19,7 @@
 #include "service/Network.h"
 #include "storage/DBManager.h"
 #include "storage/TourStore.h"
+#include "support/MirroredScreenTest.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 #include "support/UiTestHelpers.h"
@@ -62,7 +63,7 @@ inline std::vector<std::string> ids(const std::vector<TourRef>& tours) {
 
 // A person among the tour lists: the application launched in English with every screen registered,
 // a plain screen at the root of the navigation stack, and the web service on loopback.
-class CatalogScreenTest : public ::testing::Test {
+class CatalogScreenTest : public MirroredScreenTest {
 protected:
     explicit CatalogScreenTest(TestEnvironmentOptions options = {}) : env(std::move(options)) {
         service.connect(env.env());
@@ -71,6 +72,7 @@ protected:
         root = std::make_shared<ViewController>();
         nav = std::make_shared<NavigationController>(root);
         window = showInWindow(nav);
+        mirrorWindow(env, window);
     }
 
     AppDelegate& app() { return env->shared<AppDelegate>(); }

@@ -17,7 +17,7 @@ namespace tq::test {
 
 // The application as the program starts it: storyboards registered, launched, its window open on
 // the home screen at the root of the navigation stack; the web service on loopback.
-class HomeScreenTest : public ::testing::Test {
+class HomeScreenTest : public MirroredScreenTest {
 protected:
     explicit HomeScreenTest(TestEnvironmentOptions options = {}) : env(std::move(options)) {
         service.connect(env.env());
@@ -29,6 +29,7 @@ protected:
         auto window = UiApplication::shared().keyWindow();
         nav = window ? std::dynamic_pointer_cast<NavigationController>(window->rootViewController()) : nullptr;
         ASSERT_TRUE(nav);
+        mirrorWindow(env, window);
         home = std::dynamic_pointer_cast<HomeController>(nav->viewControllers().front());
         ASSERT_TRUE(home);
     }

@@ -11,6 +11,7 @@
 #include "platform/ui/UiApplication.h"
 #include "screens/browse/ParameterDetailViewController.h"
 #include "app/storyboards/Storyboards.h"
+#include "support/MirroredScreenTest.h"
 #include "support/TestEnvironment.h"
 #include "support/UiTestHelpers.h"
 
@@ -19,13 +20,14 @@ namespace {
 
 using Phase = WebNavigationRecord::Phase;
 
-class InformationPageTest : public ::testing::Test {
+class InformationPageTest : public test::MirroredScreenTest {
 protected:
     InformationPageTest() {
         env->shared<AppDelegate>().didFinishLaunching();
         registerStoryboards(StoryboardRegistry::shared());
         nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
         window = test::showInWindow(nav);
+        mirrorWindow(env, window);
     }
 
     std::shared_ptr<ParameterDetailViewController> openPage(const std::string& text, const std::string& title) {

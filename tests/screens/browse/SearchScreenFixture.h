@@ -18,6 +18,7 @@
 #include "screens/browse/SelectRegionController.h"
 #include "app/storyboards/Storyboards.h"
 #include "service/Network.h"
+#include "support/MirroredScreenTest.h"
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 #include "support/UiTestHelpers.h"
@@ -69,7 +70,7 @@ inline TestEnvironmentOptions environmentFor(const SearchScreenOptions& options)
 // A person at the search screen: the application launched with every screen registered, a home
 // screen at the root of the navigation stack, the web service on loopback answering the first
 // appearance's country and marker lists.
-class SearchScreenTest : public ::testing::Test {
+class SearchScreenTest : public MirroredScreenTest {
 protected:
     explicit SearchScreenTest(SearchScreenOptions options = {}) : env(environmentFor(options)) {
         service.connect(env.env());
@@ -78,6 +79,7 @@ protected:
         home = std::make_shared<ViewController>();
         nav = std::make_shared<NavigationController>(home);
         window = showInWindow(nav);
+        mirrorWindow(env, window);
         service.reply(api("getCountryWhereToursIOS/"), ScriptedReply::json(envelope(nlohmann::json::array())));
         service.reply(api("getWorldMapPois/newApi/"), ScriptedReply::json(envelope(nlohmann::json::array())));
     }

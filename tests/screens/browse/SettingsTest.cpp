@@ -13,6 +13,7 @@
 #include "screens/browse/ParameterDetailViewController.h"
 #include "screens/browse/ParametersController.h"
 #include "app/storyboards/Storyboards.h"
+#include "support/MirroredScreenTest.h"
 #include "support/TestEnvironment.h"
 #include "support/UiTestHelpers.h"
 
@@ -28,7 +29,7 @@ test::TestEnvironmentOptions padOptions() {
 
 // A visitor on the home screen, which hides the navigation bar, with the application launched in
 // English and every screen registered.
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public test::MirroredScreenTest {
 protected:
     explicit SettingsTest(test::TestEnvironmentOptions options = {}) : env(std::move(options)) { launch(); }
 
@@ -39,6 +40,7 @@ protected:
         nav = std::make_shared<NavigationController>(home);
         nav->setNavigationBarHidden(true);
         window = test::showInWindow(nav);
+        mirrorWindow(env, window);
     }
 
     // Quits and starts the program again on the same settings file.

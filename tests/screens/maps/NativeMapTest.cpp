@@ -21,6 +21,7 @@
 #include "screens/tour/RateTourController.h"
 #include "screens/tour/ShareController.h"
 #include "service/Network.h"
+#include "support/MirroredScreenTest.h"
 #include "support/TestEnvironment.h"
 #include "support/UiTestHelpers.h"
 
@@ -55,7 +56,7 @@ PointOfInterestRef makePoint(const PointSpec& spec, const std::string& id) {
 }
 
 // A visitor opening tour 418 on the native map from a stack of home, catalogue and tour screen.
-class NativeMapTest : public ::testing::Test {
+class NativeMapTest : public test::MirroredScreenTest {
 protected:
     NativeMapTest() {
         images = std::make_shared<MemoryImageFetcher>(env.env());
@@ -64,6 +65,7 @@ protected:
         registerStoryboards(StoryboardRegistry::shared());
         nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
         window = test::showInWindow(nav);
+        mirrorWindow(env, window);
         nav->pushViewController(std::make_shared<ViewController>(), false);
         // Points in the order 3, 1, 2: the pins follow their orders.
         useTour({{"3", "Château", "46.8122", "-71.2050"},

@@ -21,7 +21,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestWebService.h"
 #include "support/UiTestHelpers.h"
-#include "support/ViewMirror.h"
+#include "support/MirroredScreenTest.h"
 
 namespace tq::test {
 
@@ -55,12 +55,9 @@ struct ScriptedDownloader : TourDownloader {
 };
 
 // A person at the tour screen: the application launched in English with every screen registered,
-// a home screen at the root of the navigation stack, and the web service on loopback.
-//
-// A renderer's mirror of the window, kept from change reports alone, follows every test: after
-// each step the test lets the loop run (settle, advance) and at its end, the mirror must equal
-// the window's tree.
-class TourScreenTest : public ::testing::Test {
+// a home screen at the root of the navigation stack, and the web service on loopback; the window's
+// mirror follows every test.
+class TourScreenTest : public MirroredScreenTest {
 protected:
     explicit TourScreenTest(TestEnvironmentOptions options = {}) : env(std::move(options)) {
         service.connect(env.env());
@@ -69,15 +66,7 @@ protected:
         home = std::make_shared<ViewController>();
         nav = std::make_shared<NavigationController>(home);
         window = showInWindow(nav);
-        mirror = ViewMirror::attach(*window, screensIn(*window));
-        env.setAfterEachStep([this] { expectMirrorFollows(); });
-    }
-    ~TourScreenTest() override { env.setAfterEachStep({}); }
-
-    void TearDown() override { expectMirrorFollows(); }
-
-    void expectMirrorFollows() {
-        for (const auto& difference : mirror->differences()) ADD_FAILURE() << "the mirror fell behind: " << difference;
+        mirrorWindow(env, window);
     }
 
     AppDelegate& app() { return env->shared<AppDelegate>(); }
@@ -120,7 +109,6 @@ protected:
     std::shared_ptr<ViewController> home;
     std::shared_ptr<NavigationController> nav;
     std::shared_ptr<Window> window;
-    std::shared_ptr<ViewMirror> mirror;
 };
 
 }  // namespace tq::test
