@@ -2,9 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "model/Tour.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TQ_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TQ_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifdef TQ_ADDRESS_SANITIZER
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace tq {
 namespace {
@@ -51,24 +64,115 @@ std::size_t countOf(const std::uint64_t (&present)[2]) {
 
 // ---- TourTextArena ----
 
+namespace {
+
+// The chunks of released replies, shared by every thread (a reply may be released on another
+// thread than the one that read it). Bounded like the parser's own buffers: enough for the
+// largest catalogue the client accepts.
+class SpareChunks {
+public:
+    static constexpr std::size_t kKeptBytes = std::size_t{256} << 20;
+
+    // A kept chunk of at least `least` bytes and at most `most`, or null.
+    void* take(std::size_t least, std::size_t most, std::size_t& size) {
+        std::lock_guard lock(mutex_);
+        for (auto it = chunks_.begin(); it != chunks_.end(); ++it) {
+            if (it->size < least || it->size > most) continue;
+            void* chunk = it->memory;
+            size = it->size;
+#ifdef TQ_ADDRESS_SANITIZER
+            ASAN_UNPOISON_MEMORY_REGION(chunk, size);
+#endif
+            keptBytes_ -= size;
+            chunks_.erase(it);
+            return chunk;
+        }
+        return nullptr;
+    }
+
+    // Keeps `chunk` for a later reply, or frees it once the bound is reached (or when there is
+    // no room to note it: this runs while a reply is destroyed, and must not throw).
+    void give(void* chunk, std::size_t size) noexcept {
+        {
+            std::lock_guard lock(mutex_);
+            if (keptBytes_ + size <= kKeptBytes && noteKept(chunk, size)) {
+#ifdef TQ_ADDRESS_SANITIZER
+                // A tour read after its reply was released must still show up as a use after free.
+                ASAN_POISON_MEMORY_REGION(chunk, size);
+#endif
+                keptBytes_ += size;
+                return;
+            }
+        }
+        ::operator delete(chunk);
+    }
+
+    void releaseAll() {
+        std::vector<Kept> released;
+        {
+            std::lock_guard lock(mutex_);
+            released.swap(chunks_);
+            keptBytes_ = 0;
+        }
+        for (const Kept& kept : released) {
+#ifdef TQ_ADDRESS_SANITIZER
+            ASAN_UNPOISON_MEMORY_REGION(kept.memory, kept.size);
+#endif
+            ::operator delete(kept.memory);
+        }
+    }
+
+private:
+    struct Kept {
+        void* memory;
+        std::size_t size;
+    };
+
+    bool noteKept(void* chunk, std::size_t size) noexcept {
+        try {
+            chunks_.push_back({chunk, size});
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    std::mutex mutex_;
+    std::vector<Kept> chunks_;
+    std::size_t keptBytes_ = 0;
+};
+
+// Never destroyed: arenas may still be released while the program exits.
+SpareChunks& spareChunks() {
+    static auto* spare = new SpareChunks;
+    return *spare;
+}
+
+}  // namespace
+
 TourTextArena::~TourTextArena() {
     while (chunks_) {
         Chunk* previous = chunks_->previous;
-        ::operator delete(chunks_);
+        spareChunks().give(chunks_, chunks_->size);
         chunks_ = previous;
     }
 }
+
+void TourTextArena::releaseSpareChunks() { spareChunks().releaseAll(); }
 
 void* TourTextArena::allocate(std::size_t bytes) {
     bytes = roundUp(bytes);
     if (bytes > left_) {
         // Chunks grow with the reply, so a large one takes a few dozen of them; one far larger
-        // than the others is never wasted on a small reply. Pages of a chunk not yet reached are
-        // never touched.
+        // than the others is never wasted on a small reply (nor a kept one: a single tour kept
+        // for long must not hold a chunk sized for a whole catalogue). Pages of a chunk not yet
+        // reached are never touched.
         const std::size_t header = roundUp(sizeof(Chunk));
-        const std::size_t size = std::max(nextChunkSize_, bytes + header);
-        auto* chunk = static_cast<Chunk*>(::operator new(size));
+        std::size_t size = std::max(nextChunkSize_, bytes + header);
+        void* memory = spareChunks().take(bytes + header, 2 * size, size);
+        if (!memory) memory = ::operator new(size);
+        auto* chunk = static_cast<Chunk*>(memory);
         chunk->previous = chunks_;
+        chunk->size = size;
         chunks_ = chunk;
         next_ = reinterpret_cast<std::byte*>(chunk) + header;
         left_ = size - header;
@@ -182,12 +286,6 @@ void TourFields::beginDraft(TourDraft& draft) {
     present_[1] = 0;
     draft_ = &draft;
     storage_ = Storage::draft;
-}
-
-void TourFields::readText(unsigned field, std::string_view text) {
-    if (storage_ != Storage::draft) return setText(field, text);
-    present_[field >> 6] |= std::uint64_t{1} << (field & 63);
-    draft_->texts[field] = text;
 }
 
 void TourFields::readNull(unsigned field) {

@@ -124,5 +124,44 @@ TEST(TourFields, ListFieldsAreReachedInPlace) {
     EXPECT_EQ(reading.poi, std::nullopt);
 }
 
+// The memory of a released reply serves the next one: replies of several chunks (one text larger
+// than any chunk among them), released and read again in turn, each keep exactly their own texts.
+TEST(TourFields, TheMemoryOfAReleasedReplyServesTheNextWithItsOwnTexts) {
+    const auto replyOf = [](char letter, std::size_t tours, std::size_t longText) {
+        std::string json = R"({"status":"success","results":[)";
+        for (std::size_t i = 0; i < tours; ++i) {
+            if (i > 0) json += ',';
+            const std::size_t size = i == tours / 2 ? longText : 200 + i % 700;
+            json += R"({"circuit_id":")" + std::to_string(i) + R"(","description":")" + std::string(size, letter) +
+                    R"(","title":")" + letter + std::to_string(i) + "\"}";
+        }
+        return json + "]}";
+    };
+    const auto expectTexts = [](const JsonResult<ApiTour>& reply, char letter, std::size_t tours, std::size_t longText) {
+        ASSERT_TRUE(reply) << reply.error();
+        ASSERT_EQ(reply->results.size(), tours);
+        for (std::size_t i = 0; i < tours; ++i) {
+            const Tour& tour = *reply->results[i];
+            const std::size_t size = i == tours / 2 ? longText : 200 + i % 700;
+            ASSERT_EQ(tour.description, std::string(size, letter)) << "tour " << i;
+            ASSERT_EQ(tour.title, letter + std::to_string(i));
+            ASSERT_EQ(tour.circuit_id, std::to_string(i));
+        }
+    };
+    const std::string first = replyOf('a', 1500, 3 << 20);
+    const std::string second = replyOf('b', 2500, 100);
+    for (int round = 0; round < 2; ++round) {
+        auto held = decodeToursReply(first);
+        expectTexts(held, 'a', 1500, 3 << 20);
+        auto next = decodeToursReply(second);
+        held = decodeToursReply(R"({"status":"success","results":[]})");
+        auto again = decodeToursReply(first);
+        expectTexts(next, 'b', 2500, 100);
+        expectTexts(again, 'a', 1500, 3 << 20);
+    }
+    TourTextArena::releaseSpareChunks();
+    expectTexts(decodeToursReply(second), 'b', 2500, 100);
+}
+
 }  // namespace
 }  // namespace tq
