@@ -8,6 +8,7 @@
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/maps/MapLeafletController.h"
+#include "ui/common/MainStoryboards.h"
 
 namespace tq {
 
@@ -121,11 +122,7 @@ void MapLeafletController::wireActions() {
 }
 
 void MapLeafletController::registerIn(StoryboardRegistry& registry) {
-    struct Board {
-        const char* name;
-        DeviceIdiom idiom;
-    };
-    for (const Board board : {Board{"Main", DeviceIdiom::phone}, Board{"Main-ipad", DeviceIdiom::pad}}) {
+    for (const MainStoryboard& board : kMainStoryboards) {
         registry.storyboard(board.name).registerScreen("MapLeafletController", [idiom = board.idiom] {
             auto screen = std::make_shared<MapLeafletController>();
             screen->layoutIdiom_ = idiom;

@@ -11,6 +11,7 @@
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/tour/ContentController.h"
+#include "ui/common/MainStoryboards.h"
 
 namespace tq {
 namespace {
@@ -217,11 +218,7 @@ void ContentController::wireActions() {
 }
 
 void ContentController::registerIn(StoryboardRegistry& registry) {
-    struct Board {
-        const char* name;
-        DeviceIdiom idiom;
-    };
-    for (const Board board : {Board{"Main", DeviceIdiom::phone}, Board{"Main-ipad", DeviceIdiom::pad}}) {
+    for (const MainStoryboard& board : kMainStoryboards) {
         auto& storyboard = registry.storyboard(board.name);
         storyboard.registerScreen("ContentController", [idiom = board.idiom] {
             auto screen = std::make_shared<ContentController>();

@@ -9,6 +9,7 @@
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/tour/TourDetailController.h"
+#include "ui/common/MainStoryboards.h"
 
 namespace tq {
 
@@ -228,11 +229,7 @@ void TourDetailController::loadView() {
 }
 
 void TourDetailController::registerIn(StoryboardRegistry& registry) {
-    struct Board {
-        const char* name;
-        DeviceIdiom idiom;
-    };
-    for (const Board board : {Board{"Main", DeviceIdiom::phone}, Board{"Main-ipad", DeviceIdiom::pad}}) {
+    for (const MainStoryboard& board : kMainStoryboards) {
         auto& storyboard = registry.storyboard(board.name);
         storyboard.registerScreen("TourDetailController", [idiom = board.idiom] {
             auto screen = std::make_shared<TourDetailController>();
