@@ -27,3 +27,22 @@ function(tq_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
+
+# A test program that needs a display (GTK, WebKitGTK, GStreamer): like tq_test, but it runs on a
+# private Xvfb server with no desktop session, accessibility bus or sound card
+# (tests/support/run-under-xvfb), and LeakSanitizer ignores what those libraries keep for the life
+# of the process (tests/support/lsan-desktop.supp).
+function(tq_display_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} tq_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  add_dependencies(${name} tq_bundle)
+  add_test(NAME ${name}
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/run-under-xvfb $<TARGET_FILE:${name}> --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/support/lsan-desktop.supp:print_suppressions=0")
+endfunction()
