@@ -85,8 +85,8 @@ ImageScrollView& ImageViewerController::imageScrollView() {
 void ImageViewerController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
-    // The picture fills the screen; bars a subclass adds lie over it at frames of their own.
-    root->setArrangement(Arrangement::fixed());
+    // The picture fills the screen; bars a subclass adds lie over it, placed by their offsets.
+    root->setArrangement(Arrangement::overlay());
     scrollView_ = std::make_shared<ImageScrollView>(Rect(0, 0, size.width, size.height));
     scrollView_->setIdentifier("imageScrollView");
     root->addSubview(scrollView_);

@@ -57,4 +57,20 @@ inline std::shared_ptr<LayoutConstraint> offsetConstraint(View& holder, const st
     return constraint;
 }
 
+// A header row `height` high on top of a column: a title that takes the width the button leaves,
+// then a button `buttonWidth` wide. Returns the row, which holds both.
+inline std::shared_ptr<View> addHeaderRow(View& column, const std::shared_ptr<View>& title,
+                                          const std::shared_ptr<View>& button, double height, double buttonWidth) {
+    auto row = std::make_shared<View>();
+    row->setIdentifier("headerRow");
+    row->setArrangement(Arrangement::row(0, Alignment::fill));
+    column.addSubview(row);
+    row->addSubview(title);
+    row->addSubview(button);
+    title->setStretches(true);
+    sizeConstraint(column, row, LayoutAttribute::height, height, "headerHeight");
+    sizeConstraint(column, button, LayoutAttribute::width, buttonWidth, "closeWidth");
+    return row;
+}
+
 }  // namespace tq

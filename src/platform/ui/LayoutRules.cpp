@@ -67,6 +67,17 @@ ChildConstraints constraintsOf(const View& child) {
                     if (isCentre(a, axis)) (h ? out.centreH : out.centreV) = c.constant();
                 }
                 break;
+            case LayoutAnchor::secondItem:
+                // `child.edge = container.edge + c`, read as the platform reads it: c counts down
+                // and to the right, so it is an inset of c at a start edge and of -c at an end edge.
+                if (c.secondItem().get() != child.superview() || c.secondAttribute() != a) break;
+                for (Axis axis : {Axis::horizontal, Axis::vertical}) {
+                    const bool h = axis == Axis::horizontal;
+                    if (isStart(a, axis)) (h ? out.startH : out.startV) = c.constant();
+                    if (isEnd(a, axis)) (h ? out.endH : out.endV) = -c.constant();
+                    if (isCentre(a, axis)) (h ? out.centreH : out.centreV) = c.constant();
+                }
+                break;
             case LayoutAnchor::previousSibling:
                 for (Axis axis : {Axis::horizontal, Axis::vertical}) {
                     if (isStart(a, axis)) out.gapFromPrevious[int(axis)] = c.constant();

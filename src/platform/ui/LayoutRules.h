@@ -63,6 +63,10 @@
 //    length, else the room left (fill). Its place: at s when given; else ending e before the far
 //    edge; else centred and moved by c; else as the alignment says (centre for fill and center).
 //    Later children are drawn over earlier ones.
+//    In both 2 and 3, a relation (second item) between a child's edge and the same edge of its
+//    container, `child.edge = container.edge + c`, is an edge offset read the platform's way: c
+//    counts down and to the right, so it is an inset of c at a start edge, of -c at an end edge,
+//    and a move of c for a centre.
 //
 // 4. Fixed (and a container that declares nothing). Every child sits at its frame, in the
 //    container's coordinates.

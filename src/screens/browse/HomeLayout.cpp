@@ -34,10 +34,16 @@ struct HomeLayout {
                                                   LayoutAttribute attribute, double constant, const std::string& name) {
         return offsetConstraint(holder, item, attribute, LayoutAnchor::containerEdge, constant, name);
     }
-    // An offset from the view before `item`.
-    static std::shared_ptr<LayoutConstraint> gap(View& holder, const std::shared_ptr<View>& item,
-                                                 LayoutAttribute attribute, double constant, const std::string& name) {
-        return offsetConstraint(holder, item, attribute, LayoutAnchor::previousSibling, constant, name);
+    // `first.firstEdge = second.secondEdge + constant`, as the platform reads a relation: between
+    // neighbours of a row, the space between them.
+    static std::shared_ptr<LayoutConstraint> relation(View& holder, const std::shared_ptr<View>& first,
+                                                      LayoutAttribute firstEdge, const std::shared_ptr<View>& second,
+                                                      LayoutAttribute secondEdge, double constant,
+                                                      const std::string& name) {
+        auto constraint = std::make_shared<LayoutConstraint>(first, firstEdge, second, secondEdge, 1.0, constant);
+        constraint->setIdentifier(name);
+        holder.addConstraint(constraint);
+        return constraint;
     }
 
     void build(View& root) {
@@ -60,8 +66,9 @@ struct HomeLayout {
     }
 
     void buildPortrait(View& root) {
+        // The logo pinned at the top, the buttons centred, the compass pinned at the bottom.
         auto& panel = *(s.portraitButtonView = make<View>(root, "portraitButtonView"));
-        panel.setArrangement(Arrangement::column(0, Alignment::center));
+        panel.setArrangement(Arrangement::overlay(Alignment::center));
         s.imageLogo = make<ImageView>(panel, "imageLogo");
         s.constLogoTop = edge(panel, s.imageLogo, LayoutAttribute::top, 60, "constLogoTop");
         s.constLogoWidth = size(panel, s.imageLogo, LayoutAttribute::width, 260, "constLogoWidth");
@@ -69,6 +76,7 @@ struct HomeLayout {
 
         s.stackButton = make<StackView>(panel, "stackButton");
         s.stackButton->setAxis(LayoutAxis::vertical);
+        s.stackButton->setDistribution(StackDistribution::fillEqually);
         s.btnCatalog = make<Button>(*s.stackButton, "btnCatalog");
         s.btnMyTours = make<Button>(*s.stackButton, "btnMyTours");
         s.btnSearch = make<Button>(*s.stackButton, "btnSearch");
@@ -85,6 +93,8 @@ struct HomeLayout {
     }
 
     void buildLandscape(View& root) {
+        // The logo on top; under it a row that takes the rest of the height: two stacks of buttons
+        // sharing the width on either side of the compass.
         auto& panel = *(s.landscapeButtonView = make<View>(root, "landscapeButtonView"));
         s.landscapeButtonView->setHidden(true);
         panel.setArrangement(Arrangement::column(0, Alignment::center));
@@ -95,13 +105,18 @@ struct HomeLayout {
 
         auto row = make<View>(panel, "landscapeButtonRow");
         row->setArrangement(Arrangement::row(0, Alignment::center));
+        row->setStretches(true);
         s.stackButtonLeftLand = make<StackView>(*row, "stackButtonLeftLand");
         s.stackButtonLeftLand->setAxis(LayoutAxis::vertical);
+        s.stackButtonLeftLand->setDistribution(StackDistribution::fillEqually);
+        s.stackButtonLeftLand->setStretches(true);
         s.btnCatalogLand = make<Button>(*s.stackButtonLeftLand, "btnCatalogLand");
         s.btnMyToursLand = make<Button>(*s.stackButtonLeftLand, "btnMyToursLand");
         s.btnCompassLand = make<Button>(*row, "btnCompassLand");
         s.stackButtonRightLand = make<StackView>(*row, "stackButtonRightLand");
         s.stackButtonRightLand->setAxis(LayoutAxis::vertical);
+        s.stackButtonRightLand->setDistribution(StackDistribution::fillEqually);
+        s.stackButtonRightLand->setStretches(true);
         s.btnSearchLand = make<Button>(*s.stackButtonRightLand, "btnSearchLand");
         s.btnSettingsLand = make<Button>(*s.stackButtonRightLand, "btnSettingsLand");
 
@@ -114,10 +129,13 @@ struct HomeLayout {
             edge(panel, s.btnCompassLand, LayoutAttribute::bottom, 10, "constBtnCompassBottomLand");
         s.constStackButtonLeftLeadingLand =
             edge(panel, s.stackButtonLeftLand, LayoutAttribute::leading, 20, "constStackButtonLeftLeadingLand");
+        // -20 leaves 20 points between each stack and the compass (-40: 40).
         s.constStackButtonLeftTrailingLand =
-            edge(panel, s.stackButtonLeftLand, LayoutAttribute::trailing, -20, "constStackButtonLeftTrailingLand");
+            relation(panel, s.stackButtonLeftLand, LayoutAttribute::trailing, s.btnCompassLand, LayoutAttribute::leading,
+                     -20, "constStackButtonLeftTrailingLand");
         s.constStackButtonRightLeadingLand =
-            gap(panel, s.stackButtonRightLand, LayoutAttribute::leading, -20, "constStackButtonRightLeadingLand");
+            relation(panel, s.btnCompassLand, LayoutAttribute::trailing, s.stackButtonRightLand, LayoutAttribute::leading,
+                     -20, "constStackButtonRightLeadingLand");
         s.constStackButtonRightTrailingLand =
             edge(panel, s.stackButtonRightLand, LayoutAttribute::trailing, 20, "constStackButtonRightTrailingLand");
     }

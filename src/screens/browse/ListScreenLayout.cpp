@@ -8,13 +8,12 @@ namespace tq {
 std::shared_ptr<View> listScreenRoot() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
-    root->setArrangement(Arrangement::fixed());
+    root->setArrangement(Arrangement::column());
     return root;
 }
 
-std::shared_ptr<TableView> addListTable(View& root, double top) {
-    const auto& frame = root.frame();
-    return addView<TableView>(root, "tableview", Rect(0, top, frame.width(), frame.height() - top));
+std::shared_ptr<TableView> addListTable(View& root) {
+    return addView<TableView>(root, "tableview", Rect(0, 0, root.frame().width(), root.frame().height()));
 }
 
 }  // namespace tq

@@ -7,9 +7,9 @@
 
 namespace tq {
 
-// The layout the search lists share: a root view of the device screen's size whose views sit at
-// frames of their own, and the list "tableview" filling it below `top`.
+// The layout the search lists share: a column of the device screen's size, an optional header
+// row on top, and the list "tableview", which takes the rest of the height.
 std::shared_ptr<View> listScreenRoot();
-std::shared_ptr<TableView> addListTable(View& root, double top = 0);
+std::shared_ptr<TableView> addListTable(View& root);
 
 }  // namespace tq

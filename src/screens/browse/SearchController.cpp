@@ -158,10 +158,14 @@ void SearchController::switchSearchTab() {
     viewLocationSearch->setHidden(true);
     switch (segmentTypeSearch->selectedSegmentIndex()) {
         case regionTab:
+            // One tab's view shows at a time: the keyword view is hidden on the other two tabs
+            // rather than left under them.
+            viewKeywordSearch->setHidden(true);
             viewLocationSearch->setHidden(false);
             txtKeyword->resignFirstResponder();
             break;
         case worldMapTab:
+            viewKeywordSearch->setHidden(true);
             viewWorldSearch->setHidden(false);
             txtKeyword->resignFirstResponder();
             if (isLocateMe) startLocating();

@@ -1,11 +1,11 @@
 // The layout of the search screen, built in code as the storyboard "Search-ipad" holds it: the tab
-// control above three tab views stacked on one another, the keyword view at the bottom, so that
-// hiding the region and world-map views uncovers it.
+// control above the three tab views, which lie on one another and show one at a time.
 #include <memory>
 #include <string>
 
 #include "platform/foundation/Environment.h"
 #include "platform/ui/LayoutBuilder.h"
+#include "platform/ui/StackView.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/SearchController.h"
 
@@ -19,24 +19,33 @@ struct SearchLayout {
         const double width = root.frame().width();
         const double height = root.frame().height();
         const double top = 60;
-        // Every view sits at a frame of its own, the three tab views at the same place.
-        root.setArrangement(Arrangement::fixed());
+        // A column: the tab control 20 points in from the sides, then the tabs, which take the rest.
+        root.setArrangement(Arrangement::column());
         s.segmentTypeSearch = std::make_shared<SegmentedControl>(std::vector<std::string>{"", "", ""});
         s.segmentTypeSearch->setIdentifier("segmentTypeSearch");
         s.segmentTypeSearch->setFrame(Rect(20, 10, width - 40, 40));
         s.segmentTypeSearch->setImage(Image::named("magnifyingglass"), 2);
         s.segmentTypeSearch->setSelectedSegmentIndex(0);
         root.addSubview(s.segmentTypeSearch);
+        offsetConstraint(root, s.segmentTypeSearch, LayoutAttribute::top, LayoutAnchor::containerEdge, 10, "segmentTop");
+        offsetConstraint(root, s.segmentTypeSearch, LayoutAttribute::leading, LayoutAnchor::containerEdge, 20,
+                         "segmentLeading");
+        offsetConstraint(root, s.segmentTypeSearch, LayoutAttribute::trailing, LayoutAnchor::containerEdge, 20,
+                         "segmentTrailing");
 
+        auto tabs = addView<View>(root, "viewTabs");
+        tabs->setArrangement(Arrangement::overlay());
+        tabs->setStretches(true);
+        offsetConstraint(root, tabs, LayoutAttribute::top, LayoutAnchor::previousSibling, 10, "tabsTop");
+        // The region tab shows first; the others wait for their segment.
         const Rect tab(0, top, width, height - top);
-        s.viewKeywordSearch = addView<ScrollView>(root, "viewKeywordSearch", tab);
-        s.viewWorldSearch = addView<View>(root, "viewWorldSearch", tab);
+        s.viewKeywordSearch = addView<ScrollView>(*tabs, "viewKeywordSearch", tab);
+        s.viewKeywordSearch->setHidden(true);
+        s.viewWorldSearch = addView<View>(*tabs, "viewWorldSearch", tab);
         s.viewWorldSearch->setHidden(true);
-        s.viewLocationSearch = addView<ScrollView>(root, "viewLocationSearch", tab);
-        for (View* view : {static_cast<View*>(s.viewKeywordSearch.get()), s.viewWorldSearch.get(),
-                           static_cast<View*>(s.viewLocationSearch.get())}) {
-            view->setArrangement(Arrangement::fixed());
-        }
+        s.viewLocationSearch = addView<ScrollView>(*tabs, "viewLocationSearch", tab);
+        s.viewKeywordSearch->setArrangement(Arrangement::fixed());
+        s.viewLocationSearch->setArrangement(Arrangement::fixed());
         buildRegionTab(*s.viewLocationSearch, width);
         buildKeywordTab(*s.viewKeywordSearch, width);
         buildWorldTab(*s.viewWorldSearch, width, height - top);
@@ -74,10 +83,24 @@ struct SearchLayout {
         s.btnSearchkeywords = addView<Button>(tab, "btnSearchkeywords", Rect(60, 170, width - 120, 44));
     }
 
+    // The world map over a row of its two buttons, which share the width.
     void buildWorldTab(View& tab, double width, double height) {
+        tab.setArrangement(Arrangement::column(10));
         s.webView = addView<WebView>(tab, "webView", Rect(0, 0, width, height - 60));
-        s.btnLocateMe = addView<Button>(tab, "btnLocateMe", Rect(20, height - 50, width / 2 - 30, 40));
-        s.btnCenterMap = addView<Button>(tab, "btnCenterMap", Rect(width / 2 + 10, height - 50, width / 2 - 30, 40));
+        auto buttons = addView<StackView>(tab, "stackWorldButtons");
+        buttons->setAxis(LayoutAxis::horizontal);
+        buttons->setSpacing(20);
+        buttons->setDistribution(StackDistribution::fillEqually);
+        sizeConstraint(tab, buttons, LayoutAttribute::height, 40, "worldButtonsHeight");
+        offsetConstraint(tab, buttons, LayoutAttribute::leading, LayoutAnchor::containerEdge, 20, "worldButtonsLeading");
+        offsetConstraint(tab, buttons, LayoutAttribute::trailing, LayoutAnchor::containerEdge, 20, "worldButtonsTrailing");
+        offsetConstraint(tab, buttons, LayoutAttribute::bottom, LayoutAnchor::containerEdge, 10, "worldButtonsBottom");
+        for (auto* button : {&s.btnLocateMe, &s.btnCenterMap}) {
+            *button = std::make_shared<Button>();
+            buttons->addArrangedSubview(*button);
+        }
+        s.btnLocateMe->setIdentifier("btnLocateMe");
+        s.btnCenterMap->setIdentifier("btnCenterMap");
     }
 };
 

@@ -92,10 +92,13 @@ void SelectRegionController::loadView() {
     auto root = listScreenRoot();
     setView(root);
     const double width = root->frame().width();
-    lblTitle = addView<Label>(*root, "lblTitle", Rect(0, 0, width - 50, 50));
-    btnClose = addView<Button>(*root, "btnClose", Rect(width - 50, 0, 50, 50));
+    lblTitle = std::make_shared<Label>(Rect(0, 0, width - 50, 50));
+    lblTitle->setIdentifier("lblTitle");
+    btnClose = std::make_shared<Button>(Rect(width - 50, 0, 50, 50));
+    btnClose->setIdentifier("btnClose");
+    addHeaderRow(*root, lblTitle, btnClose, 50, 50);
     btnClose->setImage(Image::named("close"));
-    tableview = addListTable(*root, 50);
+    tableview = addListTable(*root);
 
     std::weak_ptr<SelectRegionController> weak = std::static_pointer_cast<SelectRegionController>(shared_from_this());
     btnClose->addAction(ControlEvent::touchUpInside, [weak] {

@@ -36,14 +36,27 @@ struct MapLeafletLayout {
         return offsetConstraint(holder, item, attribute, LayoutAnchor::containerEdge, constant, name);
     }
 
+    static void size(View& holder, const std::shared_ptr<View>& view, double w, double h) {
+        if (w > 0) sizeConstraint(holder, view, LayoutAttribute::width, w, view->identifier() + "Width");
+        if (h > 0) sizeConstraint(holder, view, LayoutAttribute::height, h, view->identifier() + "Height");
+    }
+    void pin(View& holder, const std::shared_ptr<View>& view, LayoutAttribute edge, double inset) {
+        edgeOffset(holder, view, edge, inset, view->identifier() + "Pin" + std::to_string(int(edge)));
+    }
+
     void build(View& root) {
         const double w = root.frame().width();
         const double h = root.frame().height();
-        root.setArrangement(Arrangement::fixed());
+        // The map between the top band and the bottom bar; panels lie over it, pinned to the edges.
+        root.setArrangement(Arrangement::overlay());
 
         s.bgTop = make<View>(root, "bgTop", Rect(0, 0, w, 50));
+        size(root, s.bgTop, 0, 50);
+        pin(root, s.bgTop, LayoutAttribute::top, 0);
         s.map = make<WebView>(root, "map", Rect(0, 50, w, h - 150));
         s.constMapLead = edgeOffset(root, s.map, LayoutAttribute::leading, 0, "constMapLead");
+        pin(root, s.map, LayoutAttribute::top, 50);
+        pin(root, s.map, LayoutAttribute::bottom, 100);
 
         s.bgShare = group(root, "bgShare", Rect(w - 110, 60, 100, 44));
         s.bgShare->setAlpha(0);
@@ -51,34 +64,74 @@ struct MapLeafletLayout {
         s.btnShare = make<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 44));
         s.btnDirections = make<Button>(*s.bgShare, "btnDirections", Rect(51, 0, 49, 44));
         s.constShareTrailing = edgeOffset(root, s.bgShare, LayoutAttribute::trailing, 16, "constShareTrailing");
+        size(root, s.bgShare, 100, 44);
+        pin(root, s.bgShare, LayoutAttribute::top, 60);
 
-        s.viewBtnBottom = group(root, "viewBtnBottom", Rect(0, h - 100, w, 100));
+        // The bottom bar: previous and the explanation on the left, the options and next on the right.
+        s.viewBtnBottom = make<View>(root, "viewBtnBottom", Rect(0, h - 100, w, 100));
+        s.viewBtnBottom->setArrangement(Arrangement::overlay(Alignment::center));
         s.viewBtnBottom->setAlpha(0);
+        size(root, s.viewBtnBottom, 0, 100);
+        pin(root, s.viewBtnBottom, LayoutAttribute::bottom, 0);
         auto& bottom = *s.viewBtnBottom;
+        auto placeIn = [&](const std::shared_ptr<View>& view, LayoutAttribute side, double inset, double vw, double vh) {
+            size(bottom, view, vw, vh);
+            pin(bottom, view, side, inset);
+        };
         s.bgPrev = make<View>(bottom, "bgPrev", Rect(20, 15, 70, 70));
+        placeIn(s.bgPrev, LayoutAttribute::leading, 20, 70, 70);
         s.btnPrev = make<Button>(bottom, "btnPrev", Rect(20, 15, 70, 70));
+        placeIn(s.btnPrev, LayoutAttribute::leading, 20, 70, 70);
         s.btnPrev->setEnabled(false);
         s.btnShowHowItWorks = make<Button>(bottom, "btnShowHowItWorks", Rect(100, 30, 80, 40));
+        placeIn(s.btnShowHowItWorks, LayoutAttribute::leading, 100, 80, 40);
         s.btnShowOptions = make<Button>(bottom, "btnShowOptions", Rect(w - 180, 30, 80, 40));
+        placeIn(s.btnShowOptions, LayoutAttribute::trailing, 100, 80, 40);
         s.bgNext = make<View>(bottom, "bgNext", Rect(w - 90, 15, 70, 70));
+        placeIn(s.bgNext, LayoutAttribute::trailing, 20, 70, 70);
         s.btnNext = make<Button>(bottom, "btnNext", Rect(w - 90, 15, 70, 70));
+        placeIn(s.btnNext, LayoutAttribute::trailing, 20, 70, 70);
 
+        // The explanation: its page under a close button at the top right. Its bottom follows
+        // the screen's bottom as the platform reads a relation: -80 pulls it 80 points up.
         s.popUpHow = hiddenPanel(root, "popUpHow", Rect(10, 60, w - 20, h - 120));
+        s.popUpHow->setArrangement(Arrangement::overlay());
+        pin(root, s.popUpHow, LayoutAttribute::top, 60);
+        pin(root, s.popUpHow, LayoutAttribute::leading, 10);
+        pin(root, s.popUpHow, LayoutAttribute::trailing, 10);
         s.webViewHow = make<WebView>(*s.popUpHow, "webViewHow", Rect(0, 0, w - 20, h - 170));
+        pin(*s.popUpHow, s.webViewHow, LayoutAttribute::bottom, 50);
         s.btnCloseHowItWorks = make<Button>(*s.popUpHow, "btnCloseHowItWorks", Rect(w - 70, 0, 50, 50));
-        // Pulled up over the bottom bar's height when a custom map shows in portrait.
-        s.constHowHeight = edgeOffset(root, s.popUpHow, LayoutAttribute::bottom, 0, "constHowHeight");
+        size(*s.popUpHow, s.btnCloseHowItWorks, 50, 50);
+        pin(*s.popUpHow, s.btnCloseHowItWorks, LayoutAttribute::top, 0);
+        pin(*s.popUpHow, s.btnCloseHowItWorks, LayoutAttribute::trailing, 0);
+        s.constHowHeight = std::make_shared<LayoutConstraint>(s.popUpHow, LayoutAttribute::bottom, root.shared_from_this(),
+                                                              LayoutAttribute::bottom, 1.0, 0.0);
+        s.constHowHeight->setIdentifier("constHowHeight");
+        root.addConstraint(s.constHowHeight);
 
+        // The options: a close button over the whole screen, the title and the list in the middle.
         s.popUpOptions = hiddenPanel(root, "popUpOptions", Rect(0, 0, w, h));
+        s.popUpOptions->setArrangement(Arrangement::overlay());
         s.btnCloseOptions = make<Button>(*s.popUpOptions, "btnCloseOptions", Rect(0, 0, w, h));
-        s.popUpOptionsInnerView = group(*s.popUpOptions, "popUpOptionsInnerView", Rect(20, h / 4, w - 40, h / 2));
+        s.popUpOptionsInnerView = make<View>(*s.popUpOptions, "popUpOptionsInnerView", Rect(20, h / 4, w - 40, h / 2));
+        s.popUpOptionsInnerView->setArrangement(Arrangement::column());
         s.popUpOptionsInnerView->setAlpha(0);
+        for (auto edge : {LayoutAttribute::top, LayoutAttribute::bottom}) pin(*s.popUpOptions, s.popUpOptionsInnerView, edge, 60);
+        for (auto edge : {LayoutAttribute::leading, LayoutAttribute::trailing}) {
+            pin(*s.popUpOptions, s.popUpOptionsInnerView, edge, 20);
+        }
         s.lblOptionsTitle = make<Label>(*s.popUpOptionsInnerView, "lblOptionsTitle", Rect(0, 0, w - 40, 44));
         s.tableViewOptions = make<TableView>(*s.popUpOptionsInnerView, "tableViewOptions", Rect(0, 44, w - 40, h / 2 - 44));
 
+        // The hand hint: its picture over its close button, 20 points in from the sides.
         s.popUpBG = hiddenPanel(root, "popUpBG", Rect(0, 0, w, h));
         s.popUp = hiddenPanel(root, "popUp", Rect(20, h / 6, w - 40, h * 2 / 3));
+        s.popUp->setArrangement(Arrangement::column());
+        for (auto edge : {LayoutAttribute::top, LayoutAttribute::bottom}) pin(root, s.popUp, edge, 60);
+        for (auto edge : {LayoutAttribute::leading, LayoutAttribute::trailing}) pin(root, s.popUp, edge, 20);
         s.mapHandImage = make<ImageView>(*s.popUp, "mapHandImage", Rect(0, 0, w - 40, h * 2 / 3 - 50));
+        s.mapHandImage->setStretches(true);
         s.btnClosePopup = make<Button>(*s.popUp, "btnClosePopup", Rect(0, h * 2 / 3 - 50, w - 40, 50));
 
         s.rightBarButton = std::make_shared<BarButtonItem>();

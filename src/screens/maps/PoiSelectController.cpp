@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/maps/MapLeafletController.h"
 
@@ -30,14 +31,14 @@ void PoiSelectController::registerIn(StoryboardRegistry& registry) {
 void PoiSelectController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
-    root->setArrangement(Arrangement::fixed());
+    // The title and the close button side by side above the list, which takes the rest.
+    root->setArrangement(Arrangement::column());
     setView(root);
     lblTitle = std::make_shared<Label>(Rect(0, 0, size.width - 80, 50));
     lblTitle->setIdentifier("lblTitle");
-    root->addSubview(lblTitle);
     btnClose = std::make_shared<Button>(Rect(size.width - 80, 0, 80, 50));
     btnClose->setIdentifier("btnClose");
-    root->addSubview(btnClose);
+    addHeaderRow(*root, lblTitle, btnClose, 50, 80);
     tableView = std::make_shared<TableView>(Rect(0, 50, size.width, size.height - 50));
     tableView->setIdentifier("tableView");
     root->addSubview(tableView);

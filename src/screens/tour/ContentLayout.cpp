@@ -9,6 +9,7 @@
 #include "platform/foundation/Environment.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/LayoutBuilder.h"
+#include "platform/ui/StackView.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/tour/ContentController.h"
 #include "ui/common/MainStoryboards.h"
@@ -62,6 +63,7 @@ struct ContentLayout {
         const Rect frame(0, 0, width, height - kTitleHeight - kBottomHeight);
         auto body = make<View>(root, "viewBody", Rect(0, kTitleHeight, width, frame.height()));
         body->setArrangement(Arrangement::overlay());
+        body->setStretches(true);
         buildPortrait(*body, frame);
         buildLandscape(*body, Rect(0, 0, height, width - kTitleHeight - kBottomHeight));
         // The text page has no landscape twin: it lies over both containers, so a text reads in
@@ -75,6 +77,8 @@ struct ContentLayout {
 
     void buildPortrait(View& root, Rect frame) {
         s.viewPortrait = make<ScrollView>(root, "viewPortrait", frame);
+        // One block shows at a time, from the top.
+        s.viewPortrait->setArrangement(Arrangement::scroll().packed(Pack::start));
         auto& p = *s.viewPortrait;
         const double width = frame.width();
         const double picture = pictureHeight();
@@ -157,17 +161,27 @@ struct ContentLayout {
 
     void buildBottomBar(View& root, double width, double height) {
         s.viewBottom = make<View>(root, "viewBottom", Rect(0, height - kBottomHeight, width, kBottomHeight));
-        s.viewBottom->setArrangement(Arrangement::fixed());
+        // The backdrop under three equal columns: previous, show, next, each a button over its label.
+        s.viewBottom->setArrangement(Arrangement::overlay());
         auto& b = *s.viewBottom;
         s.constBottomViewHeight = this->height(root, s.viewBottom, kBottomHeight, "constBottomViewHeight");
         s.lblBGBottom = make<Label>(b, "lblBGBottom", Rect(0, 0, width, kBottomHeight));
+        auto columns = make<StackView>(b, "stackBottom", Rect());
+        columns->setAxis(LayoutAxis::horizontal);
+        columns->setDistribution(StackDistribution::fillEqually);
         const double third = width / 3;
-        s.btnPrev = make<Button>(b, "btnPrev", Rect(0, 0, third, 40));
-        s.lblPrev = make<Label>(b, "lblPrev", Rect(0, 40, third, 20));
-        s.btnShow = make<Button>(b, "btnShow", Rect(third, 0, third, 40));
-        s.lblShow = make<Label>(b, "lblShow", Rect(third, 40, third, 20));
-        s.btnNext = make<Button>(b, "btnNext", Rect(2 * third, 0, third, 40));
-        s.lblNext = make<Label>(b, "lblNext", Rect(2 * third, 40, third, 20));
+        auto column = [&](const char* name, std::shared_ptr<Button>& button, const char* buttonName,
+                          std::shared_ptr<Label>& label, const char* labelName) {
+            auto stack = std::make_shared<View>();
+            stack->setIdentifier(name);
+            stack->setArrangement(Arrangement::column().packed(Pack::start));
+            columns->addArrangedSubview(stack);
+            button = make<Button>(*stack, buttonName, Rect(0, 0, third, 40));
+            label = make<Label>(*stack, labelName, Rect(0, 0, third, 20));
+        };
+        column("stackPrev", s.btnPrev, "btnPrev", s.lblPrev, "lblPrev");
+        column("stackShow", s.btnShow, "btnShow", s.lblShow, "lblShow");
+        column("stackNext", s.btnNext, "btnNext", s.lblNext, "lblNext");
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/tour/ContentController.h"
 
@@ -42,15 +43,14 @@ void ContentSelectController::loadView() {
     auto size = Environment::current().device().screenBounds;
     const double width = size.width;
     auto root = std::make_shared<View>(Rect(0, 0, width, size.height));
-    // The title and the close button side by side above the list, each at its own frame.
-    root->setArrangement(Arrangement::fixed());
+    // The title and the close button side by side above the list, which takes the rest.
+    root->setArrangement(Arrangement::column());
     setView(root);
     lblTitle = std::make_shared<Label>(Rect(0, 0, width - 80, kHeaderHeight));
     lblTitle->setIdentifier("lblTitle");
-    root->addSubview(lblTitle);
     btnClose = std::make_shared<Button>(Rect(width - 80, 0, 80, kHeaderHeight));
     btnClose->setIdentifier("btnClose");
-    root->addSubview(btnClose);
+    addHeaderRow(*root, lblTitle, btnClose, kHeaderHeight, 80);
     tableView = std::make_shared<TableView>(Rect(0, kHeaderHeight, width, size.height - kHeaderHeight));
     tableView->setIdentifier("tableView");
     root->addSubview(tableView);

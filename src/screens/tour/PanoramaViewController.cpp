@@ -14,7 +14,7 @@ PanoramaViewController::PanoramaViewController() : app(AppDelegate::shared()) {}
 void PanoramaViewController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
-    root->setArrangement(Arrangement::fixed());
+    root->setArrangement(Arrangement::overlay());
     panoramaView = std::make_shared<PanoramaView>(Rect(0, 0, size.width, size.height));
     panoramaView->setIdentifier("panoramaView");
     root->addSubview(panoramaView);

@@ -143,6 +143,7 @@ struct TourDetailLayout {
         // Title block and the buttons above both layouts.
         s.stackTitle = make<StackView>(root, "stackTitle", Rect(0, 0, width, 60));
         s.stackTitle->setAxis(LayoutAxis::vertical);
+        s.stackTitle->setArrangement(s.stackTitle->arrangement().packed(Pack::center));
         s.lblTitle = std::make_shared<Label>();
         s.lblTitle->setIdentifier("lblTitle");
         s.lblTitle->setNumberOfLines(2);
@@ -168,9 +169,26 @@ struct TourDetailLayout {
 
     // One layout. The portrait one alone has the consult button over the picture, the details
     // heading, the presenter's width and the language buttons.
+    // The portrait layout is one scrolling column. The landscape one scrolls a row of two
+    // columns: the picture and the tour's facts on the left, the presenter, the languages and the
+    // description on the right.
     void buildSide(View& root, bool pad, const Side& side) {
         const bool portrait = !side.landscape;
-        auto& p = *make(root, side, kLayoutView, side.layout);
+        auto& scroll = *make(root, side, kLayoutView, side.layout);
+        scroll.setArrangement(Arrangement::scroll().packed(Pack::start));
+        View* left = &scroll;
+        View* right = &scroll;
+        if (!portrait) {
+            auto row = make<View>(scroll, "pictureAndDescriptionLand");
+            row->setArrangement(Arrangement::row(10, Alignment::leading));
+            for (const char* name : {"leftColumnLand", "rightColumnLand"}) {
+                auto column = make<View>(*row, name);
+                column->setArrangement(Arrangement::column().packed(Pack::start));
+                column->setStretches(true);
+                (left == &scroll ? left : right) = column.get();
+            }
+        }
+        auto& p = *left;
         make(p, side, kTourImage, side.image);
         hidden(p, side, kImageActivity);
         if (portrait) s.btnConsultImag = make<Button>(p, "btnConsultImag");
@@ -193,7 +211,13 @@ struct TourDetailLayout {
         make(l, side, kCost);
         make(l, side, kAmount);
 
+        buildPresenterAndDescription(*right, pad, side);
+    }
+
+    void buildPresenterAndDescription(View& p, bool pad, const Side& side) {
+        const bool portrait = !side.landscape;
         auto presenter = make<StackView>(p, portrait ? "stackPresentedBy" : "stackPresentedByLand");
+        presenter->setArrangement(presenter->arrangement().packed(Pack::start));
         arranged(*presenter, side, kPresentedBy);
         arranged(*presenter, side, kPresentedByButton);
         topGap(p, side, kTopPresentedBy, presenter, pad ? 70 : 80);

@@ -1,6 +1,7 @@
 #include "screens/tour/ZoomImageController.h"
 
 #include "app/AppDelegate.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 
 namespace tq {
@@ -18,6 +19,8 @@ void ZoomImageController::loadView() {
     });
     bar->setItems({btnClose});
     view().addSubview(bar);
+    sizeConstraint(view(), bar, LayoutAttribute::height, 44, "toolbarHeight");
+    offsetConstraint(view(), bar, LayoutAttribute::top, LayoutAnchor::containerEdge, 0, "toolbarTop");
 }
 
 void ZoomImageController::viewDidLoad() {

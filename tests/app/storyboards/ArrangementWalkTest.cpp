@@ -18,7 +18,7 @@ namespace tq::test {
 namespace {
 
 struct DeviceCase {
-    const char* name;
+    std::string name;
     DeviceIdiom idiom;
     Size portraitScreen;
 };
@@ -40,7 +40,10 @@ protected:
         auto window = screen.window();
         ASSERT_TRUE(window) << where;
         const auto screenSize = env->device().screenBounds;
-        EXPECT_EQ(window->frame(), Rect(0, 0, screenSize.width, screenSize.height)) << where;
+        const Rect whole(0, 0, screenSize.width, screenSize.height);
+        EXPECT_EQ(window->frame(), whole) << where;
+        // Every size the screens know, laid out by the rules alone.
+        for (const auto& fault : layoutFaults(*window, whole)) ADD_FAILURE() << where << ": " << fault;
     }
 
     TestWebService service;
@@ -77,10 +80,19 @@ TEST_P(ArrangementWalk, EveryRegisteredScreenDeclaresHowItsViewsArePlaced) {
     EXPECT_GT(walked, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothIdioms, ArrangementWalk,
-                         ::testing::Values(DeviceCase{"phone", DeviceIdiom::phone, {390, 844}},
-                                           DeviceCase{"tablet", DeviceIdiom::pad, {820, 1180}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// Every screen size the program knows, phones and tablets.
+std::vector<DeviceCase> knownDevices() {
+    std::vector<DeviceCase> out;
+    for (const auto& screen : knownScreens()) {
+        out.push_back({(screen.idiom == DeviceIdiom::pad ? "tablet_" : "phone_") +
+                           std::to_string(int(screen.portrait.width)) + "x" + std::to_string(int(screen.portrait.height)),
+                       screen.idiom, screen.portrait});
+    }
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(KnownScreens, ArrangementWalk, ::testing::ValuesIn(knownDevices()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tq::test

@@ -35,14 +35,23 @@ TEST_F(SearchAppearanceTest, FirstAppearanceLabelsTheScreenAndAsksForCountriesAn
 
 TEST_F(SearchAppearanceTest, TabsShowTheirViews) {
     auto screen = openSearch();
-    EXPECT_FALSE(screen->viewLocationSearch->isHidden());
+    // Exactly the selected tab's view shows: the tab views lie on one another.
+    auto shownTabs = [&] {
+        std::vector<std::string> shown;
+        for (const View* view : {static_cast<View*>(screen->viewLocationSearch.get()), screen->viewWorldSearch.get(),
+                                 static_cast<View*>(screen->viewKeywordSearch.get())}) {
+            if (!view->isHidden()) shown.push_back(view->identifier());
+        }
+        return shown;
+    };
+    EXPECT_EQ(shownTabs(), std::vector<std::string>{"viewLocationSearch"});
     ASSERT_TRUE(screen->segmentTypeSearch->select(2));
-    EXPECT_TRUE(screen->viewLocationSearch->isHidden());
-    EXPECT_TRUE(screen->viewWorldSearch->isHidden());
-    EXPECT_FALSE(screen->viewKeywordSearch->isHidden());
+    EXPECT_EQ(shownTabs(), std::vector<std::string>{"viewKeywordSearch"});
     EXPECT_TRUE(screen->txtKeyword->isFirstResponder());
+    ASSERT_TRUE(screen->segmentTypeSearch->select(1));
+    EXPECT_EQ(shownTabs(), std::vector<std::string>{"viewWorldSearch"});
     ASSERT_TRUE(screen->segmentTypeSearch->select(0));
-    EXPECT_FALSE(screen->viewLocationSearch->isHidden());
+    EXPECT_EQ(shownTabs(), std::vector<std::string>{"viewLocationSearch"});
     EXPECT_FALSE(screen->txtKeyword->isFirstResponder());
 }
 

@@ -38,6 +38,7 @@ TEST_F(SearchLanguagePickerTest, EachRowSetsTheLanguageTheKeywordSearchSends) {
     const std::vector<Case> cases = {{1, 1, "fr"}, {2, 2, "en"}, {3, 3, "es"}, {0, 4, "all"}};
     auto screen = openSearch();
     EXPECT_EQ(screen->languageSelected, 4);
+    ASSERT_TRUE(screen->segmentTypeSearch->select(2)) << "the keyword tab, where the keyword is typed";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
         auto picker = presentPicker(screen);
