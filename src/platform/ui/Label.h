@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -14,11 +15,19 @@ class Label : public View {
 public:
     using View::View;
 
-    // One line of the text (an empty label keeps the height of a line); the nominal measure of
-    // TextMetrics.h.
+    // The text on one line, as high as the lines it may take (one for 0 or 1: an empty label keeps
+    // the height of a line); the nominal measure of TextMetrics.h.
+    // Styled text is measured at its largest font.
     Size naturalSize() const override {
-        const double size = font_ ? font_->size : 17;
-        return {nominalTextWidth(text_, size), nominalLineHeight(size)};
+        double size = font_ ? font_->size : 17;
+        if (attributed_) {
+            double largest = 0;
+            for (const auto& run : attributed_->styledRuns()) {
+                if (run.font) largest = std::max(largest, run.font->size);
+            }
+            if (largest > 0) size = largest;
+        }
+        return {nominalTextWidth(text_, size), nominalLineHeight(size) * std::max(1, lines_)};
     }
     bool drawsContent() const override { return !text_.empty(); }
 

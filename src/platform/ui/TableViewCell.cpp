@@ -1,5 +1,7 @@
 #include "platform/ui/TableViewCell.h"
 
+#include <algorithm>
+
 namespace tq {
 
 TableViewCell::TableViewCell(TableViewCellStyle style, std::string reuseIdentifier)
@@ -19,10 +21,31 @@ TableViewCell::TableViewCell(TableViewCellStyle style, std::string reuseIdentifi
     // outlets a subclass adds.
     setArrangement(Arrangement::overlay());
     contentView_->setArrangement(Arrangement::fixed());
-    imageView_->setFrame(Rect(15, 4, 36, 36));
-    const bool twoLines = style == TableViewCellStyle::subtitle;
-    textLabel_->setFrame(twoLines ? Rect(59, 4, 246, 20) : Rect(59, 0, 150, 44));
-    detailTextLabel_->setFrame(twoLines ? Rect(59, 24, 246, 16) : Rect(209, 0, 96, 44));
+    placeStandardViews();
+}
+
+void TableViewCell::setFrame(Rect frame) {
+    View::setFrame(frame);
+    contentView_->setFrame(bounds());
+    placeStandardViews();
+    contentViewDidResize(bounds().size);
+}
+
+// The picture 15 points in, the texts after it to 15 points from the far edge: a subtitle under
+// the title, or a detail at the end of the title's line.
+void TableViewCell::placeStandardViews() {
+    const double width = contentView_->frame().width();
+    const double height = contentView_->frame().height();
+    imageView_->setFrame(Rect(15, std::max(0.0, (height - 36) / 2), 36, 36));
+    const double textWidth = std::max(0.0, width - 59 - 15);
+    if (style_ == TableViewCellStyle::subtitle) {
+        textLabel_->setFrame(Rect(59, 4, textWidth, 20));
+        detailTextLabel_->setFrame(Rect(59, 24, textWidth, 16));
+    } else {
+        const double detailWidth = std::min(96.0, textWidth / 3);
+        textLabel_->setFrame(Rect(59, 0, textWidth - detailWidth, height));
+        detailTextLabel_->setFrame(Rect(59 + textWidth - detailWidth, 0, detailWidth, height));
+    }
 }
 
 }  // namespace tq

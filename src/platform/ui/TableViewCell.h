@@ -57,13 +57,21 @@ public:
         changed("editing");
     }
 
+    // The content view takes the cell's size, and the standard views follow its width.
+    void setFrame(Rect frame) override;
+
     // Runs once, after the factory that built the cell, as a cell loaded from a layout file would.
     virtual void awakeFromNib() {}
     // Runs when the table hands out this cell again for another row.
     virtual void prepareForReuse() {}
 
+protected:
+    // The content view took a new size: a cell that places its own views at frames follows it here.
+    virtual void contentViewDidResize(Size size) { (void)size; }
+
 private:
     friend class TableView;
+    void placeStandardViews();
     std::string reuseIdentifier_;
     TableViewCellStyle style_;
     std::shared_ptr<View> contentView_;

@@ -74,31 +74,48 @@ CatalogueCell::CatalogueCell() : TableViewCell(TableViewCellStyle::defaultStyle,
     buildLayout();
 }
 
-// The cell's layout as its layout file holds it: a left column with the thumbnail, a right column
-// with the texts, and the two rating rows below the texts, at frames of their own in the cell.
+// The cell's layout as its layout file holds it: a row of the thumbnail's column, as wide as its
+// constraints say, and a column that takes the rest of the width: the texts, then the two rating
+// rows. The standard views of a cell are not used.
 void CatalogueCell::buildLayout() {
     auto& content = contentView();
     const double width = 320;
     content.setFrame(Rect(0, 0, width, kRowHeightWithoutDistance));
+    for (View* standard : {static_cast<View*>(&textLabel()), static_cast<View*>(&detailTextLabel()),
+                           static_cast<View*>(&imageView())}) {
+        standard->setHidden(true);
+    }
+    content.setArrangement(Arrangement::row(8, Alignment::leading));
     auto left = addOutlet<StackView>(content, "stackLeft", Rect(8, 8, 88, 88));
     left->setAxis(LayoutAxis::vertical);
+    offsetConstraint(content, left, LayoutAttribute::leading, LayoutAnchor::containerEdge, 8, "stackLeftLeading");
+    offsetConstraint(content, left, LayoutAttribute::top, LayoutAnchor::containerEdge, 8, "stackLeftTop");
+    auto texts = addOutlet<View>(content, "stackTexts");
+    texts->setArrangement(Arrangement::column(2).packed(Pack::start));
+    texts->setStretches(true);
+    offsetConstraint(content, texts, LayoutAttribute::top, LayoutAnchor::containerEdge, 4, "stackTextsTop");
+    offsetConstraint(content, texts, LayoutAttribute::trailing, LayoutAnchor::containerEdge, 8, "stackTextsTrailing");
     thumbnail = addOutlet<ImageView>(*left, "thumbnail");
     thumbnail->setContentMode(ContentMode::scaleAspectFill);
     thumbnail->setClipsToBounds(true);
 
-    auto right = addOutlet<StackView>(content, "stackRight", Rect(104, 4, width - 112, 64));
+    auto right = addOutlet<StackView>(*texts, "stackRight");
     right->setAxis(LayoutAxis::vertical);
+    right->setArrangement(right->arrangement().packed(Pack::start));
     lblTitle = addOutlet<Label>(*right, "lblTitle");
     lblTitle->setNumberOfLines(2);
+    lblTitle->setFont(Font::system(15, FontWeight::semibold));
     lblLanguage = addOutlet<Label>(*right, "lblLanguage");
     lblCity = addOutlet<Label>(*right, "lblCity");
     lblDistanceFrom = addOutlet<Label>(*right, "lblDistanceFrom");
+    for (const auto& line : {lblCity, lblDistanceFrom}) line->setFont(Font::system(13));
 
     auto ratingRow = [&](const std::string& suffix, std::shared_ptr<View>& row, std::shared_ptr<Label>& notRated,
                          std::shared_ptr<StarRatingView>& stars, std::shared_ptr<ImageView>& badge,
                          std::shared_ptr<Label>& size, std::shared_ptr<Button>& update) {
-        row = addOutlet<View>(content, "viewRatingBottom" + suffix, Rect(104, 70, width - 112, 28));
-        row->setArrangement(Arrangement::row(6, Alignment::center));
+        row = addOutlet<View>(*texts, "viewRatingBottom" + suffix);
+        sizeConstraint(*texts, row, LayoutAttribute::height, 20, "viewRatingBottom" + suffix + "Height");
+        row->setArrangement(Arrangement::row(6, Alignment::center).packed(Pack::start));
         notRated = addOutlet<Label>(*row, "lblNotRated" + suffix);
         stars = addOutlet<StarRatingView>(*row, "ratingView" + suffix);
         stars->setEditable(false);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <memory>
 #include <vector>
 
@@ -25,6 +27,12 @@ public:
     const PointOfInterestRef& poi() const { return poi_; }
     // Shows the point as "<number>- <name>".
     void setPoi(PointOfInterestRef poi, std::size_t rowNumber);
+
+protected:
+    // The title spans the row, 15 points in from each side.
+    void contentViewDidResize(Size size) override {
+        if (lblTitle) lblTitle->setFrame(Rect(15, 0, std::max(0.0, size.width - 30), size.height));
+    }
 
 private:
     PointOfInterestRef poi_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <memory>
 #include <vector>
 
@@ -25,6 +27,12 @@ public:
     void setContent(PoiContentRef content);
 
     std::shared_ptr<Label> lblTitle;
+
+protected:
+    // The title spans the row, 15 points in from each side.
+    void contentViewDidResize(Size size) override {
+        if (lblTitle) lblTitle->setFrame(Rect(15, 0, std::max(0.0, size.width - 30), size.height));
+    }
 
 private:
     PoiContentRef content_;

@@ -146,3 +146,47 @@ TEST(Environment, SharedInstancesAreBuiltOnceAndGoWithTheirEnvironment) {
 
 }  // namespace
 }  // namespace tq
+
+namespace tq {
+namespace {
+
+TEST(Environment, AScreenIsChosenByItsSizeAmongTheKnownOnes) {
+    struct Case {
+        const char* text;
+        bool known;
+        DeviceIdiom idiom;
+        Size size;
+        bool landscape;
+    };
+    const Case cases[] = {
+        {"375x812", true, DeviceIdiom::phone, {375, 812}, false},
+        {"1024x768", true, DeviceIdiom::pad, {1024, 768}, true},
+        {"834x1194", true, DeviceIdiom::pad, {834, 1194}, false},
+        {"320x568", true, DeviceIdiom::phone, {320, 568}, false},
+        {"400x800", false, {}, {}, false},
+        {"375 x 812", false, {}, {}, false},
+        {"375x", false, {}, {}, false},
+        {"big", false, {}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Size size;
+        auto model = screenFromText(c.text, &size);
+        ASSERT_EQ(model.has_value(), c.known);
+        if (!model) continue;
+        DeviceDescription device;
+        applyScreen(device, *model, size);
+        EXPECT_EQ(device.idiom, c.idiom);
+        EXPECT_EQ(device.screenBounds, c.size);
+        EXPECT_EQ(device.isLandscape(), c.landscape);
+    }
+    // Every size the screens' own size tables key on is known.
+    for (double side : {320.0, 375.0, 834.0, 1024.0}) {
+        bool found = false;
+        for (const auto& screen : knownScreens()) found = found || screen.portrait.width == side || screen.portrait.height == side;
+        EXPECT_TRUE(found) << side;
+    }
+}
+
+}  // namespace
+}  // namespace tq

@@ -249,6 +249,22 @@ TEST(LayoutRules, AButtonDrawsItselfAndKeepsItsLabelOutOfTheLayout) {
     EXPECT_EQ(button->naturalSize(), (Size{nominalTextWidth("Catalogue", 20) + 16, 44}));
 }
 
+TEST(LayoutRules, ALoadedPictureIsEqualOnlyWithTheSameBytes) {
+    auto loaded = [](const std::string& bytes) {
+        Image image;
+        image.source = Image::Source::remote;
+        image.name = "https://example.org/a.png";
+        image.bytes = std::make_shared<const std::string>(bytes);
+        return image;
+    };
+    EXPECT_EQ(loaded("one"), loaded("one"));
+    EXPECT_NE(loaded("one"), loaded("two"));
+    Image unread = loaded("one");
+    unread.bytes.reset();
+    EXPECT_NE(unread, loaded("one"));
+    EXPECT_EQ(Image::named("pin"), Image::named("pin"));
+}
+
 class NavigationColumnTest : public ::testing::Test {
 protected:
     test::TestEnvironment env;

@@ -6,6 +6,7 @@
 #include "platform/ui/ImageLoader.h"
 #include "platform/ui/TableView.h"
 #include "storage/TourFiles.h"
+#include "support/ArrangementWalk.h"
 #include "ui/common/LanguageNames.h"
 
 namespace tq {
@@ -204,6 +205,29 @@ TEST_F(CatalogueCellTest, TheThumbnailComesFromTheSiteOnlineAndFromTheTourFolder
     auto missing = configured(listedTour("8", {{"circuit_imagepath", "main_8.jpg"}}), true);
     ASSERT_TRUE(missing);
     EXPECT_FALSE(missing->thumbnail->image());
+}
+
+// A cell as wide as its table: the picture on the left as wide as its constraint says, the texts
+// after it, nothing drawn over anything else, whatever the width.
+TEST_F(CatalogueCellTest, TextsFollowThePictureAtEveryTableWidth) {
+    auto cell = configured(listedTour("7", {{"distance", "12.5"}, {"rating_total_score", "3"}, {"rating", 4},
+                                            {"city_name_en", "Quebec"}, {"country_nom_en", "Canada"}}));
+    ASSERT_TRUE(cell);
+    ASSERT_FALSE(cell->lblDistanceFrom->isHidden());
+    for (double width : {320.0, 390.0, 820.0, 1024.0}) {
+        SCOPED_TRACE(width);
+        const Rect row(0, 0, width, 115);  // a phone's row for a tour with its distance
+        cell->setFrame(row);
+        EXPECT_EQ(cell->contentView().frame(), row);
+        for (const auto& fault : layoutFaults(*cell, row)) ADD_FAILURE() << fault;
+        auto plan = planLayout(*cell, row);
+        auto at = [&](const View& view) { return plan.placement(view)->rect; };
+        ASSERT_TRUE(plan.placement(*cell->thumbnail));
+        ASSERT_TRUE(plan.placement(*cell->lblTitle));
+        EXPECT_EQ(at(*cell->thumbnail).width(), cell->constWidthtImage->constant());
+        EXPECT_GE(at(*cell->lblTitle).origin.x, at(*cell->thumbnail).origin.x + at(*cell->thumbnail).width());
+        EXPECT_LE(at(*cell->lblTitle).origin.x + at(*cell->lblTitle).width(), width);
+    }
 }
 
 TEST_F(CatalogueCellTest, TheRatingRowFitsTheOrientation) {
