@@ -1,7 +1,9 @@
-// A tour's reply that lands after the visitor has moved on to another tour: the client's current
-// tour follows the last reply, but the screen in front keeps showing, mapping and preloading the
-// tour it received itself.
+// Replies that land after the visitor has moved on: the client's lists follow the last reply, but
+// the screen in front keeps showing, and acting on, what its own request received.
 #include "HomeScreenFixture.h"
+#include "platform/location/LocationService.h"
+#include "screens/browse/SearchController.h"
+#include "screens/browse/SearchResultsController.h"
 #include "screens/maps/MapLeafletController.h"
 #include "screens/tour/TourDetailController.h"
 #include "screens/tour/TourScreenFixture.h"
@@ -94,6 +96,49 @@ TEST_F(LateTourReplyTest, GoingBackWhileATourLoadsEndsTheWaitAndTheLateReplyMove
 
     auto screen = openLink("611");
     expect611AfterTheLateReply(screen);
+}
+
+// A keyword search whose first reply is late, left for a search near the visitor: the near results
+// screen shows the tours near, and only them, when the keyword's city reply lands.
+using LateSearchReplyTest = test::HomeScreenTest;
+
+TEST_F(LateSearchReplyTest, ASearchLeftBehindDoesNotJoinTheResultsOfTheNextOne) {
+    auto city = test::ScriptedReply::json(test::listReply({test::listedTour("7")}));
+    city.gate = "city";
+    service.replyToPrefix("/public/webservice/searchCircuitByKeywordsCity/", city);
+    service.replyToPrefix("/public/webservice/getToursNearby/",
+                          test::ScriptedReply::json(test::listReply({test::listedTour("9"), test::listedTour("8")})));
+    launch();
+    env.settle();
+    auto& location = LocationService::of(env.env()).driver();
+    ASSERT_TRUE(location.grant());
+    env.settle();
+
+    ASSERT_TRUE(home->btnSearch->tap());
+    auto search = std::dynamic_pointer_cast<SearchController>(nav->topViewController());
+    ASSERT_TRUE(search);
+    ASSERT_TRUE(search->segmentTypeSearch->select(2));
+    ASSERT_TRUE(search->txtKeyword->typeText("lyon"));
+    ASSERT_TRUE(search->btnSearchkeywords->tap());
+    ASSERT_TRUE(service.waitUntilHeld("city"));
+    search.reset();
+    ASSERT_TRUE(nav->tapBackButton());
+
+    ASSERT_TRUE(home->btnCompass->tap());
+    ASSERT_TRUE(location.deliverLocation(45.76, 4.83));
+    ASSERT_TRUE(env.runUntil([&] { return !network().searchCatalogue.empty(); }));
+    env.advance(1.0);
+    auto results = std::dynamic_pointer_cast<SearchResultsController>(nav->topViewController());
+    ASSERT_TRUE(results);
+
+    service.release("city");
+    ASSERT_TRUE(env.runUntil([&] { return !network().searchCatalogueCity.empty(); }));
+    env.settle();
+    results->tableview->reloadData();
+    ASSERT_EQ(results->tableview->numberOfSections(), 1);
+    ASSERT_EQ(results->tableview->numberOfRows(0), 2);
+    EXPECT_EQ(results->tourAt({0, 0})->circuit_id, "9");
+    EXPECT_EQ(results->tourAt({0, 1})->circuit_id, "8");
 }
 
 }  // namespace
