@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/QuitOnSignal.h"
@@ -18,6 +19,7 @@ namespace {
 struct Options {
     std::optional<std::string> openURL;
     std::optional<double> runFor;
+    tq::ServiceChoice service = tq::ServiceChoice::unset;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -31,6 +33,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
             double seconds = std::strtod(text, &end);
             if (end == text || *end != '\0' || !(seconds >= 0)) return false;
             options.runFor = seconds;
+        } else if (arg == "--service" && i + 1 < argc) {
+            auto choice = tq::serviceChoiceNamed(argv[++i]);
+            if (!choice) return false;
+            options.service = *choice;
         } else {
             return false;
         }
@@ -43,12 +49,18 @@ bool parseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        std::cerr << "usage: trelvoquest [--open-url URL] [--run-for SECONDS]\n";
+        std::cerr << "usage: trelvoquest [--open-url URL] [--run-for SECONDS] [--service local|product]\n";
         return 2;
     }
     std::error_code ec;
     auto executable = std::filesystem::canonical("/proc/self/exe", ec);
     tq::Environment env(tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable));
+    // The demo service built beside the program keeps its address and authority in its state folder.
+    auto demoState = (ec ? std::filesystem::path(argv[0]) : executable).parent_path() / "demo-service" / "state";
+    if (auto why = tq::routeToService(env, options.service, demoState)) {
+        std::cerr << "trelvoquest: " << *why << "\n";
+        return 2;
+    }
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();

@@ -8,7 +8,7 @@
 namespace tq::demo {
 namespace {
 
-constexpr const char* kMediaHost = "media.trelvoquest.com";
+constexpr const char* kMediaHost = ProductSites::media;
 constexpr const char* kJson = "application/json; charset=utf-8";
 
 int hexValue(char c) {
