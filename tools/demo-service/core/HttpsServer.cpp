@@ -31,6 +31,12 @@ std::unique_ptr<httplib::SSLServer> makeHttpsServer(const CertificatePem& certif
     // Without this a head and body written apart wait on the client's delayed acknowledgement.
     server->set_tcp_nodelay(true);
     server->set_keep_alive_timeout(idleSeconds);
+    // Address reuse only: with the port shared as well, a second server would bind a port that is
+    // taken and silently split its connections with the first.
+    server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     return server;
 }
 

@@ -231,7 +231,7 @@ struct Generator {
         });
         return contentRecord(id, owner, 2, "video", word("video", language) + " : " + name, "<p>" + caption + "</p>",
                              language,
-                             metadata({{"status", 1}, {"width", 480}, {"height", 270}, {"duration", 3}, {"size", "0.2"},
+                             metadata({{"status", 1}, {"width", 480}, {"height", 270}, {"duration", 3}, {"size", 0.2},
                                        {"filePath", mediaUrl("http", file)},
                                        {"thumbnailUrl", mediaUrl("http", thumb)}}));
     }
