@@ -132,8 +132,20 @@ RawReply exchange(const DemoServiceProcess& service, const RawRequest& request) 
             SSL_shutdown(ssl);
             ::shutdown(sock, SHUT_WR);
         }
+        // Read to the end of the reply: the connection's end, or the length the reply announced
+        // (a server that keeps the connection open is not waited for).
         char buffer[16384];
-        for (int n; (n = SSL_read(ssl, buffer, sizeof buffer)) > 0;) reply.whole.append(buffer, static_cast<size_t>(n));
+        static const std::regex length("\r\nContent-Length: *([0-9]+)\r\n", std::regex::icase);
+        for (int n; (n = SSL_read(ssl, buffer, sizeof buffer)) > 0;) {
+            reply.whole.append(buffer, static_cast<size_t>(n));
+            auto blank = reply.whole.find("\r\n\r\n");
+            std::smatch match;
+            std::string head = reply.whole.substr(0, blank);
+            if (blank != std::string::npos && std::regex_search(head, match, length) &&
+                reply.whole.size() >= blank + 4 + std::stoul(match[1])) {
+                break;
+            }
+        }
     } else {
         ADD_FAILURE() << "TLS with the demo service failed";
     }
