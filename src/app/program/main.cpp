@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
 #include "desktop/LoopSource.h"
@@ -26,6 +27,7 @@ struct Options {
     std::optional<double> runFor;
     bool headless = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
+    tq::ServiceChoice service = tq::ServiceChoice::unset;
 };
 
 // The program's options, one a line: name, its argument (none for a flag), what it does, and how
@@ -56,6 +58,13 @@ const OptionSpec kOptions[] = {
          if (name == "tablet") o.device = tq::desktop::DeviceChoice::tablet();
          else if (name == "phone") o.device = tq::desktop::DeviceChoice::phone();
          else return false;
+         return true;
+     }},
+    {"--service", "local|product", "the web service to talk to: the local demo service, or the product's own hosts",
+     [](Options& o, const char* v) {
+         auto choice = tq::serviceChoiceNamed(v);
+         if (!choice) return false;
+         o.service = *choice;
          return true;
      }},
 };
@@ -128,6 +137,12 @@ int main(int argc, char** argv) {
     auto config = tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable);
     if (!options.headless) options.device.applyTo(config.device);
     tq::Environment env(config);
+    // The demo service built beside the program keeps its address and authority in its state folder.
+    auto demoState = (ec ? std::filesystem::path(argv[0]) : executable).parent_path() / "demo-service" / "state";
+    if (auto why = tq::routeToService(env, options.service, demoState)) {
+        std::cerr << "trelvoquest: " << *why << "\n";
+        return 2;
+    }
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();
