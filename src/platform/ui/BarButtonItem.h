@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/ui/View.h"
 
 namespace tq {
@@ -73,7 +74,9 @@ public:
     // tap reached an action.
     bool tap() {
         if (!enabled_ || hidden_ || !action_) return false;
-        auto action = action_;  // the action may replace itself
+        // The action may replace itself, or release the item and the screen that shows it.
+        DispatchScope scope;
+        auto action = action_;
         action();
         return true;
     }
