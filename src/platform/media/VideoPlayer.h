@@ -116,6 +116,7 @@ enum class VideoGravity { resizeAspect, resizeAspectFill, resize };
 class VideoPlayerLayer : public View {
 public:
     explicit VideoPlayerLayer(std::shared_ptr<VideoPlayer> player = nullptr) : player_(std::move(player)) {}
+    bool drawsContent() const override { return true; }
     const std::shared_ptr<VideoPlayer>& player() const { return player_; }
     void setPlayer(std::shared_ptr<VideoPlayer> player) {
         player_ = std::move(player);

@@ -103,6 +103,8 @@ enum class BarStyle { defaultStyle, black };
 class Toolbar : public View {
 public:
     using View::View;
+    Size naturalSize() const override { return {0, 44}; }
+    bool drawsContent() const override { return true; }
     const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return items_; }
     void setItems(std::vector<std::shared_ptr<BarButtonItem>> items) {
         items_ = std::move(items);
