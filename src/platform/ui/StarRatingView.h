@@ -14,6 +14,10 @@ enum class StarFillMode { full, half, precise };
 class StarRatingView : public View {
 public:
     using View::View;
+    // The bundle pictures of one star, filled and empty; a star filled in part is the filled picture
+    // cut at that fraction over the empty one.
+    static constexpr const char* filledStarImageName = "star-filled";
+    static constexpr const char* emptyStarImageName = "star-empty";
 
     double rating() const { return rating_; }
     // Clamped into [minRating, maxRating]; a value that is not a number counts as minRating.

@@ -1,0 +1,69 @@
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/InstalledFonts.h"
+
+namespace tq {
+namespace {
+
+TEST(InstalledFonts, NamesOfThePlatformGiveAMetricTwinAndTheFace) {
+    struct Case {
+        Font font;
+        int weight;
+        bool italic;
+        bool known;
+    };
+    const Case cases[] = {
+        {Font{"Helvetica", 17}, 400, false, true},
+        {Font{"HelveticaNeue-Bold", 20}, 700, false, true},
+        {Font{"Helvetica Neue", 15}, 400, false, true},
+        {Font{"Helvetica-BoldOblique", 12}, 700, true, true},
+        {Font{"HelveticaNeue-UltraLightItalic", 12}, 200, true, true},
+        {Font{"HelveticaNeue-Light", 12}, 300, false, true},
+        {Font{"HelveticaNeue-Medium", 12, FontWeight::bold}, 500, false, true},  // the name's face wins
+        {Font{"Helvetica", 12, FontWeight::semibold}, 600, false, true},          // no face: the weight
+        {Font{"Arial-BoldMT", 12}, 700, false, true},
+        {Font::system(15), 400, false, true},
+        {Font::system(15, FontWeight::bold), 700, false, true},
+        {Font{"System-Italic", 15}, 400, true, true},
+        {Font{"Papyrus-Condensed", 15}, 400, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.font.name.empty() ? "the system font" : c.font.name);
+        const auto installed = installedFont(c.font);
+        ASSERT_EQ(installed.families, (std::vector<std::string>{"Liberation Sans", "DejaVu Sans"}));
+        EXPECT_EQ(installed.weight, c.weight);
+        EXPECT_EQ(installed.italic, c.italic);
+        EXPECT_EQ(installed.known, c.known);
+    }
+}
+
+// The families the table gives must be on the machine, or the font system quietly draws another.
+TEST(InstalledFonts, EveryFamilyGivenIsInstalled) {
+    ASSERT_TRUE(FcInit());
+    for (const auto* name : {"Helvetica", "HelveticaNeue-Bold", "System-Italic"}) {
+        for (const auto& family : installedFont(Font{name, 17}).families) {
+            SCOPED_TRACE(family);
+            std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(
+                FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str())), FcPatternDestroy);
+            ASSERT_TRUE(pattern);
+            FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+            FcDefaultSubstitute(pattern.get());
+            FcResult result = FcResultNoMatch;
+            std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> match(FcFontMatch(nullptr, pattern.get(), &result),
+                                                                          FcPatternDestroy);
+            ASSERT_TRUE(match);
+            FcChar8* matched = nullptr;
+            ASSERT_EQ(FcPatternGetString(match.get(), FC_FAMILY, 0, &matched), FcResultMatch);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(matched)), family)
+                << "install fonts-liberation and fonts-dejavu-core";
+        }
+    }
+    FcFini();
+}
+
+}  // namespace
+}  // namespace tq
