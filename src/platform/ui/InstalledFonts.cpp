@@ -8,19 +8,33 @@
 namespace tq {
 namespace {
 
-// Liberation Sans has the metrics of Helvetica and Arial. The platform's system font has no free
-// twin; Liberation Sans is the nearest in width. DejaVu Sans covers the characters Liberation lacks.
-constexpr const char* kSans = "Liberation Sans";
-constexpr const char* kFallback = "DejaVu Sans";
+// Liberation Sans, Serif and Mono have the metrics of Helvetica and Arial, Times and Courier. The
+// platform's system font has no free twin; Liberation Sans is the nearest in width. The DejaVu
+// families cover the characters Liberation lacks.
+struct Families {
+    const char* family;
+    const char* fallback;
+};
+constexpr Families kSans{"Liberation Sans", "DejaVu Sans"};
+constexpr Families kSerif{"Liberation Serif", "DejaVu Serif"};
+constexpr Families kMono{"Liberation Mono", "DejaVu Sans Mono"};
 
 // Family names as keys: lower case, without spaces.
-constexpr std::array<std::pair<std::string_view, const char*>, 6> kFamilies{{
+constexpr std::array<std::pair<std::string_view, Families>, 14> kFamilies{{
     {"", kSans},
     {"system", kSans},
     {"helvetica", kSans},
     {"helveticaneue", kSans},
     {"arial", kSans},
     {"arialmt", kSans},
+    {"times", kSerif},
+    {"timesnewroman", kSerif},
+    {"timesnewromanps", kSerif},
+    {"timesnewromanpsmt", kSerif},
+    {"courier", kMono},
+    {"couriernew", kMono},
+    {"couriernewps", kMono},
+    {"couriernewpsmt", kMono},
 }};
 
 // Weights a face name may carry, longest words first so that "UltraLight" is not read as "Light".
@@ -67,7 +81,8 @@ InstalledFont installedFont(const Font& font) {
     InstalledFont installed;
     auto known = std::find_if(kFamilies.begin(), kFamilies.end(), [&](const auto& entry) { return entry.first == family; });
     installed.known = known != kFamilies.end();
-    installed.families = {installed.known ? known->second : kSans, kFallback};
+    const Families families = installed.known ? known->second : kSans;
+    installed.families = {families.family, families.fallback};
     installed.weight = weightOf(font.weight);
     for (const auto& [word, weight] : kWeights) {
         if (face.find(word) != std::string::npos) {

@@ -10,7 +10,7 @@ namespace tq {
 
 // What a renderer draws a font with. The screens name the platform's fonts ("Helvetica",
 // "HelveticaNeue-Bold", the system font); this machine has free fonts of the same metrics
-// instead, so a text takes the room it was laid out for.
+// instead (Liberation), so a text takes the room it was laid out for.
 struct InstalledFont {
     // Font families to ask the font system for, best first; the later ones only lend the glyphs
     // the first lacks.
