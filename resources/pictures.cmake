@@ -79,7 +79,8 @@ tq_picture(back bar-back.svg)
 tq_picture(system-action bar-action.svg)
 tq_picture(system-close bar-close.svg)
 
-# Search, places and the catalogue.
+# Search, places and the catalogue; the picture of a tour without one.
+tq_picture(default_image default-image.svg)
 tq_picture(magnifyingglass magnifyingglass.svg)
 tq_picture(distance distance.svg)
 tq_picture(close close.svg)
@@ -101,8 +102,11 @@ tq_picture(pauseContent content-pause.svg)
 tq_picture(audioplayer_play audio-play.svg)
 tq_picture(audioplayer_pause audio-pause.svg)
 
-# The maps.
+# The maps: the native map's compass and marker glyph; the map pages' pins and position.
 tq_picture(compass compass.svg)
+tq_picture(marker-icon marker-icon.svg)
+tq_picture(marker-shadow marker-shadow.svg)
+tq_picture(position position.svg)
 tq_picture(pin pin.svg)
 # The map's hint: the picture alone, and with its three lines of help in each language.
 tq_picture(mapHand map-hand.svg WIDTH 300 HEIGHT 240)
