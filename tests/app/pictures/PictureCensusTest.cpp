@@ -46,7 +46,9 @@ std::set<std::string> picturesTheScreensCanName() {
         "compass", "pin", "mapHand",
         // catalogue cells' network badge, by interface language
         "network-en.png", "network-fr.png", "network-esp.png",
-        StarRatingView::filledStarImageName, StarRatingView::emptyStarImageName};
+        StarRatingView::filledStarImageName, StarRatingView::emptyStarImageName,
+        // asked for as files: a catalogue cell's tour without a picture, the map pages' markers
+        "default_image.png", "marker-icon.png", "marker-shadow.png", "position.png"};
     for (const std::string code : {"en", "fr", "es"}) {
         for (const std::string button : {"about-", "search-", "favoris-", "catalog-"}) {
             names.insert(button + code);
