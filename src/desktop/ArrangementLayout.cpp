@@ -56,6 +56,12 @@ std::vector<LayoutChild> layoutChildren(const std::vector<GtkWidget*>& widgets) 
 void arrangementMeasure(GtkLayoutManager*, GtkWidget* widget, GtkOrientation orientation, int forSize, int* minimum,
                         int* natural, int* minimumBaseline, int* naturalBaseline) {
     const auto& state = tq::desktop::viewWidgetState(widget);
+    *minimumBaseline = *naturalBaseline = -1;
+    if (state.exactSize) {
+        *minimum = *natural =
+            int(orientation == GTK_ORIENTATION_HORIZONTAL ? state.exactSize->width : state.exactSize->height);
+        return;
+    }
     auto children = layoutChildren(arrangedChildren(widget));
     double forWidth = orientation == GTK_ORIENTATION_VERTICAL ? forSize : -1;
     auto size = tq::desktop::naturalSize(state.arrangement, children, forWidth);

@@ -1,9 +1,12 @@
 #include "desktop/Mirror.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
+#include "desktop/Signals.h"
 #include "desktop/ViewWidget.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/map/MapView.h"
 #include "platform/media/PanoramaView.h"
 #include "platform/media/VideoPlayer.h"
@@ -41,8 +44,11 @@ bool stretchesByKind(const View& view) {
 
 ChildSpec specOf(const View& view, const std::vector<const LayoutConstraint*>* constraints, bool screenRoot) {
     ChildSpec spec;
-    spec.frame = view.frame();
-    spec.stretches = screenRoot || stretchesByKind(view);
+    // A container's frame is where code once put it (often the screen's size before a turn): its
+    // children decide its size. Only a view without subviews keeps its frame's size.
+    if (view.subviews().empty() || !view.arrangement().placesChildren()) spec.frame = view.frame();
+    // An overlay holds a screen's body (pictures, pages, players stacked): it takes the room left.
+    spec.stretches = screenRoot || stretchesByKind(view) || view.arrangement().kind == ArrangementKind::overlay;
     if (!constraints) return spec;
     for (const auto* c : *constraints) {
         const double k = c->constant();
@@ -72,6 +78,28 @@ ChildSpec specOf(const View& view, const std::vector<const LayoutConstraint*>* c
         }
     }
     return spec;
+}
+
+// A view with gesture recognizers hears a person's clicks and swipes on its widget through them.
+void routeGestures(GtkWidget* widget, View& view) {
+    std::weak_ptr<View> weak = view.weak_from_this();
+    onClick(widget, [weak](double, double) {
+        if (auto v = weak.lock()) v->tapGesture();
+    });
+    GtkGesture* swipe = gtk_gesture_swipe_new();
+    auto* holder = new std::weak_ptr<View>(weak);
+    g_signal_connect_data(
+        swipe, "swipe", G_CALLBACK(+[](GtkGestureSwipe*, double vx, double vy, gpointer data) {
+            auto v = static_cast<std::weak_ptr<View>*>(data)->lock();
+            if (!v || std::max(std::abs(vx), std::abs(vy)) < 200) return;
+            if (std::abs(vx) > std::abs(vy)) {
+                v->swipe(vx > 0 ? SwipeDirection::right : SwipeDirection::left);
+            } else {
+                v->swipe(vy > 0 ? SwipeDirection::down : SwipeDirection::up);
+            }
+        }),
+        holder, +[](gpointer data, GClosure*) { delete static_cast<std::weak_ptr<View>*>(data); }, GConnectFlags(0));
+    gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(swipe));
 }
 
 void placeAfter(GtkWidget* widget, GtkWidget* host, GtkWidget* previous) {
@@ -186,6 +214,10 @@ void Mirror::sync(Node& node, View& view) {
         hostState.arrangement = view.arrangement();
         gtk_widget_queue_resize(node.childHost);
     }
+    if (!node.gesturesRouted && !view.gestureRecognizers().empty()) {
+        routeGestures(w, view);
+        node.gesturesRouted = true;
+    }
     node.renderer->sync(node, view, *this);
     ++node.syncs;
 }
@@ -235,7 +267,7 @@ void Mirror::collectScreens() {
 }
 
 NavigationController* Mirror::navigationControllerOf(const NavigationBar& bar) const {
-    auto it = bars_.find(reinterpret_cast<const View*>(&bar));
+    auto it = bars_.find(static_cast<const View*>(&bar));
     return it == bars_.end() ? nullptr : it->second;
 }
 

@@ -30,6 +30,8 @@ struct ViewWidgetState {
     GtkWidget* content = nullptr;  // fills the widget, below the children; not placed by the arrangement
     // A scroll view's content: at least this size (the scroll view's content size).
     Size minimumContent;
+    // The window's own widget is the device's screen: exactly this size, whatever it holds.
+    std::optional<Size> exactSize;
 };
 
 // A new view widget (a floating reference, as GTK widgets are made).
