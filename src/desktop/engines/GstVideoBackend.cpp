@@ -16,13 +16,19 @@ namespace tq::desktop {
 // counts: a main loop that falls behind skips frames rather than queueing them.
 struct GstVideoBackend::Frames {
     std::mutex mutex;
-    GstSample* latest = nullptr;
+    // The frame and its caps (not the sample: the appsink reuses its samples).
+    GstBuffer* latest = nullptr;
+    GstCaps* caps = nullptr;
     bool drawPosted = false;
     MainLoop* loop = nullptr;
     std::weak_ptr<GstVideoBackend*> backend;
-    ~Frames() {
-        if (latest) gst_sample_unref(latest);
+    void keep(GstBuffer* buffer, GstCaps* frameCaps) {
+        if (latest) gst_buffer_unref(latest);
+        if (caps) gst_caps_unref(caps);
+        latest = buffer;
+        caps = frameCaps;
     }
+    ~Frames() { keep(nullptr, nullptr); }
 };
 
 GstVideoBackend::GstVideoBackend(Environment& env, GstVideoOutput output)
@@ -76,13 +82,15 @@ void GstVideoBackend::setItem(std::shared_ptr<VideoPlayerItem> item) {
                 GstSample* sample = gst_app_sink_pull_sample(s);
                 if (!sample) return GST_FLOW_OK;
                 bool post = false;
-                {
+                GstBuffer* buffer = gst_sample_get_buffer(sample);
+                GstCaps* caps = gst_sample_get_caps(sample);
+                if (buffer && caps) {
                     std::lock_guard lock(frames->mutex);
-                    if (frames->latest) gst_sample_unref(frames->latest);
-                    frames->latest = sample;
+                    frames->keep(gst_buffer_ref(buffer), gst_caps_ref(caps));
                     post = !frames->drawPosted;
                     frames->drawPosted = true;
                 }
+                gst_sample_unref(sample);
                 if (post) {
                     std::weak_ptr<GstVideoBackend*> weak = frames->backend;
                     frames->loop->post([weak] {
@@ -169,17 +177,17 @@ void GstVideoBackend::setSurface(std::shared_ptr<VideoSurface> surface) {
 
 void GstVideoBackend::drawLatestFrame() {
     if (!frames_) return;
-    GstSample* sample = nullptr;
+    GstBuffer* buffer = nullptr;
+    GstCaps* caps = nullptr;
     {
         std::lock_guard lock(frames_->mutex);
         frames_->drawPosted = false;
-        if (frames_->latest) sample = gst_sample_ref(frames_->latest);
+        if (frames_->latest) buffer = gst_buffer_ref(frames_->latest);
+        if (frames_->caps) caps = gst_caps_ref(frames_->caps);
     }
-    if (!sample) return;
     GstVideoInfo info;
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
     GstVideoFrame frame;
-    if (surface_ && surface_->picture() && buffer && gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+    if (surface_ && surface_->picture() && buffer && caps && gst_video_info_from_caps(&info, caps) &&
         gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) {
         const auto width = GST_VIDEO_FRAME_WIDTH(&frame);
         const auto height = GST_VIDEO_FRAME_HEIGHT(&frame);
@@ -192,7 +200,8 @@ void GstVideoBackend::drawLatestFrame() {
         gst_video_frame_unmap(&frame);
         ++framesDrawn_;
     }
-    gst_sample_unref(sample);
+    if (buffer) gst_buffer_unref(buffer);
+    if (caps) gst_caps_unref(caps);
 }
 
 void GstVideoBackend::onEvent(const PipelineEvent& event) {
