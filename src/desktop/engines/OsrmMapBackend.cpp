@@ -1,16 +1,34 @@
 #include "desktop/engines/OsrmMapBackend.h"
 
+#include <libsoup/soup.h>
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/Numbers.h"
-#include "platform/net/HttpClient.h"
 
 namespace tq::desktop {
 
-OsrmMapBackend::OsrmMapBackend(Environment& env, std::string serviceAddress) : env_(env), base_(std::move(serviceAddress)) {
+OsrmMapBackend::OsrmMapBackend(Environment& env, std::string serviceAddress)
+    : env_(env), base_(std::move(serviceAddress)), session_(soup_session_new()), cancellable_(g_cancellable_new()) {
     while (!base_.empty() && base_.back() == '/') base_.pop_back();
+    soup_session_set_timeout(session_, 20);
+    soup_session_set_user_agent(session_, "TrelvoQuest/1.0");
 }
+
+OsrmMapBackend::~OsrmMapBackend() {
+    g_cancellable_cancel(cancellable_);
+    g_object_unref(cancellable_);
+    g_object_unref(session_);
+}
+
+namespace {
+
+struct RouteCall {
+    SoupMessage* message;
+    std::function<void(DirectionsOutcome)> reply;
+};
+
+}  // namespace
 
 std::optional<std::string> OsrmMapBackend::addressFor(const DirectionsRequest& request) const {
     if (!request.source || !request.destination) return std::nullopt;
@@ -28,14 +46,37 @@ void OsrmMapBackend::calculateDirections(const DirectionsRequest& request, std::
         reply(DirectionsOutcome{{}, DirectionsError{"a route needs a source and a destination"}});
         return;
     }
-    env_.shared<HttpClient>().get(*address, {}, [reply = std::move(reply)](HttpResponse response) {
-        validateStatus(response);
-        if (!response.succeeded()) {
-            reply(DirectionsOutcome{{}, DirectionsError{"the routing service did not answer: " + response.error->description}});
-            return;
-        }
-        reply(readOsrmReply(response.body));
-    });
+    SoupMessage* message = soup_message_new("GET", address->c_str());
+    if (!message) {
+        reply(DirectionsOutcome{{}, DirectionsError{"the routing service's address is not valid: " + *address}});
+        return;
+    }
+    auto* call = new RouteCall{message, std::move(reply)};
+    soup_session_send_and_read_async(
+        session_, message, G_PRIORITY_DEFAULT, cancellable_,
+        [](GObject* session, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<RouteCall> call(static_cast<RouteCall*>(data));
+            GError* error = nullptr;
+            GBytes* body = soup_session_send_and_read_finish(SOUP_SESSION(session), result, &error);
+            DirectionsOutcome outcome;
+            if (!body) {
+                outcome.error = DirectionsError{std::string("the routing service did not answer: ") +
+                                                (error && error->message ? error->message : "no reply")};
+            } else if (auto status = soup_message_get_status(call->message); status < 200 || status > 299) {
+                outcome.error = DirectionsError{"the routing service answered " + std::to_string(status)};
+            } else {
+                gsize size = 0;
+                const char* bytes = static_cast<const char*>(g_bytes_get_data(body, &size));
+                outcome = readOsrmReply(std::string(bytes ? bytes : "", size));
+            }
+            // A backend that went away (its map service with it) cancelled the call: nobody waits.
+            bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+            if (body) g_bytes_unref(body);
+            g_clear_error(&error);
+            g_object_unref(call->message);
+            if (!cancelled) call->reply(std::move(outcome));
+        },
+        call);
 }
 
 DirectionsOutcome readOsrmReply(const std::string& body) {
