@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include "DesktopFixture.h"
+#include "screens/browse/HomeController.h"
+
+namespace tq::test {
+namespace {
+
+TEST(DesktopWindowTest, OpensOnTheHomeScreen) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    app.launch();
+    ASSERT_TRUE(app.navigation());
+    EXPECT_EQ(gtk_widget_get_width(app.desktop->screen()), 1024);
+    EXPECT_EQ(gtk_widget_get_height(app.desktop->screen()), 768);
+    app.screenshot("home-tablet-landscape");
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+}
+
+}  // namespace
+}  // namespace tq::test
