@@ -15,6 +15,7 @@
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
 #include "desktop/LoopSource.h"
+#include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/QuitOnSignal.h"
 #include "platform/ui/Storyboard.h"
@@ -28,6 +29,8 @@ struct Options {
     bool headless = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
     tq::ServiceChoice service = tq::ServiceChoice::unset;
+    // The window's real engines: sinks from TQ_AUDIO_SINK and TQ_VIDEO_SINK, the rest from the options.
+    tq::desktop::EngineOptions engines = tq::desktop::EngineOptions::fromEnvironment();
 };
 
 // The program's options, one a line: name, its argument (none for a flag), what it does, and how
@@ -45,6 +48,13 @@ bool readSeconds(const char* text, std::optional<double>& out) {
     if (end == text || *end != '\0' || !(seconds >= 0)) return false;
     out = seconds;
     return true;
+}
+
+// The engines' options (--location, --route, --routing-service) say what is wrong with a value.
+bool readEngineOption(Options& options, const char* name, const char* value) {
+    auto fault = tq::desktop::parseEngineOption(name, value, options.engines);
+    if (fault) std::cerr << "trelvoquest: " << *fault << "\n";
+    return !fault;
 }
 
 const OptionSpec kOptions[] = {
@@ -67,6 +77,12 @@ const OptionSpec kOptions[] = {
          o.service = *choice;
          return true;
      }},
+    {"--location", "LAT,LON", "the visitor stands here (for a desktop without a positioning source)",
+     [](Options& o, const char* v) { return readEngineOption(o, "--location", v); }},
+    {"--route", "FILE", "the visitor walks these timed positions, one \"SECONDS LAT LON\" a line",
+     [](Options& o, const char* v) { return readEngineOption(o, "--route", v); }},
+    {"--routing-service", "URL", "directions on the native map from this OSRM routing service",
+     [](Options& o, const char* v) { return readEngineOption(o, "--routing-service", v); }},
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -143,6 +159,8 @@ int main(int argc, char** argv) {
         std::cerr << "trelvoquest: " << *why << "\n";
         return 2;
     }
+    // The window plays, shows and locates for real; headless, the engines only record.
+    if (!options.headless) tq::desktop::installEngines(env, options.engines);
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();
