@@ -23,6 +23,9 @@ public:
     using View::View;
     using Action = std::function<void(Control&)>;
 
+    // Every control draws itself (a button its title and picture, a field its text).
+    bool drawsContent() const override { return true; }
+
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
     bool isSelected() const { return selected_; }

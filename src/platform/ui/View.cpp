@@ -94,6 +94,12 @@ void View::setArrangement(Arrangement arrangement) {
     changed("arrangement");
 }
 
+void View::setStretches(bool stretches) {
+    stretches_ = stretches;
+    setNeedsLayout();
+    changed("stretches");
+}
+
 void View::setUserInteractionEnabled(bool enabled) {
     userInteraction_ = enabled;
     changed("userInteractionEnabled");

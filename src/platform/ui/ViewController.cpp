@@ -42,6 +42,8 @@ std::shared_ptr<View> ViewController::viewPointer() {
     if (!view_) {
         loadView();
         if (!view_) view_ = std::make_shared<View>();
+        // A screen's root takes the room its container (a navigation column) has left.
+        if (!view_->declaresStretch()) view_->setStretches(true);
         viewDidLoad();
     }
     return view_;
@@ -97,6 +99,7 @@ void ViewController::transitionToSize(Size size, TransitionCoordinator& coordina
 void ViewController::resizeForTransition(Size size) {
     if (view_) view_->setFrame(Rect(view_->frame().origin.x, view_->frame().origin.y, size.width, size.height));
     for (auto& child : visibleChildren()) child->resizeForTransition(size);
+    viewDidResize();
     if (presented_ && presented_->coversPresenter()) presented_->resizeForTransition(size);
 }
 

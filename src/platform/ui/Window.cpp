@@ -25,6 +25,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> root) {
         if (visible_) root_->beginAppearance(true, false);
         auto rootView = root_->viewPointer();
         rootView->setFrame(bounds());
+        root_->viewDidResize();
         insertSubview(rootView, 0);
     }
     if (previous && visible_) previous->endAppearance(false, false);
