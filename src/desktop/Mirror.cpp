@@ -137,6 +137,26 @@ Mirror::~Mirror() {
 void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "navigationItem") allBarsDirty_ = true;
     dirty_.insert(&view);
+    if (recording_) reported_.emplace(&view, view.weak_from_this());
+}
+
+void Mirror::startRecording() {
+    recording_ = true;
+    reported_.clear();
+    rendered_.clear();
+}
+
+std::vector<std::string> Mirror::changedButNotRendered() const {
+    std::vector<std::string> missed;
+    for (const auto& [key, weak] : reported_) {
+        auto view = weak.lock();
+        if (!view || view.get() != key || rendered_.count(key)) continue;
+        // Only views the window draws: in the tree, with a widget of their own.
+        if (!view->isDescendant(*window_) && view.get() != window_.get()) continue;
+        if (nodes_.find(key) == nodes_.end()) continue;
+        missed.push_back(view->identifier().empty() ? std::string(typeid(*view).name()) : view->identifier());
+    }
+    return missed;
 }
 
 Node* Mirror::nodeFor(const View& view) {
@@ -220,6 +240,7 @@ void Mirror::sync(Node& node, View& view) {
     }
     node.renderer->sync(node, view, *this);
     ++node.syncs;
+    if (recording_) rendered_.insert(&view);
 }
 
 void Mirror::reconcileChildren(Node& node, View& view) {
