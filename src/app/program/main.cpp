@@ -11,9 +11,11 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
 #include "desktop/LoopSource.h"
+#include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/QuitOnSignal.h"
 #include "platform/ui/Storyboard.h"
@@ -26,6 +28,9 @@ struct Options {
     std::optional<double> runFor;
     bool headless = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
+    tq::ServiceChoice service = tq::ServiceChoice::unset;
+    // The window's real engines: sinks from TQ_AUDIO_SINK and TQ_VIDEO_SINK, the rest from the options.
+    tq::desktop::EngineOptions engines = tq::desktop::EngineOptions::fromEnvironment();
 };
 
 // The program's options, one a line: name, its argument (none for a flag), what it does, and how
@@ -45,6 +50,13 @@ bool readSeconds(const char* text, std::optional<double>& out) {
     return true;
 }
 
+// The engines' options (--location, --route, --routing-service) say what is wrong with a value.
+bool readEngineOption(Options& options, const char* name, const char* value) {
+    auto fault = tq::desktop::parseEngineOption(name, value, options.engines);
+    if (fault) std::cerr << "trelvoquest: " << *fault << "\n";
+    return !fault;
+}
+
 const OptionSpec kOptions[] = {
     {"--open-url", "URL", "opens an address as if a link to it had been followed",
      [](Options& o, const char* v) { return o.openURL = v, true; }},
@@ -58,6 +70,19 @@ const OptionSpec kOptions[] = {
          else return false;
          return true;
      }},
+    {"--service", "local|product", "the web service to talk to: the local demo service, or the product's own hosts",
+     [](Options& o, const char* v) {
+         auto choice = tq::serviceChoiceNamed(v);
+         if (!choice) return false;
+         o.service = *choice;
+         return true;
+     }},
+    {"--location", "LAT,LON", "the visitor stands here (for a desktop without a positioning source)",
+     [](Options& o, const char* v) { return readEngineOption(o, "--location", v); }},
+    {"--route", "FILE", "the visitor walks these timed positions, one \"SECONDS LAT LON\" a line",
+     [](Options& o, const char* v) { return readEngineOption(o, "--route", v); }},
+    {"--routing-service", "URL", "directions on the native map from this OSRM routing service",
+     [](Options& o, const char* v) { return readEngineOption(o, "--routing-service", v); }},
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -128,6 +153,14 @@ int main(int argc, char** argv) {
     auto config = tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable);
     if (!options.headless) options.device.applyTo(config.device);
     tq::Environment env(config);
+    // The demo service built beside the program keeps its address and authority in its state folder.
+    auto demoState = (ec ? std::filesystem::path(argv[0]) : executable).parent_path() / "demo-service" / "state";
+    if (auto why = tq::routeToService(env, options.service, demoState)) {
+        std::cerr << "trelvoquest: " << *why << "\n";
+        return 2;
+    }
+    // The window plays, shows and locates for real; headless, the engines only record.
+    if (!options.headless) tq::desktop::installEngines(env, options.engines);
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();

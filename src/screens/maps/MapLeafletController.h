@@ -126,7 +126,8 @@ public:
     void toggleSeeAround();
     void showPoisAround(bool success, const std::string& language);
     void startLocationByAuthorization();
-    enum class LocationAlert { locationUnavailable, activateFollowMe };
+    // The visitor's position cannot be used, is not known yet, or the directions target has none.
+    enum class LocationAlert { locationUnavailable, activateFollowMe, targetUnavailable };
     void showLocationAlert(LocationAlert kind);
 
     // ---- Location manager

@@ -35,8 +35,10 @@ void MapLeafletController::getDirections() {
     auto lon = parseDouble(longitude.value_or(""));
     auto& env = Environment::current();
     if (!lat || !lon) {
-        // Without a real target the maps application would plan a route to the middle of the ocean.
+        // Without a real target the maps application would plan a route to the middle of the
+        // ocean: nothing is handed over, and the visitor is told rather than left with a dead tap.
         env.console().log("no directions: the target has no coordinates");
+        showLocationAlert(LocationAlert::targetUnavailable);
         return;
     }
     auto address = mapsAddress(*lat, *lon);
