@@ -69,7 +69,6 @@ private:
     void sync(Node& node, View& view);
     void reconcileChildren(Node& node, View& view);
     void collectScreens();
-    void updateSpecs(View& view, const std::map<const View*, std::vector<const class LayoutConstraint*>>& index);
 
     std::shared_ptr<Window> window_;
     Images& images_;
