@@ -16,6 +16,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/View.h"
@@ -61,6 +62,22 @@ inline bool overlaps(const graphene_rect_t& a, const graphene_rect_t& b) {
     return w > 1 && h > 1;
 }
 
+// Whether a constraint on the view's edges says, by a negative constant, that it overlaps a neighbour.
+inline bool declaresOverlap(const View& view) {
+    for (const View* holder = &view; holder; holder = holder->superview()) {
+        for (const auto& c : holder->constraints()) {
+            if (!c->isActive() || c->constant() >= 0) continue;
+            if (c->firstItem().get() != &view && c->secondItem().get() != &view) continue;
+            switch (c->firstAttribute()) {
+                case LayoutAttribute::width:
+                case LayoutAttribute::height: break;
+                default: return true;
+            }
+        }
+    }
+    return false;
+}
+
 // Every fault of the window's tree as drawn now, one line each.
 inline std::vector<std::string> layoutFaults(desktop::Mirror& mirror, GtkWidget* screen) {
     std::vector<std::string> faults;
@@ -99,8 +116,7 @@ inline std::vector<std::string> layoutFaults(desktop::Mirror& mirror, GtkWidget*
             for (const auto& child : view.subviews()) {
                 GtkWidget* w = mirror.widgetFor(*child);
                 if (!w || !gtk_widget_get_visible(w)) continue;
-                auto spec = desktop::viewWidgetState(w).spec;
-                bool overlapAsked = spec.offsets.top.value_or(0) < 0 || spec.offsets.leading.value_or(0) < 0;
+                bool overlapAsked = declaresOverlap(*child);
                 auto cr = boundsIn(w, screen);
                 if (cr.size.width < 1 || cr.size.height < 1) continue;
                 for (const auto& [other, rect] : shown) {

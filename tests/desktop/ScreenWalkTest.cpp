@@ -26,21 +26,48 @@ struct WalkCase {
 // A PNG of each goes to build/screenshots/, with a contact sheet of them all.
 class ScreenWalk : public ::testing::TestWithParam<WalkCase> {};
 
-// Faults of the view tree itself, not of the window: screens that place views by frames computed
-// for the other orientation and never placed again after a turn. The headless layout rules settle
-// them; one that no longer occurs is reported so that it leaves this list, and any other fails.
+// Faults of the view tree itself, not of the window, as the layout rules place it: a content
+// screen's body keeps its 702-point frame and pushes the bottom bar's captions off a phone's and a
+// tablet's screen; the map screens place buttons and the hand picture by frames made for another
+// size. One that no longer occurs is reported so that it leaves this list; any other fails.
 const std::set<std::string> kKnownTreeFaults = {
+    "phone-landscape-Main-ContentController: lblNext: lies outside the window",
+    "phone-landscape-Main-ContentController: lblPrev: lies outside the window",
     "phone-landscape-Main-MapController: btnCenterMap: lies outside the window",
     "phone-landscape-Main-MapController: btnLocate: lies outside the window",
+    "phone-landscape-Main-MapController: mapHandImage: lies outside the window",
     "phone-landscape-Main-MapLeafletController: btnShowHowItWorks: lies outside the window",
     "phone-landscape-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "phone-landscape-Main-ipad-ContentController: lblNext: lies outside the window",
+    "phone-landscape-Main-ipad-ContentController: lblPrev: lies outside the window",
     "phone-landscape-Main-ipad-MapController: btnCenterMap: lies outside the window",
     "phone-landscape-Main-ipad-MapController: btnLocate: lies outside the window",
     "phone-landscape-Main-ipad-MapLeafletController: btnShowHowItWorks: lies outside the window",
     "phone-landscape-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
+    "phone-portrait-Main-ContentController: lblNext: lies outside the window",
+    "phone-portrait-Main-ContentController: lblPrev: lies outside the window",
+    "phone-portrait-Main-ContentController: lblShow: lies outside the window",
+    "phone-portrait-Main-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "phone-portrait-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "phone-portrait-Main-ipad-ContentController: lblNext: lies outside the window",
+    "phone-portrait-Main-ipad-ContentController: lblPrev: lies outside the window",
+    "phone-portrait-Main-ipad-ContentController: lblShow: lies outside the window",
+    "phone-portrait-Main-ipad-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "phone-portrait-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-landscape-Main-ContentController: lblNext: lies outside the window",
+    "tablet-landscape-Main-ContentController: lblPrev: lies outside the window",
+    "tablet-landscape-Main-ContentController: lblShow: lies outside the window",
+    "tablet-landscape-Main-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "tablet-landscape-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-landscape-Main-ipad-ContentController: lblNext: lies outside the window",
+    "tablet-landscape-Main-ipad-ContentController: lblPrev: lies outside the window",
+    "tablet-landscape-Main-ipad-ContentController: lblShow: lies outside the window",
+    "tablet-landscape-Main-ipad-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "tablet-landscape-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
     "tablet-portrait-Main-ContentController: lblNext: lies outside the window",
     "tablet-portrait-Main-ContentSelectController: btnClose: lies outside the window",
     "tablet-portrait-Main-ContentSelectController: lblTitle: lies outside the window",
+    "tablet-portrait-Main-MapController: mapHandImage: lies outside the window",
     "tablet-portrait-Main-MapLeafletController: btnShowOptions: lies outside the window",
     "tablet-portrait-Main-PoiSelectController: btnClose: lies outside the window",
     "tablet-portrait-Main-PoiSelectController: lblTitle: lies outside the window",
@@ -51,6 +78,7 @@ const std::set<std::string> kKnownTreeFaults = {
     "tablet-portrait-Main-ipad-PoiSelectController: btnClose: lies outside the window",
     "tablet-portrait-Main-ipad-PoiSelectController: lblTitle: lies outside the window",
     "tablet-portrait-Search-ipad-SearchController: segmentTypeSearch: lies outside the window",
+    "tablet-portrait-Search-ipad-SelectRegionController: btnClose: lies outside the window",
     "tablet-portrait-Search-ipad-SelectRegionController: lblTitle: lies outside the window",
 };
 

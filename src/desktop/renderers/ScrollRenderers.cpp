@@ -78,6 +78,9 @@ std::shared_ptr<ScrollParts> makeScroll(Node& node, View& view) {
         }
     }
     viewWidgetSetContent(node.widget, parts->scrolled);
+    auto& content = viewWidgetState(parts->content);
+    content.view = std::static_pointer_cast<const View>(view.shared_from_this());
+    content.scroller = node.widget;
     node.childHost = parts->content;
     node.parts = parts;
     connectAdjustments(parts, view);
@@ -86,11 +89,6 @@ std::shared_ptr<ScrollParts> makeScroll(Node& node, View& view) {
 
 void syncScroll(Node& node, ScrollView& view, Size content) {
     auto& parts = partsOf<ScrollParts>(node);
-    auto& state = viewWidgetState(parts.content);
-    if (!(state.minimumContent == content)) {
-        state.minimumContent = content;
-        gtk_widget_queue_resize(parts.content);
-    }
     const bool wide = content.width > view.frame().width() + 0.5 && view.frame().width() > 0;
     GtkPolicyType along = view.isScrollEnabled() ? GTK_POLICY_AUTOMATIC : GTK_POLICY_EXTERNAL;
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(parts.scrolled), wide ? along : GTK_POLICY_NEVER, along);
@@ -256,8 +254,6 @@ public:
             content = {gdk_texture_get_width(texture) * scroll.zoomScale(), gdk_texture_get_height(texture) * scroll.zoomScale()};
         }
         syncScroll(node, scroll, content);
-        auto& state = viewWidgetState(parts.content);
-        state.arrangement = Arrangement::fixed();
     }
 };
 
