@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "EngineHarness.h"
-#include "desktop/engines/WebKitWebViewBackend.h"
+#include "desktop/NativeWidget.h"
 #include "platform/foundation/Environment.h"
 #include "platform/services/FileURL.h"
 #include "platform/web/WebView.h"
