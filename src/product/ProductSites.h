@@ -11,6 +11,8 @@ namespace ProductSites {
 inline constexpr const char* french = "www.trelvoquest.com";
 inline constexpr const char* english = "www.trelvoquest-tours.com";
 inline constexpr const char* spanish = "www.trelvoquest.es";
+// The host of the tours' media files.
+inline constexpr const char* media = "media.trelvoquest.com";
 
 // Scheme, "://" and host, with nothing after the host: the texts an accepted link begins with.
 inline std::array<std::string, 6> linkPrefixes() {

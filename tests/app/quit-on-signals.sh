@@ -4,7 +4,7 @@
 program=$1
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-"$program" --run-for 300 2>"$log" &
+"$program" --headless --run-for 300 2>"$log" &
 pid=$!
 
 tries=0

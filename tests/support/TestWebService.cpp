@@ -12,7 +12,6 @@
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -20,7 +19,7 @@
 
 #include "product/ProductSites.h"
 #include "platform/foundation/FileSystem.h"
-#include "support/TestCertificate.h"
+#include "HttpsServer.h"
 
 namespace tq::test {
 namespace {
@@ -128,18 +127,11 @@ ScriptedReply ScriptedReply::redirect(std::string location, int status) {
 class TestWebService::Server {
 public:
     Server(std::vector<std::string> names, int idleSeconds) : hostNames(std::move(names)) {
-        std::signal(SIGPIPE, SIG_IGN);  // a client that hangs up must not end the test program
-        auto certificate = TestCertificate::selfSigned(hostNames);
+        auto certificate = local::selfSignedCertificate(hostNames);
         certificatePath = dir.path() / "service-certificate.pem";
         EXPECT_TRUE(writeFileAtomically(certificatePath, certificate.certificatePem));
         http = makeServer(certificate, idleSeconds);
-        port = http->bind_to_any_port("127.0.0.1");
-        listener = std::thread([this] { http->listen_after_bind(); });
-        // stop() does nothing to a server that has not begun listening, which would then listen
-        // for ever: a test that makes no request could otherwise never end.
-        for (int waited = 0; !http->is_running() && waited < 10000; ++waited) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        port = local::listenOnLoopback(*http, 0, listener);
     }
 
     ~Server() {
@@ -177,26 +169,12 @@ public:
     bool stopping = false;
 
 private:
-    std::unique_ptr<httplib::SSLServer> makeServer(const TestCertificate& certificate, int idleSeconds) {
-        auto certBio = BIO_new_mem_buf(certificate.certificatePem.data(), static_cast<int>(certificate.certificatePem.size()));
-        auto keyBio = BIO_new_mem_buf(certificate.privateKeyPem.data(), static_cast<int>(certificate.privateKeyPem.size()));
-        X509* cert = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
-        EVP_PKEY* key = PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr);
-        auto server = std::make_unique<httplib::SSLServer>(cert, key);  // the context keeps its own references
-        X509_free(cert);
-        EVP_PKEY_free(key);
-        BIO_free(certBio);
-        BIO_free(keyBio);
-        // Large enough for the client's connections to every host, plus replies held at a gate.
-        server->new_task_queue = [] { return new httplib::ThreadPool(64); };
-        server->set_keep_alive_max_count(10000);
-        // Replies go out as soon as they are written: without this, a head and body written apart
-        // wait on the client's delayed acknowledgement, and the tests would time the service.
-        server->set_tcp_nodelay(true);
+    std::unique_ptr<httplib::SSLServer> makeServer(const local::CertificatePem& certificate, int idleSeconds) {
+        // Enough threads for the client's connections to every host, plus replies held at a gate.
         // Idle connections are kept a while (a second unless the test asks otherwise), as a real
         // server keeps them. A test that stops the service while a client still holds a
         // connection waits for that time, so fixtures destroy their clients first.
-        server->set_keep_alive_timeout(idleSeconds);
+        auto server = local::makeHttpsServer(certificate, idleSeconds, 64);
         auto serve = [this](const httplib::Request& request, httplib::Response& response) { answer(request, response); };
         server->Get(".*", serve);
         server->Post(".*", serve);

@@ -1,41 +1,146 @@
-// The program: builds the Environment, runs the launch sequence and the main loop until it is
-// closed (SIGINT or SIGTERM, or --run-for SECONDS). Console lines go to standard error.
+// The program: builds the Environment, runs the launch sequence and then the loop until it is
+// closed (the window closed, SIGINT or SIGTERM, or --run-for SECONDS). By default it opens a
+// window on the desktop that stands for a tablet; --headless runs the view tree with no window.
+// Console lines go to standard error.
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/Application.h"
+#include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
+#include "desktop/DesktopWindow.h"
+#include "desktop/Inspector.h"
+#include "desktop/LoopSource.h"
+#include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/QuitOnSignal.h"
 #include "platform/ui/Storyboard.h"
+#include "platform/ui/UiApplication.h"
 
 namespace {
 
 struct Options {
     std::optional<std::string> openURL;
     std::optional<double> runFor;
+    // Test-only: the socket on which the window answers what it shows (desktop/Inspector.h).
+    std::optional<std::string> inspectSocket;
+    bool headless = false;
+    tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
+    tq::ServiceChoice service = tq::ServiceChoice::unset;
+    // The window's real engines: sinks from TQ_AUDIO_SINK and TQ_VIDEO_SINK, the rest from the options.
+    tq::desktop::EngineOptions engines = tq::desktop::EngineOptions::fromEnvironment();
+};
+
+// The program's options, one a line: name, its argument (none for a flag), what it does, and how
+// it is read (false refuses the value).
+struct OptionSpec {
+    const char* name;
+    const char* argument;
+    const char* help;
+    bool (*read)(Options&, const char* value);
+};
+
+bool readSeconds(const char* text, std::optional<double>& out) {
+    char* end = nullptr;
+    double seconds = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds >= 0)) return false;
+    out = seconds;
+    return true;
+}
+
+// The engines' options (--location, --route, --routing-service) say what is wrong with a value.
+bool readEngineOption(Options& options, const char* name, const char* value) {
+    auto fault = tq::desktop::parseEngineOption(name, value, options.engines);
+    if (fault) std::cerr << "trelvoquest: " << *fault << "\n";
+    return !fault;
+}
+
+const OptionSpec kOptions[] = {
+    {"--open-url", "URL", "opens an address as if a link to it had been followed",
+     [](Options& o, const char* v) { return o.openURL = v, true; }},
+    {"--run-for", "SECONDS", "quits after so many seconds", [](Options& o, const char* v) { return readSeconds(v, o.runFor); }},
+    {"--inspect-socket", "PATH", "for tests driving the window: answers on this local socket what the window shows",
+     [](Options& o, const char* v) { return o.inspectSocket = v, true; }},
+    {"--headless", nullptr, "runs the application with no window", [](Options& o, const char*) { return o.headless = true; }},
+    {"--device", "tablet|phone", "the device the window stands for: tablet 1024x768 (default) or phone 375x812",
+     [](Options& o, const char* v) {
+         std::string name = v;
+         if (name == "tablet") o.device = tq::desktop::DeviceChoice::tablet();
+         else if (name == "phone") o.device = tq::desktop::DeviceChoice::phone();
+         else return false;
+         return true;
+     }},
+    {"--service", "local|product", "the web service to talk to: the local demo service, or the product's own hosts",
+     [](Options& o, const char* v) {
+         auto choice = tq::serviceChoiceNamed(v);
+         if (!choice) return false;
+         o.service = *choice;
+         return true;
+     }},
+    {"--location", "LAT,LON", "the visitor stands here (for a desktop without a positioning source)",
+     [](Options& o, const char* v) { return readEngineOption(o, "--location", v); }},
+    {"--route", "FILE", "the visitor walks these timed positions, one \"SECONDS LAT LON\" a line",
+     [](Options& o, const char* v) { return readEngineOption(o, "--route", v); }},
+    {"--routing-service", "URL", "directions on the native map from this OSRM routing service",
+     [](Options& o, const char* v) { return readEngineOption(o, "--routing-service", v); }},
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--open-url" && i + 1 < argc) {
-            options.openURL = argv[++i];
-        } else if (arg == "--run-for" && i + 1 < argc) {
-            char* end = nullptr;
-            const char* text = argv[++i];
-            double seconds = std::strtod(text, &end);
-            if (end == text || *end != '\0' || !(seconds >= 0)) return false;
-            options.runFor = seconds;
-        } else {
-            return false;
+        const OptionSpec* spec = nullptr;
+        for (const auto& candidate : kOptions) {
+            if (argv[i] == std::string(candidate.name)) spec = &candidate;
         }
+        if (!spec) return false;
+        const char* value = nullptr;
+        if (spec->argument) {
+            if (i + 1 >= argc) return false;
+            value = argv[++i];
+        }
+        if (!spec->read(options, value)) return false;
     }
     return true;
+}
+
+void printUsage() {
+    std::cerr << "usage: trelvoquest";
+    for (const auto& spec : kOptions) {
+        std::cerr << " [" << spec.name << (spec.argument ? std::string(" ") + spec.argument : "") << "]";
+    }
+    std::cerr << "\n";
+    for (const auto& spec : kOptions) {
+        std::string left = std::string(spec.name) + (spec.argument ? std::string(" ") + spec.argument : "");
+        std::cerr << "  " << left << std::string(left.size() < 26 ? 26 - left.size() : 1, ' ') << spec.help << "\n";
+    }
+}
+
+// The loop with no window, until a signal or --run-for.
+void runHeadless(tq::Environment& env) {
+    // Kept to the end, so that a second Ctrl-C while the program closes changes nothing.
+    tq::QuitOnSignal quitOnSignal(env.loop(), {SIGINT, SIGTERM});
+    env.loop().run();
+}
+
+// GLib's loop with the window, until the window is closed, a signal or --run-for.
+void runWindow(tq::Environment& env, const Options& options) {
+    std::unique_ptr<tq::desktop::LoopSource> source;
+    auto quit = [&source] {
+        if (source) source->quit();
+    };
+    tq::desktop::DesktopWindow window(env, tq::UiApplication::shared().keyWindow(), quit);
+    source = std::make_unique<tq::desktop::LoopSource>(
+        env.loop(), false, [&window] { return window.hasPendingChanges(); }, [&window] { window.flush(); });
+    source->quitOnSignals();
+    std::optional<tq::desktop::Inspector> inspector;
+    if (options.inspectSocket) inspector.emplace(window, *options.inspectSocket);
+    if (options.runFor) env.loop().postAfter(*options.runFor, quit);
+    source->run();
+    source.reset();  // before the window it draws
 }
 
 }  // namespace
@@ -43,12 +148,26 @@ bool parseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
-        std::cerr << "usage: trelvoquest [--open-url URL] [--run-for SECONDS]\n";
+        printUsage();
+        return 2;
+    }
+    if (!options.headless && !tq::desktop::openDisplay()) {
+        std::cerr << "trelvoquest: cannot open a display for the window; run it with --headless to go without one\n";
         return 2;
     }
     std::error_code ec;
     auto executable = std::filesystem::canonical("/proc/self/exe", ec);
-    tq::Environment env(tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable));
+    auto config = tq::EnvironmentConfig::forProgram(ec ? std::filesystem::path(argv[0]) : executable);
+    if (!options.headless) options.device.applyTo(config.device);
+    tq::Environment env(config);
+    // The demo service built beside the program keeps its address and authority in its state folder.
+    auto demoState = (ec ? std::filesystem::path(argv[0]) : executable).parent_path() / "demo-service" / "state";
+    if (auto why = tq::routeToService(env, options.service, demoState)) {
+        std::cerr << "trelvoquest: " << *why << "\n";
+        return 2;
+    }
+    // The window plays, shows and locates for real; headless, the engines only record.
+    if (!options.headless) tq::desktop::installEngines(env, options.engines);
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();
@@ -56,10 +175,12 @@ int main(int argc, char** argv) {
     std::cerr << "TrelvoQuest is running with the storyboard \"" << application.sceneConfiguration()->storyboardName
               << "\" (Ctrl-C to quit)\n";
 
-    if (options.runFor) env.loop().postAfter(*options.runFor, [&env] { env.loop().quit(); });
-    // Kept to the end, so that a second Ctrl-C while the program closes changes nothing.
-    tq::QuitOnSignal quitOnSignal(env.loop(), {SIGINT, SIGTERM});
-    env.loop().run();
+    if (options.headless) {
+        if (options.runFor) env.loop().postAfter(*options.runFor, [&env] { env.loop().quit(); });
+        runHeadless(env);
+    } else {
+        runWindow(env, options);
+    }
     application.terminate();
     return 0;
 }

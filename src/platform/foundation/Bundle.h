@@ -18,6 +18,11 @@ public:
     const std::optional<std::string>& bundleIdentifier() const { return identifier_; }
     // The resource "name.type" in the bundle, or nothing when it is not there.
     std::optional<std::filesystem::path> pathForResource(const std::string& name, const std::string& type) const;
+    // The file of the bundle picture `name`, as screens name them: "home" or "back.png". A name
+    // without an extension is a PNG. Of the picture's scales ("home@2x.png" is the same picture at
+    // twice the pixels) the one for `scale` is preferred, then the nearest; nothing for an empty
+    // name or a picture the bundle lacks.
+    std::optional<std::filesystem::path> pathForImage(const std::string& name, int scale = 1) const;
 
 private:
     std::filesystem::path root_;

@@ -17,7 +17,7 @@ AudioPlayerOrError AudioPlayer::withData(Environment& env, std::string data) {
 AudioPlayerOrError AudioPlayer::withData(std::string data) { return withData(Environment::current(), std::move(data)); }
 
 AudioPlayer::AudioPlayer(Environment& env, std::string data, AudioFileInfo info)
-    : env_(env), data_(std::move(data)), info_(std::move(info)), backend_(env.shared<MediaEngine>().makeAudioBackend(info_)) {
+    : env_(env), data_(std::move(data)), info_(std::move(info)), backend_(env.shared<MediaEngine>().makeAudioBackend(info_, data_)) {
     backend_->setListener(this);
 }
 
@@ -90,9 +90,19 @@ void AudioPlayer::playbackReachedEnd() {
     if (auto* delegate = delegate_.get()) delegate->audioPlayerDidFinishPlaying(*this, true);
 }
 
-std::unique_ptr<AudioBackend> MediaEngine::makeAudioBackend(const AudioFileInfo& track) {
+void AudioPlayer::playbackFailed(const MediaError& error) {
+    auto keepAlive = weak_from_this().lock();
+    decodeError_ = error;
+    bool wasPlaying = playing_;
+    playing_ = false;
+    prepared_ = false;
+    if (wasPlaying) note(AudioPlayerEvent::Kind::stop);
+    if (auto* delegate = delegate_.get()) delegate->audioPlayerDecodeErrorDidOccur(*this, error);
+}
+
+std::unique_ptr<AudioBackend> MediaEngine::makeAudioBackend(const AudioFileInfo& track, const std::string& bytes) {
     if (audio_) {
-        if (auto backend = audio_(track)) return backend;
+        if (auto backend = audio_(track, bytes)) return backend;
     }
     return std::make_unique<HeadlessAudioBackend>(env_, track.duration());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ public:
     virtual void audioPlayerDidFinishPlaying(AudioPlayer& player, bool successfully) {
         (void)player;
         (void)successfully;
+    }
+    // The engine could not decode the track; playback has stopped.
+    virtual void audioPlayerDecodeErrorDidOccur(AudioPlayer& player, const MediaError& error) {
+        (void)player;
+        (void)error;
     }
 };
 
@@ -82,6 +88,9 @@ public:
     const std::vector<AudioPlayerEvent>& events() const { return events_; }
     int count(AudioPlayerEvent::Kind kind) const;
 
+    // Why the engine stopped the track, when it could not play it.
+    const std::optional<MediaError>& decodeError() const { return decodeError_; }
+
     AudioBackend& backend() { return *backend_; }
     // The test side: the headless backend. Throws when another backend plays.
     HeadlessAudioBackend& driver();
@@ -90,6 +99,7 @@ private:
     AudioPlayer(Environment& env, std::string data, AudioFileInfo info);
     void note(AudioPlayerEvent::Kind kind);
     void playbackReachedEnd() override;
+    void playbackFailed(const MediaError& error) override;
 
     Environment& env_;
     std::string data_;
@@ -100,6 +110,7 @@ private:
     int numberOfLoops_ = 0;
     int loopsPlayed_ = 0;
     WeakDelegate<AudioPlayerDelegate> delegate_;
+    std::optional<MediaError> decodeError_;
     std::vector<AudioPlayerEvent> events_;
 };
 

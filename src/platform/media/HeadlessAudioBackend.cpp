@@ -84,4 +84,9 @@ void HeadlessAudioBackend::ended() {
     if (listener_) listener_->playbackReachedEnd();
 }
 
+void HeadlessAudioBackend::failDecoding(const MediaError& error) {
+    pause();
+    if (listener_) listener_->playbackFailed(error);
+}
+
 }  // namespace tq

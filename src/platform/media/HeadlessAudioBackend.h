@@ -31,6 +31,8 @@ public:
     // ---- The test side
     // The track reaches its end now; false when it is not playing.
     bool reachEnd();
+    // The engine cannot decode the track: playback stops and the player hears why.
+    void failDecoding(const MediaError& error);
 
 private:
     double now() const;

@@ -84,6 +84,14 @@ void HeadlessVideoBackend::playToEnd() {
     ended();
 }
 
+void HeadlessVideoBackend::failItem(const MediaError& error) {
+    if (!item_) return;
+    settlePosition();
+    rate_ = 0;
+    cancelEnd();
+    if (listener_) listener_->playbackFailed(error);
+}
+
 void HeadlessVideoBackend::ended() {
     endTimer_.reset();
     if (!item_) return;

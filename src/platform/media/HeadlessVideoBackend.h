@@ -30,14 +30,19 @@ public:
         volume_ = volume;
         muted_ = muted;
     }
+    void setSurface(std::shared_ptr<VideoSurface> surface) override { surface_ = std::move(surface); }
 
     // ---- The test side
     // The media has been read: the current item lasts `seconds`.
     void setItemDuration(double seconds);
     // The current item plays to its end now, as if its last frame had just been shown.
     void playToEnd();
+    // The item cannot be played: playback stops and the player hears why.
+    void failItem(const MediaError& error);
     double volume() const { return volume_; }
     bool isMuted() const { return muted_; }
+    // Where the player's picture would be drawn (none unless a layer that is drawn has one).
+    const std::shared_ptr<VideoSurface>& surface() const { return surface_; }
 
 private:
     double now() const;
@@ -55,6 +60,7 @@ private:
     double anchor_ = 0;
     double volume_ = 1.0;
     bool muted_ = false;
+    std::shared_ptr<VideoSurface> surface_;
     std::shared_ptr<Timer> endTimer_;
     std::shared_ptr<HeadlessVideoBackend*> self_;
 };

@@ -2,11 +2,15 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+
+#include "platform/media/MediaError.h"
 
 namespace tq {
 
 class Environment;
 class VideoPlayerItem;
+class VideoSurface;
 struct AudioFileInfo;
 
 // What a media engine reports to its player, on the main loop.
@@ -15,6 +19,8 @@ public:
     virtual ~MediaBackendListener() = default;
     // The track or item has played to its end; the backend has stopped there.
     virtual void playbackReachedEnd() = 0;
+    // The media cannot be played (it does not decode, or cannot be read); the backend has stopped.
+    virtual void playbackFailed(const MediaError& error) = 0;
 };
 
 // The engine that sounds one audio player's track. The player keeps the application's side
@@ -51,9 +57,14 @@ public:
     virtual double position() const = 0;
     virtual void seek(double seconds) = 0;
     virtual void setVolume(double volume, bool muted) = 0;
+    // Where to draw the picture (none: nowhere). The surface is the one of the layer showing the
+    // player; it may change while the item plays.
+    virtual void setSurface(std::shared_ptr<VideoSurface> surface) = 0;
 };
 
-using AudioBackendFactory = std::function<std::unique_ptr<AudioBackend>(const AudioFileInfo& track)>;
+// The bytes are the whole audio file, held by the player for as long as the backend lives.
+using AudioBackendFactory =
+    std::function<std::unique_ptr<AudioBackend>(const AudioFileInfo& track, const std::string& bytes)>;
 using VideoBackendFactory = std::function<std::unique_ptr<VideoBackend>()>;
 
 // The media engine of one environment: which backends new players get, the headless ones unless
@@ -63,7 +74,7 @@ public:
     explicit MediaEngine(Environment& env) : env_(env) {}
     void setAudioBackendFactory(AudioBackendFactory factory) { audio_ = std::move(factory); }
     void setVideoBackendFactory(VideoBackendFactory factory) { video_ = std::move(factory); }
-    std::unique_ptr<AudioBackend> makeAudioBackend(const AudioFileInfo& track);
+    std::unique_ptr<AudioBackend> makeAudioBackend(const AudioFileInfo& track, const std::string& bytes);
     std::unique_ptr<VideoBackend> makeVideoBackend();
 
 private:

@@ -100,6 +100,36 @@ void VideoPlayer::playbackReachedEnd() {
     for (auto& handler : handlers) handler(*this);
 }
 
+void VideoPlayer::playbackFailed(const MediaError& error) {
+    auto item = item_;
+    if (!item) return;
+    auto keepAlive = shared_from_this();
+    item->error_ = error;
+    setRate(0);
+    env_.console().log("Video " + item->url() + " cannot be played: " + error.description);
+    env_.notifications().post(playerItemFailedToPlayToEndTimeNotification);
+}
+
+VideoPlayerLayer::~VideoPlayerLayer() {
+    // The surface belongs to whoever drew this layer: the player must not draw into it any more.
+    if (player_ && surface_) player_->backend().setSurface(nullptr);
+}
+
+void VideoPlayerLayer::setPlayer(std::shared_ptr<VideoPlayer> player) {
+    if (player != player_ && surface_) {
+        if (player_) player_->backend().setSurface(nullptr);
+        if (player) player->backend().setSurface(surface_);
+    }
+    player_ = std::move(player);
+    changed("player");
+}
+
+void VideoPlayerLayer::setSurface(std::shared_ptr<VideoSurface> surface) {
+    if (surface == surface_) return;
+    surface_ = std::move(surface);
+    if (player_) player_->backend().setSurface(surface_);
+}
+
 ObserverToken observePlayToEnd(Environment& env, const std::shared_ptr<VideoPlayerItem>& item,
                                std::function<void()> handler) {
     bool anyItem = item == nullptr;

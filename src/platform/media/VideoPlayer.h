@@ -9,6 +9,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/media/HeadlessVideoBackend.h"
 #include "platform/media/MediaBackend.h"
+#include "platform/media/MediaError.h"
+#include "platform/media/VideoSurface.h"
 #include "platform/ui/View.h"
 
 namespace tq {
@@ -19,6 +21,11 @@ class VideoPlayer;
 
 // Posted on the environment's notification centre when an item has played to its end.
 inline constexpr const char* playerItemDidPlayToEndTimeNotification = "AVPlayerItemDidPlayToEndTimeNotification";
+// Posted when an item cannot be played (it does not decode, or its address gives no video).
+inline constexpr const char* playerItemFailedToPlayToEndTimeNotification =
+    "AVPlayerItemFailedToPlayToEndTimeNotification";
+
+enum class VideoPlayerItemStatus { unknown, readyToPlay, failed };
 
 // One video to play, by address. Its length is unknown until the media is read; here a test gives
 // it (a video without a known length only ends when a test says so).
@@ -28,11 +35,16 @@ public:
     const std::string& url() const { return url_; }
     std::optional<double> duration() const { return duration_; }
     void setDuration(std::optional<double> seconds);
+    // Failed once the engine found it cannot play the item; the error says why.
+    VideoPlayerItemStatus status() const { return error_ ? VideoPlayerItemStatus::failed : status_; }
+    const std::optional<MediaError>& error() const { return error_; }
 
 private:
     friend class VideoPlayer;
     std::string url_;
     std::optional<double> duration_;
+    VideoPlayerItemStatus status_ = VideoPlayerItemStatus::unknown;
+    std::optional<MediaError> error_;
     std::function<void()> durationChanged_;
 };
 
@@ -83,6 +95,7 @@ private:
     VideoPlayer(Environment& env, std::shared_ptr<VideoPlayerItem> item);
     void attach();
     void playbackReachedEnd() override;
+    void playbackFailed(const MediaError& error) override;
 
     Environment& env_;
     std::shared_ptr<VideoPlayerItem> item_;
@@ -112,16 +125,18 @@ private:
 
 enum class VideoGravity { resizeAspect, resizeAspectFill, resize };
 
-// Shows a player's picture inside the view tree (the home screen's background videos).
+// Shows a player's picture inside the view tree (the home screen's background videos). A front
+// end that draws the layer gives it a surface, which the layer hands to its player's engine (and
+// takes back from a player it lets go).
 class VideoPlayerLayer : public View {
 public:
     explicit VideoPlayerLayer(std::shared_ptr<VideoPlayer> player = nullptr) : player_(std::move(player)) {}
+    ~VideoPlayerLayer() override;
     bool drawsContent() const override { return true; }
     const std::shared_ptr<VideoPlayer>& player() const { return player_; }
-    void setPlayer(std::shared_ptr<VideoPlayer> player) {
-        player_ = std::move(player);
-        changed("player");
-    }
+    void setPlayer(std::shared_ptr<VideoPlayer> player);
+    const std::shared_ptr<VideoSurface>& surface() const { return surface_; }
+    void setSurface(std::shared_ptr<VideoSurface> surface);
     VideoGravity videoGravity() const { return gravity_; }
     void setVideoGravity(VideoGravity gravity) {
         gravity_ = gravity;
@@ -130,6 +145,7 @@ public:
 
 private:
     std::shared_ptr<VideoPlayer> player_;
+    std::shared_ptr<VideoSurface> surface_;
     VideoGravity gravity_ = VideoGravity::resizeAspect;
 };
 

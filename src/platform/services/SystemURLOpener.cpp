@@ -12,6 +12,7 @@ bool SystemURLOpener::canOpen(const std::string& address) const {
 void SystemURLOpener::open(const std::string& address, std::function<void(bool)> completion) {
     opened_.push_back(address);
     bool accepted = canOpen(address);
+    if (accepted && handOff_) accepted = handOver(address);
     if (completion) env_.loop().post([completion = std::move(completion), accepted] { completion(accepted); });
 }
 

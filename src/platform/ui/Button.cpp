@@ -138,6 +138,8 @@ Size Button::naturalSize() const {
 
 bool Button::tap() {
     if (!canBeTouched()) return false;
+    // One touch, three events: the first may already release the screen that holds this button.
+    DispatchScope scope(weak_from_this().lock());
     sendActions(ControlEvent::touchDown);
     sendActions(ControlEvent::touchUpInside);
     sendActions(ControlEvent::primaryActionTriggered);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/ui/View.h"
 
 namespace tq {
@@ -41,7 +42,8 @@ public:
     void addAction(ControlEvent event, std::function<void()> action);
     void removeActions(ControlEvent event);
     int actionCount(ControlEvent event) const;
-    // Runs the actions of the event, as code that sends them does (no check of the state).
+    // Runs the actions of the event, as code that sends them does (no check of the state). The
+    // control, and whatever the actions release, stay alive until the dispatch ends.
     void sendActions(ControlEvent event);
 
     // Whether a person could act on the control now: enabled, shown and taking touches.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/Appearance.h"
 
@@ -192,6 +193,7 @@ bool NavigationController::isBackButtonShown() const {
 
 bool NavigationController::tapBackButton() {
     if (!isBackButtonShown() || !bar_->isInteractiveInTree()) return false;
+    DispatchScope scope(weak_from_this().lock());
     popViewController(true);
     return true;
 }

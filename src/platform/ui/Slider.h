@@ -49,6 +49,7 @@ public:
     // A person flips the switch: its value-changed actions run.
     bool toggle() {
         if (!canBeTouched()) return false;
+        DispatchScope scope(weak_from_this().lock());
         setOn(!on_);
         sendActions(ControlEvent::valueChanged);
         return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/foundation/Environment.h"
+#include "platform/services/SystemURLOpener.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
@@ -46,7 +47,10 @@ std::shared_ptr<ViewController> UiApplication::topViewController() const {
 void UiApplication::open(const std::string& address, std::function<void(bool)> completion) {
     bool accepted = !address.empty();
     if (accepted) opened_.push_back(address);
-    if (address.rfind(openSettingsURLString, 0) == 0) {
+    auto& opener = env_.shared<SystemURLOpener>();
+    if (accepted && opener.hasHandOff()) {
+        accepted = opener.handOver(address);
+    } else if (address.rfind(openSettingsURLString, 0) == 0) {
         env_.console().log("No system settings to open on this platform: " + address);
         accepted = false;
     }

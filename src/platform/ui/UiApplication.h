@@ -32,8 +32,10 @@ public:
     static constexpr const char* openSettingsURLString = "app-settings:";
 
     // Opening an address hands it to the system: here it is recorded, and the completion hears
-    // success on the next turn of the main loop. Empty addresses are refused. There are no system
-    // settings to open here: such an address is recorded, told on the console, and refused.
+    // success on the next turn of the main loop. Empty addresses are refused. With a hand-off
+    // plugged into the SystemURLOpener, every address goes to it and the completion hears its
+    // answer; without one there are no system settings to open: such an address is recorded, told
+    // on the console, and refused.
     void open(const std::string& address, std::function<void(bool)> completion = {});
     const std::vector<std::string>& openedAddresses() const { return opened_; }
 

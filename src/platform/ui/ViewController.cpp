@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Storyboard.h"
@@ -118,6 +119,7 @@ void ViewController::removeFromParent() {
     auto* parent = parent_;
     if (!parent) return;
     auto keep = weak_from_this().lock();
+    DispatchScope::hold(keep);  // a control of this screen may still be dispatching the event that removed it
     auto& siblings = parent->children_;
     siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [this](const auto& c) { return c.get() == this; }),
                    siblings.end());
@@ -230,6 +232,7 @@ void ViewController::dismissPresentedChain(bool animated) {
     }
     if (hostReturns) beginAppearance(true, animated);
     for (auto& controller : chain) {
+        DispatchScope::hold(controller);  // its own control may be dispatching this dismissal
         if (controller->isViewLoaded()) controller->view().removeFromSuperview();
         controller->presenting_.reset();
         controller->window_.reset();

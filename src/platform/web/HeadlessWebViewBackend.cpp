@@ -7,8 +7,8 @@
 
 namespace tq {
 
-HeadlessWebViewBackend::HeadlessWebViewBackend(Environment& env, Host& host)
-    : env_(env), host_(host), self_(std::make_shared<HeadlessWebViewBackend*>(this)) {}
+HeadlessWebViewBackend::HeadlessWebViewBackend(Environment& env, Host& host, const WebViewConfiguration& configuration)
+    : env_(env), host_(host), configuration_(configuration), self_(std::make_shared<HeadlessWebViewBackend*>(this)) {}
 
 HeadlessWebViewBackend::~HeadlessWebViewBackend() { *self_ = nullptr; }
 

@@ -21,16 +21,24 @@ class Environment;
 // message, follow a link, open a panel.
 class HeadlessWebViewBackend : public WebViewBackend {
 public:
-    HeadlessWebViewBackend(Environment& env, Host& host);
+    HeadlessWebViewBackend(Environment& env, Host& host, const WebViewConfiguration& configuration);
     ~HeadlessWebViewBackend() override;
     HeadlessWebViewBackend(const HeadlessWebViewBackend&) = delete;
     HeadlessWebViewBackend& operator=(const HeadlessWebViewBackend&) = delete;
 
     void startLoading(const WebNavigationRecord& navigation) override;
+    void navigationCancelled(const WebNavigationRecord& navigation) override {
+        cancelled_.push_back(navigation.identifier);
+    }
     void stopLoading() override;
     void evaluateScript(std::size_t index, const std::string& source) override;
 
     // ---- The page's side, for tests
+
+    // The configuration the backend was made with (the web view's own).
+    const WebViewConfiguration& configuration() const { return configuration_; }
+    // The navigations it was told will never load, in order.
+    const std::vector<int>& cancelledNavigations() const { return cancelled_; }
 
     void setHoldsLoads(bool holds) { holdsLoads_ = holds; }
     // Held here or engine-wide.
@@ -74,6 +82,8 @@ private:
 
     Environment& env_;
     Host& host_;
+    const WebViewConfiguration& configuration_;
+    std::vector<int> cancelled_;
     std::deque<int> loading_;  // started loads, oldest first
     std::vector<std::string> scripts_;
     std::vector<bool> answered_;

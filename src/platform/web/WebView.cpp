@@ -35,14 +35,15 @@ WebView::WebView(Rect frame, WebViewConfiguration configuration)
     scrollView_->setFrame(bounds());
     setArrangement(Arrangement::overlay());
     addSubview(scrollView_);
-    backend_ = env_.shared<WebEngine>().makeBackend(*this);
+    backend_ = env_.shared<WebEngine>().makeBackend(*this, configuration_);
 }
 
-std::unique_ptr<WebViewBackend> WebEngine::makeBackend(WebViewBackend::Host& host) {
+std::unique_ptr<WebViewBackend> WebEngine::makeBackend(WebViewBackend::Host& host,
+                                                       const WebViewConfiguration& configuration) {
     if (factory_) {
-        if (auto backend = factory_(host)) return backend;
+        if (auto backend = factory_(host, configuration)) return backend;
     }
-    return std::make_unique<HeadlessWebViewBackend>(env_, host);
+    return std::make_unique<HeadlessWebViewBackend>(env_, host, configuration);
 }
 
 HeadlessWebViewBackend& WebView::driver() {
@@ -107,12 +108,17 @@ bool WebView::newWindowRequested(const std::string& address) {
 }
 
 void WebView::stopLoading() {
+    std::vector<int> undecided;
     for (auto& record : navigations_) {
+        if (record.phase == Phase::awaitingPolicy) undecided.push_back(record.identifier);
         if (record.phase == Phase::awaitingPolicy || record.phase == Phase::loading) {
             record.phase = Phase::interrupted;
         }
     }
     backend_->stopLoading();
+    for (int identifier : undecided) {
+        if (auto* record = find(identifier)) backend_->navigationCancelled(*record);
+    }
 }
 
 int WebView::begin(WebNavigationRecord record) {
@@ -157,6 +163,7 @@ void WebView::decide(int identifier, NavigationActionPolicy policy) {
     if (record->phase != Phase::awaitingPolicy) return;  // a newer load took its place meanwhile
     if (policy == NavigationActionPolicy::cancel) {
         record->phase = Phase::cancelled;
+        backend_->navigationCancelled(*record);
         return;
     }
     startLoading(*record);
@@ -197,13 +204,18 @@ void WebView::startLoading(WebNavigationRecord& record) {
 
 void WebView::interruptOlderThan(int identifier) {
     std::vector<int> superseded;
+    std::vector<int> undecided;
     for (auto& record : navigations_) {
         if (record.identifier >= identifier) break;
         if (record.phase == Phase::awaitingPolicy) {
             record.phase = Phase::interrupted;
+            undecided.push_back(record.identifier);
         } else if (record.phase == Phase::loading) {
             superseded.push_back(record.identifier);
         }
+    }
+    for (int older : undecided) {
+        if (auto* record = find(older)) backend_->navigationCancelled(*record);
     }
     for (int older : superseded) {
         auto* record = find(older);

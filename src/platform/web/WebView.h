@@ -281,7 +281,7 @@ class WebEngine {
 public:
     explicit WebEngine(Environment& env) : env_(env) {}
     void setBackendFactory(WebViewBackendFactory factory) { factory_ = std::move(factory); }
-    std::unique_ptr<WebViewBackend> makeBackend(WebViewBackend::Host& host);
+    std::unique_ptr<WebViewBackend> makeBackend(WebViewBackend::Host& host, const WebViewConfiguration& configuration);
 
     // Headless: every web view keeps its loads under way until a test finishes them.
     void setHoldsLoads(bool holds) { holdsLoads_ = holds; }

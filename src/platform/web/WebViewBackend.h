@@ -11,6 +11,7 @@
 namespace tq {
 
 struct WebNavigationRecord;
+class WebViewConfiguration;
 
 // The engine behind one web view: it loads pages and runs scripts. The web view keeps the
 // application's side (delegates, navigation policy, the record of navigations and scripts); the
@@ -42,13 +43,22 @@ public:
     };
 
     virtual ~WebViewBackend() = default;
-    // An allowed navigation starts loading.
+    // An allowed navigation starts loading. For a navigation the page made itself (`pageNavigates`)
+    // this is the go-ahead for the very navigation the engine reported.
     virtual void startLoading(const WebNavigationRecord& navigation) = 0;
+    // A navigation that will never load: the navigation policy cancelled it, or a newer load or
+    // stopLoading took its place before the policy answered. An engine holding the page's own
+    // navigation until the policy answers lets it go here.
+    virtual void navigationCancelled(const WebNavigationRecord& navigation) = 0;
     virtual void stopLoading() = 0;
     // The index-th script the view was asked to evaluate; its result comes back through the host.
     virtual void evaluateScript(std::size_t index, const std::string& source) = 0;
 };
 
-using WebViewBackendFactory = std::function<std::unique_ptr<WebViewBackend>(WebViewBackend::Host& host)>;
+// The configuration is the web view's own and outlives the backend. Its user content controller
+// is shared and may change after the backend is made: user scripts and handlers added later still
+// reach the pages loaded afterwards.
+using WebViewBackendFactory = std::function<std::unique_ptr<WebViewBackend>(WebViewBackend::Host& host,
+                                                                            const WebViewConfiguration& configuration)>;
 
 }  // namespace tq

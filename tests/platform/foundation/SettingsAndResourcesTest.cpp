@@ -127,6 +127,43 @@ TEST(Bundle, FindsResourcesByNameAndType) {
     EXPECT_FALSE(bundle.pathForResource("../etc/passwd", ""));
 }
 
+TEST(Bundle, FindsPicturesByTheirScreenNames) {
+    test::TempDir dir;
+    for (const char* file : {"home.png", "home@2x.png", "back.png", "logo@2x.png", "photo.jpg"}) {
+        ASSERT_TRUE(writeFileAtomically(dir.path() / file, "x"));
+    }
+    Bundle bundle(dir.path());
+    struct Case {
+        std::string name;
+        int scale;
+        std::optional<std::string> file;
+    };
+    const Case cases[] = {
+        {"home", 1, "home.png"},
+        {"home", 2, "home@2x.png"},
+        {"home", 3, "home@2x.png"},      // the nearest scale below
+        {"home.png", 2, "home@2x.png"},  // a name may carry its type
+        {"back.png", 1, "back.png"},
+        {"back", 2, "back.png"},
+        {"logo", 1, "logo@2x.png"},  // only a larger scale exists
+        {"photo.jpg", 1, "photo.jpg"},
+        {"photo", 1, std::nullopt},  // a name without a type is a PNG
+        {"", 1, std::nullopt},
+        {".png", 1, std::nullopt},
+        {"missing", 1, std::nullopt},
+        {"../home", 1, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + " at " + std::to_string(c.scale));
+        auto found = bundle.pathForImage(c.name, c.scale);
+        if (c.file) {
+            EXPECT_EQ(found, dir.path() / *c.file);
+        } else {
+            EXPECT_FALSE(found);
+        }
+    }
+}
+
 TEST(Environment, SharedInstancesAreBuiltOnceAndGoWithTheirEnvironment) {
     static int alive = 0;
     struct Manager {

@@ -6,6 +6,7 @@
 #include "platform/foundation/Environment.h"
 #include "platform/media/AudioPlayer.h"
 #include "platform/media/VideoPlayer.h"
+#include "platform/media/VideoPlayerViewController.h"
 #include "support/TestEnvironment.h"
 
 namespace tq {
@@ -48,6 +49,8 @@ struct RecordingVideo : VideoBackend {
     double position() const override { return 0; }
     void seek(double) override {}
     void setVolume(double, bool) override {}
+    void setSurface(std::shared_ptr<VideoSurface> s) override { surface = std::move(s); }
+    std::shared_ptr<VideoSurface> surface;
 };
 
 struct FinishCounter : AudioPlayerDelegate {
@@ -68,8 +71,10 @@ protected:
 TEST_F(MediaBackendTest, APluggedAudioEngineSoundsTheTrackAndItsEndDrivesTheLoops) {
     RecordingAudio* engine = nullptr;
     double trackLength = 0;
-    env->shared<MediaEngine>().setAudioBackendFactory([&](const AudioFileInfo& track) {
+    const std::string* trackBytes = nullptr;
+    env->shared<MediaEngine>().setAudioBackendFactory([&](const AudioFileInfo& track, const std::string& bytes) {
         trackLength = track.duration();
+        trackBytes = &bytes;
         auto backend = std::make_unique<RecordingAudio>();
         engine = backend.get();
         return backend;
@@ -77,6 +82,7 @@ TEST_F(MediaBackendTest, APluggedAudioEngineSoundsTheTrackAndItsEndDrivesTheLoop
     auto player = AudioPlayer::withData(env.env(), tone(2.0)).player;
     ASSERT_TRUE(player && engine);
     EXPECT_NEAR(trackLength, 2.0, 0.01);
+    EXPECT_EQ(trackBytes, &player->data()) << "the engine reads the bytes the player holds";
     EXPECT_THROW(player->driver(), std::logic_error);
 
     FinishCounter delegate;
@@ -128,6 +134,94 @@ TEST_F(MediaBackendTest, APluggedVideoEngineShowsTheItemAndItsEndPostsTheNotific
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(player->isPlaying()) << "the player pauses at the end";
     EXPECT_EQ(engine->rates, (std::vector<double>{1.0, 0.0}));
+}
+
+struct DecodeErrorRecorder : AudioPlayerDelegate {
+    std::vector<MediaError> errors;
+    int finishes = 0;
+    void audioPlayerDecodeErrorDidOccur(AudioPlayer&, const MediaError& error) override { errors.push_back(error); }
+    void audioPlayerDidFinishPlaying(AudioPlayer&, bool) override { ++finishes; }
+};
+
+TEST_F(MediaBackendTest, ATrackTheEngineCannotDecodeStopsAndTellsTheDelegate) {
+    auto player = AudioPlayer::withData(env.env(), tone(5.0)).player;
+    ASSERT_TRUE(player);
+    DecodeErrorRecorder delegate;
+    player->setDelegate(&delegate);
+    player->play();
+    player->driver().failDecoding({1, "no decoder"});
+    EXPECT_FALSE(player->isPlaying());
+    EXPECT_FALSE(player->backend().isPlaying());
+    ASSERT_EQ(delegate.errors.size(), 1u);
+    EXPECT_EQ(delegate.errors[0].description, "no decoder");
+    EXPECT_EQ(player->decodeError(), MediaError({1, "no decoder"}));
+    env.advance(30);
+    EXPECT_EQ(delegate.finishes, 0) << "a failed track does not also finish";
+}
+
+TEST_F(MediaBackendTest, AVideoItemTheEngineCannotPlayFailsAndItsPlayerStops) {
+    auto player = VideoPlayer::withURL(env.env(), "https://example.org/missing.mp4");
+    player->currentItem()->setDuration(10);
+    int failures = 0;
+    auto token = env.env().notifications().addObserver(playerItemFailedToPlayToEndTimeNotification, [&] { ++failures; });
+    int ends = 0;
+    auto endToken = observePlayToEnd(env.env(), nullptr, [&] { ++ends; });
+    player->play();
+    player->driver().failItem({404, "not found"});
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(player->isPlaying());
+    EXPECT_EQ(player->currentItem()->status(), VideoPlayerItemStatus::failed);
+    EXPECT_EQ(player->currentItem()->error(), MediaError({404, "not found"}));
+    EXPECT_TRUE(env->console().containsPrefix("Video https://example.org/missing.mp4 cannot be played"));
+    env.advance(30);
+    EXPECT_EQ(ends, 0) << "a failed item never reaches its end";
+}
+
+struct MarkedSurface : VideoSurface {
+    explicit MarkedSurface(int mark) : mark(mark) {}
+    int mark;
+};
+
+// The window gives a drawn layer a surface; whatever player the layer shows draws there, and a
+// player the layer lets go (or a layer that goes) draws nowhere any more.
+TEST_F(MediaBackendTest, APlayerLayerHandsItsSurfaceToThePlayerItShows) {
+    auto first = VideoPlayer::withURL(env.env(), "file:///videos/vertical.mp4");
+    auto second = VideoPlayer::withURL(env.env(), "file:///videos/horrizontal.mp4");
+    auto layer = std::make_shared<VideoPlayerLayer>(first);
+    EXPECT_FALSE(first->driver().surface()) << "not drawn yet";
+
+    auto surface = std::make_shared<MarkedSurface>(1);
+    layer->setSurface(surface);
+    EXPECT_EQ(first->driver().surface(), surface);
+
+    layer->setPlayer(second);
+    EXPECT_FALSE(first->driver().surface());
+    EXPECT_EQ(second->driver().surface(), surface);
+
+    auto other = std::make_shared<MarkedSurface>(2);
+    layer->setSurface(other);
+    EXPECT_EQ(second->driver().surface(), other);
+
+    layer->setSurface(nullptr);
+    EXPECT_FALSE(second->driver().surface());
+    layer->setSurface(surface);
+    layer.reset();
+    EXPECT_FALSE(second->driver().surface()) << "the layer went: its surface is not the player's any more";
+}
+
+TEST_F(MediaBackendTest, APluggedVideoEngineGetsTheSurfaceOfThePlayerScreensLayer) {
+    RecordingVideo* engine = nullptr;
+    env->shared<MediaEngine>().setVideoBackendFactory([&] {
+        auto backend = std::make_unique<RecordingVideo>();
+        engine = backend.get();
+        return backend;
+    });
+    auto screen = std::make_shared<VideoPlayerViewController>();
+    auto surface = std::make_shared<MarkedSurface>(1);
+    screen->playerLayer().setSurface(surface);
+    screen->setPlayer(VideoPlayer::withURL(env.env(), "https://example.org/intro.mp4"));
+    ASSERT_TRUE(engine);
+    EXPECT_EQ(engine->surface, surface) << "a player given to a layer already drawn";
 }
 
 }  // namespace

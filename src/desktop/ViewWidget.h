@@ -1,0 +1,51 @@
+#pragma once
+
+// The widget that stands for one view: it draws the view's own look (background, corner radius,
+// border), may hold one content widget that fills it (a label, a picture, a button), and places
+// the widgets of the view's subviews with the arrangement layout (ArrangementLayout.h).
+
+#include <gtk/gtk.h>
+
+#include <memory>
+#include <optional>
+
+#include "platform/ui/Geometry.h"
+#include "platform/ui/Style.h"
+
+namespace tq {
+class View;
+}
+
+namespace tq::desktop {
+
+struct ViewLook {
+    std::optional<Color> background;
+    double cornerRadius = 0;
+    double borderWidth = 0;
+    std::optional<Color> borderColor;
+    bool operator==(const ViewLook&) const = default;
+};
+
+// What the mirror writes on a view's widget for the layout and the drawing to read. The layout
+// reads the view through a weak reference: a view may go between two frames.
+struct ViewWidgetState {
+    std::weak_ptr<const View> view;  // the view whose children this widget places
+    ViewLook look;
+    GtkWidget* content = nullptr;  // fills the widget, below the children; not placed by the arrangement
+    // A scroll view's content area: this widget is placed inside `scroller`'s scrolled window and
+    // is as large as the rules make the content of the view at the scroller's size.
+    GtkWidget* scroller = nullptr;
+    Size scrollerSize;  // the scroller's size when the content was last measured
+    // The window's own widget is the device's screen: exactly this size, whatever it holds.
+    std::optional<Size> exactSize;
+};
+
+// A new view widget (a floating reference, as GTK widgets are made).
+GtkWidget* viewWidgetNew();
+bool isViewWidget(GtkWidget* widget);
+ViewWidgetState& viewWidgetState(GtkWidget* widget);
+// Puts `content` (or nothing) in the widget, in place of the content it had.
+void viewWidgetSetContent(GtkWidget* widget, GtkWidget* content);
+void viewWidgetSetLook(GtkWidget* widget, const ViewLook& look);
+
+}  // namespace tq::desktop

@@ -1,0 +1,160 @@
+#include "desktop/engines/InstallEngines.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "desktop/engines/DesktopHandOff.h"
+#include "desktop/engines/GeoClueLocationBackend.h"
+#include "desktop/engines/GstAudioBackend.h"
+#include "desktop/engines/GstSupport.h"
+#include "desktop/engines/GstVideoBackend.h"
+#include "desktop/engines/OsrmMapBackend.h"
+#include "desktop/engines/SimulatedLocationBackend.h"
+#include "desktop/engines/webkit/WebKitModule.h"
+#include "platform/foundation/Environment.h"
+#include "platform/location/LocationService.h"
+#include "platform/map/MapService.h"
+#include "platform/media/MediaBackend.h"
+#include "platform/services/SystemURLOpener.h"
+#include "platform/web/WebView.h"
+
+namespace tq::desktop {
+
+EngineOptions EngineOptions::fromEnvironment() {
+    EngineOptions options;
+    if (const char* sink = std::getenv("TQ_AUDIO_SINK"); sink && *sink) options.audioSink = sink;
+    if (const char* sink = std::getenv("TQ_VIDEO_SINK"); sink && *sink) options.videoSink = sink;
+    return options;
+}
+
+const std::vector<EngineOptionSpec>& engineOptionSpecs() {
+    static const std::vector<EngineOptionSpec> specs{
+        {"--location", "LAT,LON", "the visitor stands here (for desktops without a positioning source)"},
+        {"--route", "FILE", "the visitor walks these timed positions: SECONDS LAT LON [ACCURACY] a line"},
+        {"--routing-service", "URL", "directions from this OSRM routing service"},
+    };
+    return specs;
+}
+
+std::optional<std::string> parseEngineOption(const std::string& name, const std::string& argument,
+                                             EngineOptions& options) {
+    if (name == "--location") {
+        auto coordinate = parseCoordinatePair(argument);
+        if (!coordinate) return "--location wants LAT,LON in degrees, such as 48.8584,2.2945";
+        options.location = coordinate;
+        return std::nullopt;
+    }
+    if (name == "--route") {
+        if (argument.empty()) return "--route wants a file";
+        options.routeFile = argument;
+        return std::nullopt;
+    }
+    if (name == "--routing-service") {
+        if (argument.rfind("http://", 0) != 0 && argument.rfind("https://", 0) != 0) {
+            return "--routing-service wants an http:// or https:// address";
+        }
+        options.routingService = argument;
+        return std::nullopt;
+    }
+    return name + " is no engine option";
+}
+
+namespace {
+
+void installLocation(Environment& env, const EngineOptions& options) {
+    std::vector<TimedPosition> route;
+    if (options.routeFile) {
+        auto read = readRoute(*options.routeFile);
+        if (auto* fault = std::get_if<std::string>(&read)) {
+            env.console().log(*fault + "; the route is not used");
+        } else {
+            route = std::get<std::vector<TimedPosition>>(read);
+        }
+    }
+    if (route.empty() && options.location) route.push_back({0, Location{*options.location, 5}});
+    if (!route.empty()) {
+        LocationService::of(env).setBackend(std::make_unique<SimulatedLocationBackend>(env, std::move(route)));
+    } else {
+        LocationService::of(env).setBackend(std::make_unique<GeoClueLocationBackend>(env));
+    }
+}
+
+void installMedia(Environment& env, const EngineOptions& options) {
+    std::string reason;
+    if (!ensureGStreamer(&reason)) {
+        env.console().log("No sound or video: " + reason);
+        return;
+    }
+    auto& media = env.shared<MediaEngine>();
+    Environment* environment = &env;
+    std::string audioSink = options.audioSink;
+    media.setAudioBackendFactory([environment, audioSink](const AudioFileInfo&, const std::string& bytes) {
+        return std::make_unique<GstAudioBackend>(*environment, bytes, audioSink);
+    });
+    GstVideoOutput output{options.audioSink, options.videoSink};
+    media.setVideoBackendFactory([environment, output] { return std::make_unique<GstVideoBackend>(*environment, output); });
+}
+
+// Where the WebKit module lies: beside the program, or where the build put it.
+std::filesystem::path webKitModulePath() {
+    std::error_code ec;
+    auto beside = std::filesystem::canonical("/proc/self/exe", ec).parent_path() / "tq_webkit_engine.so";
+    if (!ec && std::filesystem::exists(beside, ec)) return beside;
+    return TQ_WEBKIT_MODULE;
+}
+
+// Loads the module once for the process; null (with a console line) when it cannot be loaded.
+WebViewBackendFactory* webKitFactory(Console& console, const std::vector<std::filesystem::path>& folders) {
+    auto path = webKitModulePath();
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        console.log(std::string("No web pages: the web engine cannot be loaded: ") + dlerror());
+        return nullptr;
+    }
+    auto make = reinterpret_cast<MakeWebKitBackendFactory>(dlsym(module, webKitFactorySymbol));
+    if (!make) {
+        console.log("No web pages: " + path.string() + " is not the web engine");
+        return nullptr;
+    }
+    // The module stays for the life of the process: WebKit cannot be unloaded.
+    return make(&folders);
+}
+
+void installWeb(Environment& env) {
+    // Nothing of WebKit is loaded until a web view is made.
+    struct Lazy {
+        std::vector<std::filesystem::path> folders;
+        bool tried = false;
+        std::unique_ptr<WebViewBackendFactory> factory;
+    };
+    auto lazy = std::make_shared<Lazy>();
+    lazy->folders = {env.bundle().root(), env.cacheDir()};
+    Console* console = &env.console();
+    env.shared<WebEngine>().setBackendFactory(
+        [lazy, console](WebViewBackend::Host& host,
+                        const WebViewConfiguration& configuration) -> std::unique_ptr<WebViewBackend> {
+            if (!lazy->tried) {
+                lazy->tried = true;
+                lazy->factory.reset(webKitFactory(*console, lazy->folders));
+            }
+            // Without the engine the view keeps the headless one.
+            return lazy->factory ? (*lazy->factory)(host, configuration) : nullptr;
+        });
+}
+
+}  // namespace
+
+void installEngines(Environment& env, const EngineOptions& options) {
+    installWeb(env);
+    installMedia(env, options);
+    installLocation(env, options);
+    Console* console = &env.console();
+    env.shared<SystemURLOpener>().setHandOff(
+        [console](const std::string& address) { return launchDefaultApplication(*console, address); });
+    if (options.routingService) {
+        MapService::of(env).setBackend(std::make_unique<OsrmMapBackend>(env, *options.routingService));
+    }
+}
+
+}  // namespace tq::desktop

@@ -1,0 +1,178 @@
+// Plain views, labels, pictures, buttons and the spinner.
+#include <memory>
+
+#include "desktop/Images.h"
+#include "desktop/Mirror.h"
+#include "desktop/Signals.h"
+#include "desktop/Text.h"
+#include "desktop/ViewWidget.h"
+#include "desktop/renderers/Renderers.h"
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+
+namespace tq::desktop {
+
+namespace {
+
+GtkContentFit fitFor(ContentMode mode) {
+    switch (mode) {
+        case ContentMode::scaleAspectFit: return GTK_CONTENT_FIT_CONTAIN;
+        case ContentMode::scaleAspectFill: return GTK_CONTENT_FIT_COVER;
+        case ContentMode::scaleToFill: return GTK_CONTENT_FIT_FILL;
+        default: return GTK_CONTENT_FIT_SCALE_DOWN;
+    }
+}
+
+void showPicture(GtkPicture* picture, Images& images, const std::optional<Image>& image) {
+    GdkTexture* texture = image ? images.texture(*image) : nullptr;
+    if (GDK_PAINTABLE(texture) != gtk_picture_get_paintable(picture)) gtk_picture_set_paintable(picture, GDK_PAINTABLE(texture));
+    gtk_widget_set_visible(GTK_WIDGET(picture), texture != nullptr);
+}
+
+GtkWidget* newPicture() {
+    GtkWidget* picture = gtk_picture_new();
+    gtk_picture_set_can_shrink(GTK_PICTURE(picture), TRUE);
+    return picture;
+}
+
+class ViewRenderer : public Renderer {
+public:
+    const char* kind() const override { return "View"; }
+};
+
+class LabelRenderer : public Renderer {
+public:
+    const char* kind() const override { return "Label"; }
+    void create(Node& node, View&, Mirror&) const override {
+        GtkWidget* label = gtk_label_new("");
+        gtk_widget_set_overflow(label, GTK_OVERFLOW_HIDDEN);
+        viewWidgetSetContent(node.widget, label);
+    }
+    void sync(Node& node, View& view, Mirror&) const override {
+        auto& l = static_cast<Label&>(view);
+        auto* label = GTK_LABEL(viewWidgetState(node.widget).content);
+        if (l.text() != gtk_label_get_text(label)) gtk_label_set_text(label, l.text().c_str());
+        PangoAttrList* attributes = textAttributes(l.font(), l.textColor(), l.attributedText());
+        gtk_label_set_attributes(label, attributes);
+        pango_attr_list_unref(attributes);
+        auto mode = l.attributedText() && l.attributedText()->lineBreakMode ? *l.attributedText()->lineBreakMode
+                                                                           : l.lineBreakMode();
+        applyLineRules(label, l.numberOfLines(), mode);
+        auto alignment = l.attributedText() && l.attributedText()->alignment ? *l.attributedText()->alignment
+                                                                            : l.textAlignment();
+        applyAlignment(label, alignment);
+    }
+};
+
+class ImageViewRenderer : public Renderer {
+public:
+    const char* kind() const override { return "ImageView"; }
+    void create(Node& node, View&, Mirror&) const override { viewWidgetSetContent(node.widget, newPicture()); }
+    void sync(Node& node, View& view, Mirror& mirror) const override {
+        auto& imageView = static_cast<ImageView&>(view);
+        auto* picture = GTK_PICTURE(viewWidgetState(node.widget).content);
+        gtk_picture_set_content_fit(picture, fitFor(view.contentMode()));
+        showPicture(picture, mirror.images(), imageView.image());
+    }
+};
+
+struct ButtonParts {
+    GtkWidget* button;
+    GtkWidget* background;
+    GtkWidget* picture;
+    GtkWidget* label;
+};
+
+// A button draws its picture and title from its state; the title label and image view the tree
+// may hold are not drawn again.
+class ButtonRenderer : public Renderer {
+public:
+    const char* kind() const override { return "Button"; }
+    bool mirrorsSubviews(const View&) const override { return false; }
+    void create(Node& node, View& view, Mirror&) const override {
+        auto parts = std::make_shared<ButtonParts>();
+        parts->button = gtk_button_new();
+        gtk_widget_add_css_class(parts->button, "tq-button");
+        GtkWidget* overlay = gtk_overlay_new();
+        parts->background = newPicture();
+        gtk_picture_set_content_fit(GTK_PICTURE(parts->background), GTK_CONTENT_FIT_FILL);
+        gtk_overlay_set_child(GTK_OVERLAY(overlay), parts->background);
+        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+        gtk_widget_set_halign(box, GTK_ALIGN_CENTER);
+        gtk_widget_set_valign(box, GTK_ALIGN_CENTER);
+        parts->picture = newPicture();
+        gtk_picture_set_content_fit(GTK_PICTURE(parts->picture), GTK_CONTENT_FIT_CONTAIN);
+        parts->label = gtk_label_new("");
+        gtk_label_set_ellipsize(GTK_LABEL(parts->label), PANGO_ELLIPSIZE_END);
+        gtk_box_append(GTK_BOX(box), parts->picture);
+        gtk_box_append(GTK_BOX(box), parts->label);
+        gtk_overlay_add_overlay(GTK_OVERLAY(overlay), box);
+        gtk_overlay_set_measure_overlay(GTK_OVERLAY(overlay), box, TRUE);
+        gtk_overlay_set_clip_overlay(GTK_OVERLAY(overlay), box, TRUE);
+        gtk_button_set_child(GTK_BUTTON(parts->button), overlay);
+        std::weak_ptr<Button> weak = std::static_pointer_cast<Button>(view.shared_from_this());
+        onSignal(parts->button, "clicked", [weak] {
+            if (auto button = weak.lock()) button->tap();
+        });
+        viewWidgetSetContent(node.widget, parts->button);
+        node.parts = parts;
+    }
+    void sync(Node& node, View& view, Mirror& mirror) const override {
+        auto& b = static_cast<Button&>(view);
+        auto& parts = partsOf<ButtonParts>(node);
+        auto styled = b.currentAttributedTitle();
+        std::string title = b.currentTitle();
+        auto* label = GTK_LABEL(parts.label);
+        if (title != gtk_label_get_text(label)) gtk_label_set_text(label, title.c_str());
+        auto color = b.titleColor(b.state());
+        if (!color) color = b.tintColor() ? b.tintColor() : std::optional<Color>(kTintBlue);
+        PangoAttrList* attributes = textAttributes(Font::system(15), color, styled);
+        gtk_label_set_attributes(label, attributes);
+        pango_attr_list_unref(attributes);
+        gtk_widget_set_visible(parts.label, !title.empty());
+        showPicture(GTK_PICTURE(parts.picture), mirror.images(), b.currentImage());
+        showPicture(GTK_PICTURE(parts.background), mirror.images(), b.currentBackgroundImage());
+        gtk_widget_set_sensitive(parts.button, b.isEnabled());
+        gtk_widget_set_focusable(parts.button, b.isEnabled());
+    }
+};
+
+class ActivityIndicatorRenderer : public Renderer {
+public:
+    const char* kind() const override { return "ActivityIndicatorView"; }
+    void create(Node& node, View&, Mirror&) const override {
+        GtkWidget* spinner = gtk_spinner_new();
+        gtk_widget_set_size_request(spinner, 20, 20);
+        viewWidgetSetContent(node.widget, spinner);
+    }
+    void sync(Node& node, View& view, Mirror&) const override {
+        auto& indicator = static_cast<ActivityIndicatorView&>(view);
+        gtk_spinner_set_spinning(GTK_SPINNER(viewWidgetState(node.widget).content), indicator.isAnimating());
+    }
+};
+
+}  // namespace
+
+const Renderer& viewRenderer() {
+    static const ViewRenderer r;
+    return r;
+}
+const Renderer& labelRenderer() {
+    static const LabelRenderer r;
+    return r;
+}
+const Renderer& imageViewRenderer() {
+    static const ImageViewRenderer r;
+    return r;
+}
+const Renderer& buttonRenderer() {
+    static const ButtonRenderer r;
+    return r;
+}
+const Renderer& activityIndicatorRenderer() {
+    static const ActivityIndicatorRenderer r;
+    return r;
+}
+
+}  // namespace tq::desktop

@@ -1,0 +1,30 @@
+#pragma once
+
+// The renderers of every view kind, each a small object; Renderers.cpp keys them by kind.
+
+#include "desktop/Renderer.h"
+
+namespace tq::desktop {
+
+const Renderer& viewRenderer();
+const Renderer& labelRenderer();
+const Renderer& imageViewRenderer();
+const Renderer& buttonRenderer();
+const Renderer& activityIndicatorRenderer();
+const Renderer& segmentedControlRenderer();
+const Renderer& sliderRenderer();
+const Renderer& switchRenderer();
+const Renderer& textFieldRenderer();
+const Renderer& starRatingRenderer();
+const Renderer& scrollViewRenderer();
+const Renderer& tableViewRenderer();
+const Renderer& tableViewCellRenderer();
+const Renderer& imageScrollViewRenderer();
+const Renderer& navigationBarRenderer();
+const Renderer& toolbarRenderer();
+const Renderer& webViewRenderer();
+const Renderer& videoLayerRenderer();
+const Renderer& panoramaRenderer();
+const Renderer& mapViewRenderer();
+
+}  // namespace tq::desktop
