@@ -1,5 +1,7 @@
 #include "desktop/engines/InstallEngines.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 
 #include "desktop/engines/DesktopHandOff.h"
@@ -9,7 +11,7 @@
 #include "desktop/engines/GstVideoBackend.h"
 #include "desktop/engines/OsrmMapBackend.h"
 #include "desktop/engines/SimulatedLocationBackend.h"
-#include "desktop/engines/WebKitWebViewBackend.h"
+#include "desktop/engines/webkit/WebKitModule.h"
 #include "platform/foundation/Environment.h"
 #include "platform/location/LocationService.h"
 #include "platform/map/MapService.h"
@@ -94,13 +96,50 @@ void installMedia(Environment& env, const EngineOptions& options) {
     media.setVideoBackendFactory([environment, output] { return std::make_unique<GstVideoBackend>(*environment, output); });
 }
 
+// Where the WebKit module lies: beside the program, or where the build put it.
+std::filesystem::path webKitModulePath() {
+    std::error_code ec;
+    auto beside = std::filesystem::canonical("/proc/self/exe", ec).parent_path() / "tq_webkit_engine.so";
+    if (!ec && std::filesystem::exists(beside, ec)) return beside;
+    return TQ_WEBKIT_MODULE;
+}
+
+// Loads the module once for the process; null (with a console line) when it cannot be loaded.
+WebViewBackendFactory* webKitFactory(Console& console, const std::vector<std::filesystem::path>& folders) {
+    auto path = webKitModulePath();
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        console.log(std::string("No web pages: the web engine cannot be loaded: ") + dlerror());
+        return nullptr;
+    }
+    auto make = reinterpret_cast<MakeWebKitBackendFactory>(dlsym(module, webKitFactorySymbol));
+    if (!make) {
+        console.log("No web pages: " + path.string() + " is not the web engine");
+        return nullptr;
+    }
+    // The module stays for the life of the process: WebKit cannot be unloaded.
+    return make(&folders);
+}
+
 void installWeb(Environment& env) {
-    // Nothing of WebKit starts until a web view needs its page.
-    auto shared = std::make_shared<WebKitShared>(
-        std::vector<std::filesystem::path>{env.bundle().root(), env.cacheDir()});
+    // Nothing of WebKit is loaded until a web view is made.
+    struct Lazy {
+        std::vector<std::filesystem::path> folders;
+        bool tried = false;
+        std::unique_ptr<WebViewBackendFactory> factory;
+    };
+    auto lazy = std::make_shared<Lazy>();
+    lazy->folders = {env.bundle().root(), env.cacheDir()};
+    Console* console = &env.console();
     env.shared<WebEngine>().setBackendFactory(
-        [shared](WebViewBackend::Host& host, const WebViewConfiguration& configuration) {
-            return std::make_unique<WebKitWebViewBackend>(host, configuration, shared);
+        [lazy, console](WebViewBackend::Host& host,
+                        const WebViewConfiguration& configuration) -> std::unique_ptr<WebViewBackend> {
+            if (!lazy->tried) {
+                lazy->tried = true;
+                lazy->factory.reset(webKitFactory(*console, lazy->folders));
+            }
+            // Without the engine the view keeps the headless one.
+            return lazy->factory ? (*lazy->factory)(host, configuration) : nullptr;
         });
 }
 

@@ -36,6 +36,8 @@ public:
     // A toplevel window the real web views are drawn in, so that pages have a size.
     GtkWindow* window();
     void show(GtkWidget* widget);
+    // Draws the widget as the window shows it into a PNG file; false when it has nothing to draw.
+    bool screenshot(GtkWidget* widget, const std::filesystem::path& png);
 
 private:
     EngineKind kind_;

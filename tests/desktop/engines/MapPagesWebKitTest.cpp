@@ -3,10 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include "EngineHarness.h"
-#include "desktop/engines/WebKitWebViewBackend.h"
+#include "desktop/NativeWidget.h"
 #include "platform/foundation/Environment.h"
 #include "platform/services/FileURL.h"
 #include "platform/web/WebView.h"
+#include "screens/browse/WorldMapBridge.h"
 #include "screens/maps/MapPageCalls.h"
 
 namespace tq::test {
@@ -88,6 +89,63 @@ TEST(MapPagesInWebKit, TheOfflinePageDrawsTheTourAndATapComesBackAsAPolicyDecisi
     EXPECT_EQ(screen.cancelled.front().rfind("js-frame:", 0), 0u) << screen.cancelled.front();
     EXPECT_EQ(answer("TourMap.describe().markers.length"), ScriptValue(3.0)) << "the page stayed";
     EXPECT_EQ(screen.finished, 1);
+
+    harness.pass(0.5);
+    auto png = harness.testEnv().root() / "offline-webkit.png";
+    ASSERT_TRUE(harness.screenshot(GTK_WIDGET(harness.window()), png));
+    EXPECT_GT(std::filesystem::file_size(png), 3000u);
+}
+
+struct LogLines : ScriptMessageHandler {
+    std::vector<std::string> lines;
+    void userContentControllerDidReceiveScriptMessage(UserContentController&, const ScriptMessage& message) override {
+        lines.push_back(describeScriptValue(message.body));
+    }
+};
+
+// The world map of the search screen in WebKitGTK, with the screen's configuration and exact
+// calls: the markers are drawn, the console reaches "logHandler", and a tapped tour comes back as
+// "js-frame:<id>".
+TEST(MapPagesInWebKit, TheWorldMapShowsTheToursAndATappedTourComesBackAsAPolicyDecision) {
+    EngineHarness harness(EngineKind::real);
+    MapScreenSide screen;
+    LogLines log;
+    WebViewConfiguration configuration;
+    configuration.userContentController().addUserScript({kWorldMapLogCapture, UserScriptInjectionTime::atDocumentEnd, false});
+    configuration.userContentController().addScriptMessageHandler(&log, "logHandler");
+    configuration.setPreferenceValue("allowFileAccessFromFileURLs", "YES");
+    auto web = std::make_shared<WebView>(Rect(0, 0, 800, 600), configuration);
+    web->setNavigationDelegate(&screen);
+    harness.show(dynamic_cast<desktop::NativeWidgetProvider&>(web->backend()).nativeWidget());
+    const std::filesystem::path bundle = TQ_TEST_BUNDLE_DIR;
+    web->loadFileURL(fileURL(bundle / "worldmap.html"), fileURL(bundle));
+    ASSERT_TRUE(harness.waitFor([&] { return screen.finished == 1; }, 20, "the world map page"));
+
+    std::optional<ScriptValue> drawn;
+    const std::string markers =
+        R"([{"circuit_id":"1234","title":"Old port","lat":"48.1","long":"-1.5"},)"
+        R"({"circuit_id":"77","title":"Network head","lat":"-10.0","long":"-60.0","is_circuit_head":"1"},)"
+        R"({"circuit_id":"88","title":"Nowhere","lat":"north","long":"3.0"}])";
+    web->evaluateJavaScript(worldMapInitializeCall(markers, "tiles/{z}/{x}/{y}.png", true),
+                            [&](const ScriptValue& value, const auto&) { drawn = value; });
+    ASSERT_TRUE(harness.waitFor([&] { return drawn.has_value(); }, 10, "initializeMap's answer"));
+    EXPECT_EQ(*drawn, ScriptValue(2.0)) << "a tour without a position is not shown";
+    web->evaluateJavaScript(*worldMapLocationCall(48.1, -1.6));
+
+    web->evaluateJavaScript("console.log('world map ready'); 0");
+    ASSERT_TRUE(harness.waitFor([&] { return !log.lines.empty(); }, 10, "the console line"));
+    EXPECT_EQ(log.lines.back(), "world map ready");
+
+    web->evaluateJavaScript("document.querySelectorAll('.leaflet-marker-icon')[0].click(); 0");
+    harness.pass(0.5);
+    web->evaluateJavaScript("document.querySelector('.tq-tour').click(); 0");
+    ASSERT_TRUE(harness.waitFor([&] { return !screen.cancelled.empty(); }, 10, "the tapped tour's js-frame:"));
+    EXPECT_EQ(screen.cancelled, std::vector<std::string>{"js-frame:1234"});
+    EXPECT_EQ(worldMapTourRequest(screen.cancelled[0]), "1234");
+    EXPECT_EQ(screen.finished, 1) << "the page stayed";
+
+    auto png = harness.testEnv().root() / "worldmap-webkit.png";
+    ASSERT_TRUE(harness.screenshot(GTK_WIDGET(harness.window()), png));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineHarness.h"
-#include "desktop/engines/WebKitWebViewBackend.h"
+#include "desktop/NativeWidget.h"
 #include "platform/services/FileURL.h"
 #include "platform/web/WebView.h"
 

@@ -1,4 +1,5 @@
-#include "desktop/engines/WebKitWebViewBackend.h"
+#include "desktop/engines/webkit/WebKitWebViewBackend.h"
+#include "desktop/engines/webkit/WebKitModule.h"
 
 #include <cstring>
 
@@ -417,3 +418,12 @@ gboolean WebKitWebViewBackend::onScriptDialog(WebKitWebView*, WebKitScriptDialog
 }
 
 }  // namespace tq::desktop
+
+extern "C" __attribute__((visibility("default"))) tq::WebViewBackendFactory* tqMakeWebKitBackendFactory(
+    const std::vector<std::filesystem::path>* folders) {
+    auto shared = std::make_shared<tq::desktop::WebKitShared>(*folders);
+    return new tq::WebViewBackendFactory(
+        [shared](tq::WebViewBackend::Host& host, const tq::WebViewConfiguration& configuration) {
+            return std::make_unique<tq::desktop::WebKitWebViewBackend>(host, configuration, shared);
+        });
+}
