@@ -99,6 +99,7 @@ DesktopWindow::DesktopWindow(Environment& env, std::shared_ptr<Window> window, s
     presenters_ = std::make_unique<Presenters>(stage_, tree_);
 
     GtkEventController* keys = gtk_event_controller_key_new();
+    gtk_event_controller_set_name(keys, "tq-keys");
     g_signal_connect(keys, "key-pressed", G_CALLBACK(onKey), this);
     gtk_widget_add_controller(window_, keys);
     g_signal_connect(window_, "close-request", G_CALLBACK(onCloseRequest), &onClose_);

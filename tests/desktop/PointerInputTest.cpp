@@ -7,6 +7,7 @@
 #include "DesktopFixture.h"
 #include "PointerClicks.h"
 #include "platform/ui/AlertController.h"
+#include "platform/ui/SegmentedControl.h"
 #include "platform/ui/TableView.h"
 #include "screens/browse/CatalogController.h"
 #include "screens/tour/TourDetailController.h"
@@ -84,6 +85,37 @@ TEST(PointerInputTest, ClicksOnDrawnWidgetsReachTheApplication) {
         for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
         for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
     }
+}
+
+}  // namespace
+}  // namespace tq::test
+
+namespace tq::test {
+namespace {
+
+// A click on a segment of the settings screen selects it through SegmentedControl::select: the
+// distance unit changes, and the drawn segments follow.
+TEST(PointerInputTest, AClickOnASegmentChangesTheSetting) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto screen = StoryboardRegistry::shared().named("Settings-ipad")->instantiateViewController("ParameterViewController");
+    ASSERT_TRUE(screen);
+    app.open(showInWindow(std::make_shared<NavigationController>(screen)));
+    auto* units = dynamic_cast<SegmentedControl*>(screen->view().viewWithIdentifier("segUnits"));
+    ASSERT_TRUE(units);
+    const int before = units->selectedSegmentIndex();
+    const int other = before == 1 ? 0 : 1;
+    GtkWidget* segment = findWidget(app.widgetOf(*units), [&](GtkWidget* w) {
+        if (!GTK_IS_TOGGLE_BUTTON(w)) return false;
+        GtkWidget* label = gtk_button_get_child(GTK_BUTTON(w));
+        return label && GTK_IS_LABEL(label) && units->titleForSegment(other) == std::string(gtk_label_get_text(GTK_LABEL(label)));
+    });
+    ASSERT_TRUE(segment);
+    app.mirror().startRecording();
+    ASSERT_TRUE(clickWidget(segment));
+    EXPECT_TRUE(app.waitFor([&] { return units->selectedSegmentIndex() == other; })) << "the click did not select";
+    app.turn();
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+    for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
 }
 
 }  // namespace

@@ -79,7 +79,6 @@ public:
 
 struct ButtonParts {
     GtkWidget* button;
-    GtkWidget* background;
     GtkWidget* picture;
     GtkWidget* label;
 };
@@ -94,23 +93,18 @@ public:
         auto parts = std::make_shared<ButtonParts>();
         parts->button = gtk_button_new();
         gtk_widget_add_css_class(parts->button, "tq-button");
-        GtkWidget* overlay = gtk_overlay_new();
-        parts->background = newPicture();
-        gtk_picture_set_content_fit(GTK_PICTURE(parts->background), GTK_CONTENT_FIT_FILL);
-        gtk_overlay_set_child(GTK_OVERLAY(overlay), parts->background);
         GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-        gtk_widget_set_halign(box, GTK_ALIGN_CENTER);
-        gtk_widget_set_valign(box, GTK_ALIGN_CENTER);
+        gtk_widget_set_halign(box, GTK_ALIGN_FILL);
+        gtk_widget_set_valign(box, GTK_ALIGN_FILL);
         parts->picture = newPicture();
-        gtk_picture_set_content_fit(GTK_PICTURE(parts->picture), GTK_CONTENT_FIT_CONTAIN);
+        gtk_widget_set_hexpand(parts->picture, TRUE);
+        gtk_widget_set_vexpand(parts->picture, TRUE);
         parts->label = gtk_label_new("");
         gtk_label_set_ellipsize(GTK_LABEL(parts->label), PANGO_ELLIPSIZE_END);
+        gtk_widget_set_hexpand(parts->label, TRUE);
         gtk_box_append(GTK_BOX(box), parts->picture);
         gtk_box_append(GTK_BOX(box), parts->label);
-        gtk_overlay_add_overlay(GTK_OVERLAY(overlay), box);
-        gtk_overlay_set_measure_overlay(GTK_OVERLAY(overlay), box, TRUE);
-        gtk_overlay_set_clip_overlay(GTK_OVERLAY(overlay), box, TRUE);
-        gtk_button_set_child(GTK_BUTTON(parts->button), overlay);
+        gtk_button_set_child(GTK_BUTTON(parts->button), box);
         std::weak_ptr<Button> weak = std::static_pointer_cast<Button>(view.shared_from_this());
         onSignal(parts->button, "clicked", [weak] {
             if (auto button = weak.lock()) button->tap();
@@ -131,8 +125,12 @@ public:
         gtk_label_set_attributes(label, attributes);
         pango_attr_list_unref(attributes);
         gtk_widget_set_visible(parts.label, !title.empty());
-        showPicture(GTK_PICTURE(parts.picture), mirror.images(), b.currentImage());
-        showPicture(GTK_PICTURE(parts.background), mirror.images(), b.currentBackgroundImage());
+        // The picture, else the background picture stretched over the button.
+        auto image = b.currentImage();
+        const bool background = !image || !mirror.images().texture(*image);
+        if (background) image = b.currentBackgroundImage();
+        gtk_picture_set_content_fit(GTK_PICTURE(parts.picture), background ? GTK_CONTENT_FIT_FILL : GTK_CONTENT_FIT_CONTAIN);
+        showPicture(GTK_PICTURE(parts.picture), mirror.images(), image);
         gtk_widget_set_sensitive(parts.button, b.isEnabled());
         gtk_widget_set_focusable(parts.button, b.isEnabled());
     }

@@ -1,4 +1,5 @@
-// Kinds drawn as plain views until their renderer lands.
+// Kinds drawn as plain views until their renderer lands: the map (its markers, callouts and
+// routes on libshumate) draws an empty area for now.
 #include "desktop/renderers/Renderers.h"
 
 namespace tq::desktop {
@@ -14,18 +15,6 @@ private:
 };
 }  // namespace
 
-const Renderer& webViewRenderer() {
-    static const PlainRenderer r("WebView");
-    return r;
-}
-const Renderer& videoLayerRenderer() {
-    static const PlainRenderer r("VideoLayer");
-    return r;
-}
-const Renderer& panoramaRenderer() {
-    static const PlainRenderer r("Panorama");
-    return r;
-}
 const Renderer& mapViewRenderer() {
     static const PlainRenderer r("MapView");
     return r;
