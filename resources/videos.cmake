@@ -1,7 +1,7 @@
 # The home screen's background clips, "vertical" and "horrizontal" (the names the screen asks
-# for), drawn from the same source as its still backgrounds and encoded as MPEG-4 video in MP4 at
-# build time with GStreamer (gst-launch-1.0; the encoder comes from gstreamer1.0-libav, the muxer
-# from gstreamer1.0-plugins-good).
+# for), drawn from the same source as its still backgrounds and encoded as H.264 video in MP4 at
+# build time with GStreamer (gst-launch-1.0; the encoder and the parser come from
+# gstreamer1.0-plugins-bad, the muxer from gstreamer1.0-plugins-good).
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(GST_LAUNCH gst-launch-1.0 REQUIRED)
 foreach(clip "vertical;540;960" "horrizontal;960;540")

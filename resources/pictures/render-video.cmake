@@ -1,5 +1,5 @@
 # Renders a looping clip of an animated picture source (see home-background.svg) and encodes it as
-# MPEG-4 video in an MP4 file with GStreamer:
+# H.264 video in an MP4 file with GStreamer:
 #   cmake -DSOURCE=x.svg -DOUTPUT=<bundle>/name.mp4 -DWORK=<scratch folder> -DRSVG=rsvg-convert
 #         -DGST_LAUNCH=gst-launch-1.0 -DWIDTH=540 -DHEIGHT=960 -P render-video.cmake
 # Frame i of FRAMES stands at i/FRAMES of the animation's period, so the frame after the last one
@@ -58,11 +58,11 @@ endforeach()
 
 execute_process(
   COMMAND ${GST_LAUNCH} -q
-          multifilesrc location=${frames}/%03d.png index=0 stop-index=${last}
-                       caps=image/png,framerate=${RATE}/1
+          imagesequencesrc location=${frames}/%03d.png start-index=0 stop-index=${last}
+                           framerate=${RATE}/1
           ! pngdec ! videoconvert ! video/x-raw,format=I420
-          ! avenc_mpeg4 pass=quant quantizer=3
-          ! mp4mux faststart=true ! filesink location=${OUTPUT}.tmp
+          ! openh264enc complexity=high rate-control=quality bitrate=3000000 gop-size=${FRAMES}
+          ! h264parse ! mp4mux faststart=true ! filesink location=${OUTPUT}.tmp
   RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(failed)
   message(FATAL_ERROR "render-video: encoding ${OUTPUT} failed: ${output} ${errors}")

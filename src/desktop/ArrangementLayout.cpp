@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <map>
 
 #include "desktop/ViewWidget.h"
+#include "platform/ui/LayoutRules.h"
+#include "platform/ui/View.h"
 
 struct _TqArrangementLayout {
     GtkLayoutManager parent_instance;
@@ -14,88 +16,76 @@ G_DEFINE_TYPE(TqArrangementLayout, tq_arrangement_layout, GTK_TYPE_LAYOUT_MANAGE
 
 namespace {
 
-using tq::desktop::LayoutChild;
+// The key the mirror sets on every view's widget (see Mirror.cpp).
+constexpr const char* kViewKey = "tq-view";
 
-double measuredHeight(void* context, double width) {
-    int minimum = 0, natural = 0;
-    gtk_widget_measure(GTK_WIDGET(context), GTK_ORIENTATION_VERTICAL, width >= 0 ? int(std::lround(width)) : -1,
-                       &minimum, &natural, nullptr, nullptr);
-    return natural;
-}
+tq::Size sizeOf(GtkWidget* widget) { return {double(gtk_widget_get_width(widget)), double(gtk_widget_get_height(widget))}; }
 
-tq::Size naturalOf(GtkWidget* widget) {
-    int minimum = 0, width = 0, height = 0;
-    gtk_widget_measure(widget, GTK_ORIENTATION_HORIZONTAL, -1, &minimum, &width, nullptr, nullptr);
-    gtk_widget_measure(widget, GTK_ORIENTATION_VERTICAL, -1, &minimum, &height, nullptr, nullptr);
-    return {double(width), double(height)};
-}
-
-// The children the arrangement places: shown ones, without the content widget.
-std::vector<GtkWidget*> arrangedChildren(GtkWidget* widget) {
-    std::vector<GtkWidget*> children;
-    const auto& state = tq::desktop::viewWidgetState(widget);
-    for (GtkWidget* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child)) {
-        if (child != state.content && gtk_widget_get_visible(child)) children.push_back(child);
-    }
-    return children;
-}
-
-std::vector<LayoutChild> layoutChildren(const std::vector<GtkWidget*>& widgets) {
-    std::vector<LayoutChild> children;
-    for (GtkWidget* child : widgets) {
-        LayoutChild c;
-        if (tq::desktop::isViewWidget(child)) c.spec = tq::desktop::viewWidgetState(child).spec;
-        c.natural = naturalOf(child);
-        c.heightForWidth = measuredHeight;
-        c.context = child;
-        children.push_back(c);
-    }
-    return children;
+// The size the rules give a scroll view's content at the scroll view's present size.
+tq::Size contentSizeOf(const tq::desktop::ViewWidgetState& state, const tq::View& view) {
+    return tq::layoutContainer(view, sizeOf(state.scroller)).contentSize;
 }
 
 void arrangementMeasure(GtkLayoutManager*, GtkWidget* widget, GtkOrientation orientation, int forSize, int* minimum,
                         int* natural, int* minimumBaseline, int* naturalBaseline) {
-    const auto& state = tq::desktop::viewWidgetState(widget);
-    auto children = layoutChildren(arrangedChildren(widget));
-    double forWidth = orientation == GTK_ORIENTATION_VERTICAL ? forSize : -1;
-    auto size = tq::desktop::naturalSize(state.arrangement, children, forWidth);
-    double value = orientation == GTK_ORIENTATION_HORIZONTAL ? size.width : size.height;
-    if (state.content && gtk_widget_get_visible(state.content)) {
-        int contentMin = 0, contentNat = 0;
-        gtk_widget_measure(state.content, orientation, forSize, &contentMin, &contentNat, nullptr, nullptr);
-        value = std::max(value, double(contentNat));
-    }
-    double least = orientation == GTK_ORIENTATION_HORIZONTAL ? state.minimumContent.width : state.minimumContent.height;
-    value = std::max(value, least);
-    *natural = int(std::ceil(value));
-    // A scroll view's content must be given its whole length, so it asks for it as its minimum.
-    *minimum = least > 0 ? *natural : 0;
+    auto& state = tq::desktop::viewWidgetState(widget);
     *minimumBaseline = *naturalBaseline = -1;
+    *minimum = *natural = 0;
+    if (state.exactSize) {
+        *minimum = *natural =
+            int(orientation == GTK_ORIENTATION_HORIZONTAL ? state.exactSize->width : state.exactSize->height);
+        return;
+    }
+    auto view = state.view.lock();
+    if (!view) return;
+    tq::Size size;
+    if (state.scroller) {
+        // The scrolled content is as large as the rules make it; GTK scrolls over it.
+        state.scrollerSize = sizeOf(state.scroller);
+        size = contentSizeOf(state, *view);
+        *minimum = int(std::ceil(orientation == GTK_ORIENTATION_HORIZONTAL ? size.width : size.height));
+    } else {
+        size = tq::naturalSizeOf(*view);
+    }
+    *natural = std::max(*minimum, int(std::ceil(orientation == GTK_ORIENTATION_HORIZONTAL ? size.width : size.height)));
+    (void)forSize;
+}
+
+void allocateChild(GtkWidget* child, const tq::Rect& r) {
+    int m = 0, n = 0;
+    gtk_widget_measure(child, GTK_ORIENTATION_HORIZONTAL, -1, &m, &n, nullptr, nullptr);
+    gtk_widget_measure(child, GTK_ORIENTATION_VERTICAL, -1, &m, &n, nullptr, nullptr);
+    graphene_point_t at = GRAPHENE_POINT_INIT(float(std::round(r.origin.x)), float(std::round(r.origin.y)));
+    gtk_widget_allocate(child, std::max(0, int(std::lround(r.width()))), std::max(0, int(std::lround(r.height()))), -1,
+                        gsk_transform_translate(nullptr, &at));
 }
 
 void arrangementAllocate(GtkLayoutManager*, GtkWidget* widget, int width, int height, int) {
-    const auto& state = tq::desktop::viewWidgetState(widget);
+    auto& state = tq::desktop::viewWidgetState(widget);
     if (state.content && gtk_widget_get_visible(state.content)) {
-        int m = 0, n = 0;
-        gtk_widget_measure(state.content, GTK_ORIENTATION_HORIZONTAL, -1, &m, &n, nullptr, nullptr);
-        gtk_widget_measure(state.content, GTK_ORIENTATION_VERTICAL, width, &m, &n, nullptr, nullptr);
-        gtk_widget_allocate(state.content, width, height, -1, nullptr);
+        allocateChild(state.content, tq::Rect(0, 0, width, height));
     }
-    auto widgets = arrangedChildren(widget);
-    auto children = layoutChildren(widgets);
-    auto rects = tq::desktop::arrangeChildren(state.arrangement, {double(width), double(height)}, children);
-    for (std::size_t i = 0; i < widgets.size(); ++i) {
-        const auto& r = rects[i];
-        graphene_point_t at = GRAPHENE_POINT_INIT(float(std::round(r.origin.x)), float(std::round(r.origin.y)));
-        GskTransform* transform = gsk_transform_translate(nullptr, &at);
-        gtk_widget_allocate(widgets[i], std::max(0, int(std::lround(r.width()))), std::max(0, int(std::lround(r.height()))),
-                            -1, transform);
+    std::map<const tq::View*, GtkWidget*> children;
+    for (GtkWidget* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child)) {
+        if (child == state.content || !gtk_widget_get_visible(child)) continue;
+        children[static_cast<const tq::View*>(g_object_get_data(G_OBJECT(child), kViewKey))] = child;
     }
+    auto view = state.view.lock();
+    if (!view || children.empty()) return;
+    // A scroll view's children lie in its content area: the rules place them at the scroll view's size.
+    tq::Size size = state.scroller ? sizeOf(state.scroller) : tq::Size{double(width), double(height)};
+    auto layout = tq::layoutContainer(*view, size);
+    for (const auto& placement : layout.children) {
+        auto it = children.find(placement.child);
+        if (it == children.end()) continue;
+        allocateChild(it->second, placement.rect);
+        children.erase(it);
+    }
+    // What the rules do not place (a view the tree no longer holds, drawn until the next flush).
+    for (auto& [key, child] : children) allocateChild(child, tq::Rect());
 }
 
-GtkSizeRequestMode arrangementRequestMode(GtkLayoutManager*, GtkWidget*) {
-    return GTK_SIZE_REQUEST_HEIGHT_FOR_WIDTH;
-}
+GtkSizeRequestMode arrangementRequestMode(GtkLayoutManager*, GtkWidget*) { return GTK_SIZE_REQUEST_CONSTANT_SIZE; }
 
 }  // namespace
 

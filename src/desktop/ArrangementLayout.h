@@ -1,9 +1,9 @@
 #pragma once
 
-// The one layout manager of our own: it places a view widget's children by the arrangement the
-// view declares (LayoutRules.h). GTK's boxes cannot take the signed offsets the screens use
-// (margins cannot be negative), and one manager keeps column, row, overlay, fixed and scroll
-// content under the same rules.
+// The one layout manager of our own: it places a view widget's children where the layout rules
+// (platform/ui/LayoutRules.h) place the view's subviews, the same rules the headless walk checks.
+// GTK's boxes cannot take the signed offsets the screens use (margins cannot be negative), and
+// one manager keeps column, row, overlay, fixed and scroll content under the same rules.
 
 #include <gtk/gtk.h>
 

@@ -2,6 +2,7 @@
 
 #include "desktop/Images.h"
 #include "desktop/Mirror.h"
+#include "desktop/ViewWidget.h"
 #include "desktop/presenters/Presenters.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/NavigationController.h"
@@ -121,8 +122,12 @@ bool DesktopWindow::hasPendingChanges() const { return mirror_->hasPendingChange
 
 void DesktopWindow::flush() {
     mirror_->flush();
-    const auto& frame = tree_->frame();
-    gtk_widget_set_size_request(mirror_->rootWidget(), int(frame.width()), int(frame.height()));
+    const Size size = tree_->frame().size;
+    auto& state = viewWidgetState(mirror_->rootWidget());
+    if (state.exactSize != size) {
+        state.exactSize = size;
+        gtk_widget_queue_resize(mirror_->rootWidget());
+    }
     presenters_->sync();
 }
 

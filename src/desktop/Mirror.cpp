@@ -1,9 +1,12 @@
 #include "desktop/Mirror.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
+#include "desktop/Signals.h"
 #include "desktop/ViewWidget.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/map/MapView.h"
 #include "platform/media/PanoramaView.h"
 #include "platform/media/VideoPlayer.h"
@@ -22,56 +25,26 @@ namespace {
 
 constexpr const char* kViewKey = "tq-view";
 
-using ConstraintIndex = std::map<const View*, std::vector<const LayoutConstraint*>>;
-
-void indexConstraints(const View& view, ConstraintIndex& index) {
-    for (const auto& constraint : view.constraints()) {
-        if (!constraint->isActive()) continue;
-        if (auto item = constraint->firstItem()) index[item.get()].push_back(constraint.get());
-    }
-    for (const auto& child : view.subviews()) indexConstraints(*child, index);
-}
-
-// Views that take the spare space of a column or row unless they ask for a size.
-bool stretchesByKind(const View& view) {
-    return dynamic_cast<const ScrollView*>(&view) || dynamic_cast<const WebView*>(&view) ||
-           dynamic_cast<const MapView*>(&view) || dynamic_cast<const PanoramaView*>(&view) ||
-           dynamic_cast<const VideoPlayerLayer*>(&view);
-}
-
-ChildSpec specOf(const View& view, const std::vector<const LayoutConstraint*>* constraints, bool screenRoot) {
-    ChildSpec spec;
-    spec.frame = view.frame();
-    spec.stretches = screenRoot || stretchesByKind(view);
-    if (!constraints) return spec;
-    for (const auto* c : *constraints) {
-        const double k = c->constant();
-        const bool fromEdge = c->anchor() == LayoutAnchor::containerEdge;
-        switch (c->anchor()) {
-            case LayoutAnchor::itself:
-                if (c->firstAttribute() == LayoutAttribute::width) spec.width = k;
-                if (c->firstAttribute() == LayoutAttribute::height) spec.height = k;
-                break;
-            case LayoutAnchor::previousSibling:
-            case LayoutAnchor::containerEdge:
-                switch (c->firstAttribute()) {
-                    case LayoutAttribute::top: spec.offsets.top = k, spec.offsets.topFromEdge = fromEdge; break;
-                    case LayoutAttribute::left:
-                    case LayoutAttribute::leading: spec.offsets.leading = k, spec.offsets.leadingFromEdge = fromEdge; break;
-                    case LayoutAttribute::bottom: spec.offsets.bottom = k; break;
-                    case LayoutAttribute::right:
-                    case LayoutAttribute::trailing: spec.offsets.trailing = k; break;
-                    case LayoutAttribute::centerX: spec.offsets.centerX = k; break;
-                    case LayoutAttribute::centerY: spec.offsets.centerY = k; break;
-                    case LayoutAttribute::width: spec.width = k; break;
-                    case LayoutAttribute::height: spec.height = k; break;
-                    default: break;
-                }
-                break;
-            default: break;
-        }
-    }
-    return spec;
+// A view with gesture recognizers hears a person's clicks and swipes on its widget through them.
+void routeGestures(GtkWidget* widget, View& view) {
+    std::weak_ptr<View> weak = view.weak_from_this();
+    onClick(widget, [weak](double, double) {
+        if (auto v = weak.lock()) v->tapGesture();
+    });
+    GtkGesture* swipe = gtk_gesture_swipe_new();
+    auto* holder = new std::weak_ptr<View>(weak);
+    g_signal_connect_data(
+        swipe, "swipe", G_CALLBACK(+[](GtkGestureSwipe*, double vx, double vy, gpointer data) {
+            auto v = static_cast<std::weak_ptr<View>*>(data)->lock();
+            if (!v || std::max(std::abs(vx), std::abs(vy)) < 200) return;
+            if (std::abs(vx) > std::abs(vy)) {
+                v->swipe(vx > 0 ? SwipeDirection::right : SwipeDirection::left);
+            } else {
+                v->swipe(vy > 0 ? SwipeDirection::down : SwipeDirection::up);
+            }
+        }),
+        holder, +[](gpointer data, GClosure*) { delete static_cast<std::weak_ptr<View>*>(data); }, GConnectFlags(0));
+    gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(swipe));
 }
 
 void placeAfter(GtkWidget* widget, GtkWidget* host, GtkWidget* previous) {
@@ -92,9 +65,6 @@ std::shared_ptr<Mirror> Mirror::attach(const std::shared_ptr<Window>& window, Im
     mirror->collectScreens();
     auto& node = mirror->build(*window);
     mirror->root_ = GTK_WIDGET(g_object_ref_sink(node.widget));
-    ConstraintIndex index;
-    indexConstraints(*window, index);
-    mirror->updateSpecs(*window, index);
     window->setObserver(mirror);
     return mirror;
 }
@@ -109,6 +79,26 @@ Mirror::~Mirror() {
 void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "navigationItem") allBarsDirty_ = true;
     dirty_.insert(&view);
+    if (recording_) reported_.emplace(&view, view.weak_from_this());
+}
+
+void Mirror::startRecording() {
+    recording_ = true;
+    reported_.clear();
+    rendered_.clear();
+}
+
+std::vector<std::string> Mirror::changedButNotRendered() const {
+    std::vector<std::string> missed;
+    for (const auto& [key, weak] : reported_) {
+        auto view = weak.lock();
+        if (!view || view.get() != key || rendered_.count(key)) continue;
+        // Only views the window draws: in the tree, with a widget of their own.
+        if (!view->isDescendant(*window_) && view.get() != window_.get()) continue;
+        if (nodes_.find(key) == nodes_.end()) continue;
+        missed.push_back(view->identifier().empty() ? std::string(typeid(*view).name()) : view->identifier());
+    }
+    return missed;
 }
 
 Node* Mirror::nodeFor(const View& view) {
@@ -148,6 +138,7 @@ Node& Mirror::build(View& view) {
     node.childHost = node.widget;
     node.renderer = &rendererFor(view);
     g_object_set_data(G_OBJECT(node.widget), kViewKey, &view);
+    viewWidgetState(node.widget).view = node.view;
     gtk_widget_set_name(node.widget, node.renderer->kind());
     node.renderer->create(node, view, *this);
     sync(node, view);
@@ -181,13 +172,13 @@ void Mirror::sync(Node& node, View& view) {
     gtk_widget_set_opacity(w, std::clamp(view.alpha(), 0.0, 1.0));
     gtk_widget_set_overflow(w, view.clipsToBounds() ? GTK_OVERFLOW_HIDDEN : GTK_OVERFLOW_VISIBLE);
     gtk_widget_set_can_target(w, view.isUserInteractionEnabled());
-    auto& hostState = viewWidgetState(node.childHost);
-    if (hostState.arrangement != view.arrangement()) {
-        hostState.arrangement = view.arrangement();
-        gtk_widget_queue_resize(node.childHost);
+    if (!node.gesturesRouted && !view.gestureRecognizers().empty()) {
+        routeGestures(w, view);
+        node.gesturesRouted = true;
     }
     node.renderer->sync(node, view, *this);
     ++node.syncs;
+    if (recording_) rendered_.insert(&view);
 }
 
 void Mirror::reconcileChildren(Node& node, View& view) {
@@ -235,21 +226,8 @@ void Mirror::collectScreens() {
 }
 
 NavigationController* Mirror::navigationControllerOf(const NavigationBar& bar) const {
-    auto it = bars_.find(reinterpret_cast<const View*>(&bar));
+    auto it = bars_.find(static_cast<const View*>(&bar));
     return it == bars_.end() ? nullptr : it->second;
-}
-
-void Mirror::updateSpecs(View& view, const ConstraintIndex& index) {
-    auto it = nodes_.find(&view);
-    if (it == nodes_.end()) return;
-    auto found = index.find(&view);
-    auto spec = specOf(view, found == index.end() ? nullptr : &found->second, isScreenRoot(view));
-    auto& state = viewWidgetState(it->second.widget);
-    if (!(state.spec == spec)) {
-        state.spec = spec;
-        gtk_widget_queue_resize(it->second.widget);
-    }
-    for (View* child : it->second.children) updateSpecs(*child, index);
 }
 
 void Mirror::flush() {
@@ -283,9 +261,14 @@ void Mirror::flush() {
     for (const View* key : presenterViews_) {
         if (Node* node = nodeFor(*key)) gtk_widget_set_visible(node->widget, false);
     }
-    ConstraintIndex index;
-    indexConstraints(*window_, index);
-    updateSpecs(*window_, index);
+    // Any change may move views anywhere below its holder (a constraint moves its item, a frame
+    // its view): the layout runs again over the whole window, by the rules, at the next frame.
+    if (!dirty.empty()) {
+        for (auto& [key, node] : nodes_) {
+            gtk_widget_queue_resize(node.widget);
+            if (node.childHost != node.widget) gtk_widget_queue_resize(node.childHost);
+        }
+    }
     flushing_ = false;
 }
 

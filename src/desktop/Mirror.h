@@ -50,6 +50,10 @@ public:
     int flushCount() const { return flushes_; }
     // Where the widgets and the view tree part, one line each; empty when they agree.
     std::vector<std::string> differences() const;
+    // Tests: from now on, note every view that reports a change and every view read again...
+    void startRecording();
+    // ...and name the views still in the tree that reported a change but were not read again since.
+    std::vector<std::string> changedButNotRendered() const;
 
     // What the renderers ask of the screens around a view.
     NavigationController* navigationControllerOf(const NavigationBar& bar) const;
@@ -65,7 +69,6 @@ private:
     void sync(Node& node, View& view);
     void reconcileChildren(Node& node, View& view);
     void collectScreens();
-    void updateSpecs(View& view, const std::map<const View*, std::vector<const class LayoutConstraint*>>& index);
 
     std::shared_ptr<Window> window_;
     Images& images_;
@@ -78,6 +81,9 @@ private:
     std::set<const View*> screenRoots_;
     std::set<const View*> presenterViews_;
     std::map<const View*, NavigationController*> bars_;
+    bool recording_ = false;
+    std::map<const View*, std::weak_ptr<View>> reported_;
+    std::set<const View*> rendered_;
 };
 
 }  // namespace tq::desktop

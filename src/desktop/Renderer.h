@@ -24,6 +24,7 @@ struct Node {
     std::shared_ptr<void> parts;     // what the renderer keeps (its widgets, a guard flag)
     std::vector<View*> children;     // the subviews mirrored, in order
     int syncs = 0;                   // how many times the view was read again
+    bool gesturesRouted = false;     // taps and swipes on the widget reach the view's recognizers
 };
 
 class Renderer {

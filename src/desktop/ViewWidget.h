@@ -6,10 +6,15 @@
 
 #include <gtk/gtk.h>
 
+#include <memory>
 #include <optional>
 
-#include "desktop/LayoutRules.h"
+#include "platform/ui/Geometry.h"
 #include "platform/ui/Style.h"
+
+namespace tq {
+class View;
+}
 
 namespace tq::desktop {
 
@@ -22,14 +27,17 @@ struct ViewLook {
 };
 
 // What the mirror writes on a view's widget for the layout and the drawing to read. The layout
-// never reads the view tree itself: a view may go between two frames.
+// reads the view through a weak reference: a view may go between two frames.
 struct ViewWidgetState {
-    Arrangement arrangement;  // how this widget places its children
-    ChildSpec spec;           // what this widget asks of its parent's arrangement
+    std::weak_ptr<const View> view;  // the view whose children this widget places
     ViewLook look;
     GtkWidget* content = nullptr;  // fills the widget, below the children; not placed by the arrangement
-    // A scroll view's content: at least this size (the scroll view's content size).
-    Size minimumContent;
+    // A scroll view's content area: this widget is placed inside `scroller`'s scrolled window and
+    // is as large as the rules make the content of the view at the scroller's size.
+    GtkWidget* scroller = nullptr;
+    Size scrollerSize;  // the scroller's size when the content was last measured
+    // The window's own widget is the device's screen: exactly this size, whatever it holds.
+    std::optional<Size> exactSize;
 };
 
 // A new view widget (a floating reference, as GTK widgets are made).

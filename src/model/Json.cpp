@@ -109,6 +109,16 @@ JsonResult<ApiTour> decodeToursReply(std::string_view bytes) { return decodeJson
 JsonResult<ApiTour> decodeToursReply(const std::string& bytes) { return decodeJson<ApiTour>(bytes); }
 JsonResult<ApiTour> decodeToursReply(const char* bytes) { return decodeJson<ApiTour>(bytes); }
 
+JsonResult<ApiTour> decodeToursReply(const std::string& bytes, const std::function<void(Tour&)>& eachTour) {
+    // Only this thread's reading sees the visitor, and only until it returns.
+    struct Visiting {
+        const std::function<void(Tour&)>* before = json_detail::eachTourRead;
+        explicit Visiting(const std::function<void(Tour&)>& visit) { json_detail::eachTourRead = &visit; }
+        ~Visiting() { json_detail::eachTourRead = before; }
+    } visiting(eachTour);
+    return decodeJson<ApiTour>(bytes);
+}
+
 JsonResult<TourRef> decodeTour(std::string_view text) { return decodeJson<TourRef>(text); }
 JsonResult<TourRef> decodeTour(const std::string& text) { return decodeJson<TourRef>(text); }
 JsonResult<TourRef> decodeTour(const char* text) { return decodeJson<TourRef>(text); }

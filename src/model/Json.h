@@ -14,6 +14,7 @@
 // number that is not finite.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -92,6 +93,10 @@ std::vector<std::string_view> jsonKeys();
 JsonResult<ApiTour> decodeToursReply(std::string_view bytes);
 JsonResult<ApiTour> decodeToursReply(const std::string& bytes);
 JsonResult<ApiTour> decodeToursReply(const char* bytes);
+// The same, handing each tour to `eachTour` as soon as it is read, while its memory is still at
+// hand: cheaper than a second walk over a large reply once it is decoded. A tour that is handed
+// over may still be dropped if a later part of the reply fails.
+JsonResult<ApiTour> decodeToursReply(const std::string& bytes, const std::function<void(Tour&)>& eachTour);
 // One tour object on its own.
 JsonResult<TourRef> decodeTour(std::string_view text);
 JsonResult<TourRef> decodeTour(const std::string& text);

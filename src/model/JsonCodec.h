@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -446,6 +447,9 @@ struct Codec<TourList<Member>> {
 // Tours are read together: all the tours of one array, and their texts, are allocated at once
 // and shared (Tour.cpp).
 bool readTours(Element element, std::vector<TourRef>& out, FieldError& error);
+// What readTours hands each tour of an array to as soon as the tour is read; none unless the
+// reading was asked through decodeToursReply with a visitor (Json.cpp).
+extern thread_local const std::function<void(Tour&)>* eachTourRead;
 bool readTour(Element element, TourRef& out, FieldError& error);
 
 template <>

@@ -72,6 +72,8 @@ private:
 
 }  // namespace
 
+thread_local const std::function<void(Tour&)>* eachTourRead = nullptr;
+
 bool readTours(Element element, std::vector<TourRef>& out, FieldError& error) {
     simdjson::dom::array array;
     if (element.get_array().get(array)) return failExpected(error, "an array", element);
@@ -87,6 +89,7 @@ bool readTours(Element element, std::vector<TourRef>& out, FieldError& error) {
             error.prependIndex(index);
             return false;
         }
+        if (eachTourRead) (*eachTourRead)(tour);
         tours.emplace_back(batch, &tour);
     }
     out = std::move(tours);

@@ -180,6 +180,8 @@ public:
 
     // The text; empty when absent (where an optional would be undefined).
     const std::string operator*() const { return std::string(store().text(Field)); }
+    // The text where it lies, without a copy; empty when absent. Valid until the tour changes.
+    std::string_view view() const { return store().text(Field); }
     tour_fields::TextArrow operator->() const { return {std::string(store().text(Field))}; }
     const std::string value() const {
         if (!has_value()) throw std::bad_optional_access();

@@ -104,27 +104,50 @@ bool Network::reportFailure(const HttpResponse& response) {
 }
 
 template <class Reply>
-std::optional<Reply> Network::decodeReply(const HttpResponse& response) {
-    if (reportFailure(response)) return std::nullopt;
-    auto decoded = decodeJson<Reply>(response.body);
-    if (!decoded) {
-        console_.log(decoded.error());
+std::optional<Reply> Network::decoded(JsonResult<Reply> result) {
+    if (!result) {
+        console_.log(result.error());
         return std::nullopt;
     }
-    return std::move(*decoded);
+    return std::move(*result);
 }
 
 template <class Reply>
-void Network::fetchReply(const std::string& address, std::function<void()> onFailure,
-                         std::function<void(Reply& reply)> onReply) {
-    sendGet(address, [this, onFailure = std::move(onFailure), onReply = std::move(onReply)](HttpResponse& response) {
-        auto reply = decodeReply<Reply>(response);
+std::optional<Reply> Network::decodeReply(const HttpResponse& response) {
+    if (reportFailure(response)) return std::nullopt;
+    return decoded(decodeJson<Reply>(response.body));
+}
+
+std::optional<ApiTour> Network::decodeRatedTours(const HttpResponse& response) {
+    if (reportFailure(response)) return std::nullopt;
+    // Rated while each tour is read: a second walk over a large catalogue would fetch every tour
+    // from memory again.
+    return decoded(decodeToursReply(response.body, rateTour));
+}
+
+template <class Reply>
+void Network::fetchDecoded(const std::string& address, std::optional<Reply> (Network::*decode)(const HttpResponse&),
+                           std::function<void()> onFailure, std::function<void(Reply& reply)> onReply) {
+    sendGet(address, [this, decode, onFailure = std::move(onFailure),
+                      onReply = std::move(onReply)](HttpResponse& response) {
+        auto reply = (this->*decode)(response);
         if (reply) {
             onReply(*reply);
         } else if (onFailure) {
             onFailure();
         }
     });
+}
+
+template <class Reply>
+void Network::fetchReply(const std::string& address, std::function<void()> onFailure,
+                         std::function<void(Reply& reply)> onReply) {
+    fetchDecoded<Reply>(address, &Network::decodeReply<Reply>, std::move(onFailure), std::move(onReply));
+}
+
+void Network::fetchRatedTours(const std::string& address, std::function<void()> onFailure,
+                              std::function<void(ApiTour& reply)> onReply) {
+    fetchDecoded<ApiTour>(address, &Network::decodeRatedTours, std::move(onFailure), std::move(onReply));
 }
 
 namespace {
@@ -146,13 +169,10 @@ void Network::fetchList(const std::string& address, List Network::*list, Complet
 
 void Network::fetchToursInto(const std::string& address, std::vector<TourRef> Network::*list,
                              Completion completion) {
-    fetchReply<ApiTour>(
+    fetchRatedTours(
         address, [completion] { report(completion, false); },
         [this, list, completion](ApiTour& reply) {
-            if (reply.succeeded()) {
-                this->*list = std::move(reply.results);
-                computeTourRatings(this->*list);
-            }
+            if (reply.succeeded()) this->*list = std::move(reply.results);
             report(completion, reply.succeeded());
         });
 }
@@ -160,14 +180,11 @@ void Network::fetchToursInto(const std::string& address, std::vector<TourRef> Ne
 // The proximity and region searches: the list is emptied as soon as a reply has been read, so an
 // answer other than "success" leaves no stale results behind.
 void Network::fetchSearch(const std::string& address, Completion completion) {
-    fetchReply<ApiTour>(
+    fetchRatedTours(
         address, [completion] { report(completion, false); },
         [this, completion](ApiTour& reply) {
             searchCatalogue.clear();
-            if (reply.succeeded()) {
-                searchCatalogue = std::move(reply.results);
-                computeTourRatings(searchCatalogue);
-            }
+            if (reply.succeeded()) searchCatalogue = std::move(reply.results);
             report(completion, reply.succeeded());
         });
 }
@@ -223,7 +240,7 @@ void Network::getNetworkCatalogue(const std::string& id, bool forNetwork, Comple
 }
 
 void Network::getToursNearby(const std::string& latitude, const std::string& longitude, Completion completion) {
-    fetchReply<ApiTour>(
+    fetchRatedTours(
         address("getToursNearby/" + latitude + "/" + longitude + "/all/25/newApi/"),
         [completion] { report(completion, false); },
         [this, completion](ApiTour& reply) {
@@ -231,7 +248,6 @@ void Network::getToursNearby(const std::string& latitude, const std::string& lon
             // Nothing near is no answer for the screens that ask: they fall back on their message.
             if (!reply.succeeded() || reply.results.empty()) return report(completion, false);
             searchCatalogue = std::move(reply.results);
-            computeTourRatings(searchCatalogue);
             report(completion, true);
         });
 }
@@ -337,7 +353,7 @@ void Network::searchByKeywords(const std::string& keyword, const std::string& la
                                const std::string& path, SearchListing listing, bool print) {
     auto url = address(path + keyword + "/" + pathSegment(language));
     if (print) printAddress(url);
-    fetchReply<ApiTour>(
+    fetchRatedTours(
         url, [completion] { report(completion, false); },
         [this, listing, completion](ApiTour& reply) {
             auto& list = listing == SearchListing::city ? searchCatalogueCity : searchCatalogue;
@@ -345,7 +361,6 @@ void Network::searchByKeywords(const std::string& keyword, const std::string& la
             if (!reply.succeeded()) return report(completion, false);
             list = listing == SearchListing::city ? std::move(reply.results)
                                                   : withoutToursOf(std::move(reply.results), searchCatalogueCity);
-            computeTourRatings(list);
             report(completion, true);
         });
 }
@@ -434,14 +449,15 @@ void Network::handleUpdateCheckReply(const HttpResponse& response, const Complet
 // Rating rule, ordering, address segments
 
 void rateTour(Tour& tour) {
-    if (isFlagSet(tour.is_circuit_head)) {
+    if (tour.is_circuit_head == "1") {
         tour.rating = 1.0;
         return;
     }
     tour.rating.reset();
     if (!tour.rating_total_score || !tour.rating_total_counter) return;
-    auto score = parseDouble(*tour.rating_total_score);
-    auto counter = parseDouble(*tour.rating_total_counter);
+    // Read where the texts lie: a catalogue rates every tour it receives.
+    auto score = parseDouble(tour.rating_total_score.view());
+    auto counter = parseDouble(tour.rating_total_counter.view());
     if (!score || !counter) return;
     double rating = *score / (*counter == 0 ? 1.0 : *counter);
     // A quotient beyond the double range would be stored as infinity, which no JSON can carry.

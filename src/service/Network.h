@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Json.h"
 #include "model/PoiContent.h"
 #include "model/PointOfInterest.h"
 #include "model/Regions.h"
@@ -141,10 +142,20 @@ private:
     // The reply record, or nothing after printing why there is none.
     template <class Reply>
     std::optional<Reply> decodeReply(const HttpResponse& response);
+    // The same for a reply of tours, each rated (rateTour) as it is read.
+    std::optional<ApiTour> decodeRatedTours(const HttpResponse& response);
+    template <class Reply>
+    std::optional<Reply> decoded(JsonResult<Reply> result);
     // The common frame: failures are printed and handed to onFailure; a decoded reply to onReply.
     template <class Reply>
     void fetchReply(const std::string& address, std::function<void()> onFailure,
                     std::function<void(Reply& reply)> onReply);
+    // The common frame for the lists of tours the screens show with their ratings.
+    void fetchRatedTours(const std::string& address, std::function<void()> onFailure,
+                         std::function<void(ApiTour& reply)> onReply);
+    template <class Reply>
+    void fetchDecoded(const std::string& address, std::optional<Reply> (Network::*decode)(const HttpResponse&),
+                      std::function<void()> onFailure, std::function<void(Reply& reply)> onReply);
     void handleUpdateCheckReply(const HttpResponse& response, const Completion& completion);
 
     Environment& env_;

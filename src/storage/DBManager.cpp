@@ -180,16 +180,16 @@ std::optional<std::int64_t> DBManager::countRowsForUpdate(const std::string& tou
     }
 }
 
-void DBManager::deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen) {
+void DBManager::deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag,
+                                    std::shared_ptr<UpdateRequester> screen) {
     // The stored row stays: the update replaces it only once the new version is complete, so a
     // failed update leaves the tour as it was.
     auto stored = countRowsForUpdate(tourId);
-    if (!stored || *stored == 0) {
-        screen.unlockAfterUpdate();
+    if (!stored || *stored == 0 || !updateRoad_) {
+        if (screen) screen->unlockAfterUpdate();
         return;
     }
-    if (!updateRoad_) return screen.unlockAfterUpdate();
-    updateRoad_(tourId, senderTag, screen);
+    updateRoad_(tourId, senderTag, std::move(screen));
 }
 
 void DBManager::replaceTour(const std::string& tourId, const std::string& tourJson,

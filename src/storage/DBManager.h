@@ -53,7 +53,9 @@ public:
     static DBManager& shared();
 
     // Where an update goes once the tour is known to be stored: the download manager's update road.
-    using UpdateRoad = std::function<void(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen)>;
+    // The road keeps the screen's requester until the update ends.
+    using UpdateRoad = std::function<void(const std::string& tourId, std::int64_t senderTag,
+                                          std::shared_ptr<UpdateRequester> screen)>;
     // The client whose lists the loads fill, and the update road.
     void connect(Network& network, UpdateRoad road);
     // Copies the catalogue from the bundle when the cache has none.
@@ -85,7 +87,7 @@ public:
     // Starts the update of a stored tour (see UpdateRoad). The row stays until the new version is
     // complete and replaces it (replaceTour); when no row is stored, or the database failed, the
     // update ends at once with the screen's unlockAfterUpdate.
-    void deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen);
+    void deleteTourForUpdate(const std::string& tourId, std::int64_t senderTag, std::shared_ptr<UpdateRequester> screen);
     // Puts a new version of a stored tour in place of the old one in a single transaction: the old
     // rows of the tour go and the new row comes with `is_uptodate` "0", or nothing changes at all.
     void replaceTour(const std::string& tourId, const std::string& tourJson,

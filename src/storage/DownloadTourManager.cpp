@@ -110,6 +110,8 @@ DownloadTourManager::~DownloadTourManager() {
     if (job_) {
         job_->ended = true;
         if (job_->timer) job_->timer->invalidate();
+        // Late replies may keep the job a while; what its completion holds goes now.
+        job_->completion = nullptr;
     }
 }
 
@@ -159,12 +161,14 @@ void DownloadTourManager::startTourDownloadIfRoom(bool alreadyStored) {
 }
 
 void DownloadTourManager::updateStoredTour(const std::string& tourId, std::int64_t senderTag,
-                                           UpdateRequester& screen) {
+                                           std::shared_ptr<UpdateRequester> screen) {
     if (refuseWhileBusy()) {
-        screen.unlockAfterUpdate();
+        if (screen) screen->unlockAfterUpdate();
         return;
     }
-    auto job = beginJob(true, nullptr, [&screen](bool) { screen.unlockAfterUpdate(); });
+    auto job = beginJob(true, nullptr, [screen = std::move(screen)](bool) {
+        if (screen) screen->unlockAfterUpdate();
+    });
     job->circuitId = tourId;
     if (!isSafePathComponent(tourId)) return fail(job, "Invalid tour identifier");
     network().loadUpdateTour(
@@ -437,7 +441,7 @@ void DownloadTourManager::announceTourStored(const JobRef& job, bool stored) {
     if (!stored) return fail(job, "");  // the database has printed why
     close(job);
     env_.notifications().post(job->update ? Notifications::updateComplete : Notifications::downloadComplete);
-    if (job->completion) job->completion(true);
+    finish(job, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -468,7 +472,12 @@ void DownloadTourManager::fail(const JobRef& job, const std::string& why) {
     }
     if (job->outstanding == 0) job->ownsFolder = false;
     env_.notifications().post(Notifications::downloadError);
-    if (job->completion) job->completion(false);
+    finish(job, false);
+}
+
+void DownloadTourManager::finish(const JobRef& job, bool stored) {
+    // Taken out before the call: it runs once, and what it holds is let go as soon as it returns.
+    if (auto completion = std::exchange(job->completion, nullptr)) completion(stored);
 }
 
 void DownloadTourManager::removeLeftOvers(const JobRef& job) {

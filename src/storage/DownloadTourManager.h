@@ -78,8 +78,11 @@ public:
     void setTourToDownload(TourRef tourToDownload) override { tour = std::move(tourToDownload); }
     // The update road for a stored tour: fetches its new version (by the sender's tag) and, when
     // it fits, downloads and stores it in place of the old one. The screen's unlockAfterUpdate is
-    // called exactly once when the update ends, whatever the outcome.
-    void updateStoredTour(const std::string& tourId, std::int64_t senderTag, UpdateRequester& screen);
+    // called exactly once when the update ends, whatever the outcome; the update keeps the
+    // requester until then and lets it go after. A manager that goes away (the application
+    // quits) during an update lets the requester go without calling it: there is no screen left
+    // to unlock.
+    void updateStoredTour(const std::string& tourId, std::int64_t senderTag, std::shared_ptr<UpdateRequester> screen);
 
 private:
     struct Job;
@@ -115,6 +118,8 @@ private:
     void fail(const JobRef& job, const std::string& why);
     // What every end shares: the job is over, its timer and requests stopped, its flag cleared.
     void close(const JobRef& job);
+    // Reports the end to the job's completion, once.
+    void finish(const JobRef& job, bool stored);
     // Runs `handler` with an HTTP reply while the job runs; after a failed end, the last reply
     // clears what a cancelled transfer may have left in the job's folder.
     template <class Handler>

@@ -16,8 +16,8 @@ TourStore::TourStore(Environment& env)
     TourFolders(env).copyOfflineMapAssets();
 
     database.connect(network, [&downloads = downloads](const std::string& tourId, std::int64_t senderTag,
-                                                       UpdateRequester& screen) {
-        downloads.updateStoredTour(tourId, senderTag, screen);
+                                                       std::shared_ptr<UpdateRequester> screen) {
+        downloads.updateStoredTour(tourId, senderTag, std::move(screen));
     });
     downloads.connect(network, database);
     // The web-service client sits below the database and reaches it through this hook alone.

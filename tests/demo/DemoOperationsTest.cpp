@@ -157,6 +157,7 @@ TEST_F(DemoOperationsTest, RegionsHaveToursAndTheRegionSearchFiltersByLanguage) 
     ASSERT_TRUE(call([&](auto done) { network.getWorldMapPois(done); }));
     ASSERT_EQ(network.worldMapPois.size(), 10u);
     EXPECT_EQ(network.worldMapPois.back().use_custom_map, "1");
+    EXPECT_EQ(network.worldMapPois.front().circuit_imagepath, "https://www.trelvoquest.com/circuits/thumbHD/9101.jpg");
 }
 
 TEST_F(DemoOperationsTest, KeywordSearchesMatchCitiesTitlesAndDescriptions) {
@@ -237,6 +238,12 @@ TEST_F(DemoOperationsTest, MediaAddressesOfTheToursServeTheGeneratedFiles) {
     network.downloadData(*audio->content_filepath, [&](const std::string& b) { bytes = b; });
     ASSERT_TRUE(env.runUntil([&] { return bytes.has_value(); }));
     EXPECT_EQ(*bytes, readFile(std::filesystem::path(TQ_DEMO_DATA_DIR) / "media/public/media/audio/910213_narration.mp3"));
+
+    // The catalogue's thumbnails and the world map's pictures.
+    bytes.reset();
+    network.downloadData("https://www.trelvoquest.com/circuits/thumbHD/9102.jpg", [&](const std::string& b) { bytes = b; });
+    ASSERT_TRUE(env.runUntil([&] { return bytes.has_value(); }));
+    EXPECT_EQ(*bytes, readFile(std::filesystem::path(TQ_DEMO_DATA_DIR) / "www/circuits/thumbHD/9102.jpg"));
 }
 
 TEST(DemoServiceStartTest, AServiceThatCannotStartSaysWhyInOneLine) {

@@ -65,8 +65,26 @@ public:
     // the window's layout to settle.
     void turn() {
         source->iterate(5.0);
-        GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(desktop->gtkWindow()));
-        if (clock) gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_LAYOUT);
+        // The X server resizes the window in its own time (after a turn of the device, say).
+        GtkWidget* screen = desktop->screen();
+        EXPECT_TRUE(source->iterate(10.0, [&] {
+            return gtk_widget_get_mapped(screen) && gtk_widget_get_width(screen) == int(tree->frame().width()) &&
+                   gtk_widget_get_height(screen) == int(tree->frame().height()) && !desktop->hasPendingChanges();
+        })) << "the window did not take the device's size " << tree->frame().width() << "x" << tree->frame().height()
+            << " (mapped " << gtk_widget_get_mapped(screen) << ", " << gtk_widget_get_width(screen) << "x"
+            << gtk_widget_get_height(screen) << ", pending " << desktop->hasPendingChanges() << ")";
+        // One more frame drawn: whatever the last changes placed has its allocation now.
+        GtkWidget* window = GTK_WIDGET(desktop->gtkWindow());
+        GdkFrameClock* clock = gtk_widget_get_frame_clock(window);
+        if (clock) {
+            painted_ = false;
+            gulong handler = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
+                *static_cast<bool*>(flag) = true;
+            }), &painted_);
+            gtk_widget_queue_draw(window);
+            EXPECT_TRUE(source->iterate(10.0, [&] { return painted_; })) << "no frame was drawn";
+            g_signal_handler_disconnect(clock, handler);
+        }
         source->iterate(5.0);
     }
     // Settles the application's own work (replies from the test web service) and draws.
@@ -99,6 +117,9 @@ public:
     std::shared_ptr<Window> tree;
     std::unique_ptr<desktop::DesktopWindow> desktop;
     std::unique_ptr<desktop::LoopSource> source;
+
+private:
+    bool painted_ = false;
 };
 
 }  // namespace tq::test

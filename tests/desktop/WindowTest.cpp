@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DesktopFixture.h"
+#include "LayoutChecks.h"
 #include "screens/browse/HomeController.h"
 
 namespace tq::test {
@@ -13,6 +14,13 @@ TEST(DesktopWindowTest, OpensOnTheHomeScreen) {
     EXPECT_EQ(gtk_widget_get_width(app.desktop->screen()), 1024);
     EXPECT_EQ(gtk_widget_get_height(app.desktop->screen()), 768);
     app.screenshot("home-tablet-landscape");
+    app.desktop->rotate();
+    app.env.advance(1.0);
+    app.turn();
+    EXPECT_EQ(gtk_widget_get_width(app.desktop->screen()), 768);
+    EXPECT_EQ(gtk_widget_get_height(app.desktop->screen()), 1024);
+    EXPECT_TRUE(app.env->device().isPortrait());
+    app.screenshot("home-tablet-portrait");
     for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
 }
 

@@ -15,6 +15,26 @@ TEST(Replies, OneBadTourFailsTheWholeReply) {
     EXPECT_EQ(decoded.error(), "results[1].poi[0].lat: expected a text, found a number");
 }
 
+TEST(Replies, EachTourIsHandedOverOnceAsItIsReadAndOnlyDuringThatReading) {
+    const std::string reply =
+        R"({"status":"success","results":[{"circuit_id":"1","title":"Un"},{"circuit_id":"2"},{"circuit_id":"3"}]})";
+    std::vector<std::string> seen;
+    auto decoded = decodeToursReply(reply, [&](Tour& tour) {
+        seen.push_back(tour.circuit_id.value_or("?"));
+        tour.rating = 2.0;
+    });
+    ASSERT_TRUE(decoded) << decoded.error();
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3"}));
+    ASSERT_EQ(decoded->results.size(), 3u);
+    EXPECT_EQ(decoded->results[0]->title, "Un") << "a tour handed over is complete";
+    EXPECT_EQ(decoded->results[2]->rating, 2.0) << "what the visitor sets stays";
+
+    auto plain = decodeToursReply(reply);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(seen.size(), 3u) << "a later reading hands nothing over";
+    EXPECT_EQ(plain->results[0]->rating, std::nullopt);
+}
+
 TEST(Replies, EnvelopeRules) {
     struct Case {
         const char* what;

@@ -203,18 +203,20 @@ TEST_F(DBManagerTest, DeleteTourForUpdateHandsOverOnlyWhenARowWent) {
         std::int64_t tag;
     };
     std::vector<Handover> handed;
-    db.setUpdateRoad([&](const std::string& id, std::int64_t tag, UpdateRequester&) { handed.push_back({id, tag}); });
-    RecordingScreen screen;
+    db.setUpdateRoad([&](const std::string& id, std::int64_t tag, const std::shared_ptr<UpdateRequester>&) {
+        handed.push_back({id, tag});
+    });
+    auto screen = std::make_shared<RecordingScreen>();
     db.deleteTourForUpdate("418", 418, screen);
     EXPECT_TRUE(handed.empty());
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
 
     ASSERT_TRUE(add("418"));
     db.deleteTourForUpdate("418", 418, screen);
     ASSERT_EQ(handed.size(), 1u);
     EXPECT_EQ(handed[0].id, "418");
     EXPECT_EQ(handed[0].tag, 418);
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
     // The stored tour stays until its new version replaces it.
     EXPECT_TRUE(exists("418"));
 }
@@ -241,9 +243,9 @@ TEST_F(DBManagerTest, AnUnusableFileMakesEveryOperationFailWithItsLabel) {
     db.deleteTour("418", [&](bool d) { deleted = d; });
     EXPECT_FALSE(deleted);
     db.setTourNeedUpdate("418");
-    RecordingScreen screen;
+    auto screen = std::make_shared<RecordingScreen>();
     db.deleteTourForUpdate("418", 418, screen);
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
     auto read = db.readAllRows();
     EXPECT_TRUE(read.error);
     for (const char* label : {"tourExist ", "add tour DB error ", "deleteTour ", "setTourNeedUpdate "}) {

@@ -292,12 +292,9 @@ TEST_F(DownloadTourManagerTest, OneDownloadAtATimeAndLateRepliesOfAnEndedOneAreI
     other->circuit_id = "500";
     startDownload(other);
     EXPECT_TRUE(manager().isDownloading);
-    RecordingScreen screen;
-    db().setUpdateRoad([&](const std::string& id, std::int64_t tag, UpdateRequester& s) {
-        manager().updateStoredTour(id, tag, s);
-    });
+    auto screen = std::make_shared<RecordingScreen>();
     manager().updateStoredTour("611", 611, screen);
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
     EXPECT_FALSE(manager().isUpdating);
     EXPECT_TRUE(env->console().containsPrefix("A download is already running"));
 

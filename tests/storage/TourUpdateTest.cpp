@@ -59,8 +59,8 @@ TEST_F(TourUpdateTest, TheNewVersionReplacesTheOldOnlyOnceItIsComplete) {
     held.gate = "video";
     service.reply("/public/media/video/21_escaliers.mp4", held);
     std::vector<std::string> order;
-    OrderScreen screen;
-    screen.order = &order;
+    auto screen = std::make_shared<OrderScreen>();
+    screen->order = &order;
     auto token = env->notifications().addObserver(Notifications::updateComplete, [&] { order.push_back("notified"); });
 
     db().deleteTourForUpdate("418", 418, screen);
@@ -92,19 +92,19 @@ TEST_F(TourUpdateTest, TheNewVersionReplacesTheOldOnlyOnceItIsComplete) {
 
 TEST_F(TourUpdateTest, ATourWithoutFolderIsUpdatedAllTheSame) {
     fs::remove_all(tourFolder);
-    RecordingScreen screen;
+    auto screen = std::make_shared<RecordingScreen>();
     db().deleteTourForUpdate("418", 418, screen);
     env.settle();
     env.advance(5.0);
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
     EXPECT_EQ(posted(Notifications::updateComplete), 1);
     EXPECT_TRUE(fs::exists(tourFolder / "main_418.jpg"));
 }
 
 TEST_F(TourUpdateTest, AnUpdateOfATourNotStoredStartsNothing) {
-    RecordingScreen screen;
+    auto screen = std::make_shared<RecordingScreen>();
     db().deleteTourForUpdate("500", 500, screen);
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
     EXPECT_FALSE(manager().isUpdating);
     env.settle();
     EXPECT_EQ(service.requestCount(), 0u);
@@ -121,7 +121,7 @@ class TourUpdateFailureTest : public TourUpdateTest, public ::testing::WithParam
 // Whatever goes wrong, the stored tour stays whole and marked, and the screen is unlocked once.
 TEST_P(TourUpdateFailureTest, KeepsTheStoredTourAndUnlocksOnce) {
     GetParam().arrange(*this);
-    RecordingScreen screen;
+    auto screen = std::make_shared<RecordingScreen>();
     db().deleteTourForUpdate("418", 418, screen);
     env.settle();
     env.advance(5.0);
@@ -129,7 +129,7 @@ TEST_P(TourUpdateFailureTest, KeepsTheStoredTourAndUnlocksOnce) {
     env.advance(5.0);
 
     EXPECT_TRUE(env->console().containsPrefix(GetParam().line)) << GetParam().name;
-    EXPECT_EQ(screen.unlocks, 1);
+    EXPECT_EQ(screen->unlocks, 1);
     EXPECT_FALSE(manager().isUpdating);
     EXPECT_FALSE(manager().isPolling());
     expectOldTourKept();
@@ -162,6 +162,102 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateFailure{"hostile tile archive",
                       [](TourUpdateTest& t) { t.serveTiles([](TestZip& z) { z.add("../only-in-old.jpg", "x"); }); }, "error zip tiles"},
         UpdateFailure{"row not stored", [](TourUpdateTest& t) { t.refuseInserts(); }, "add tour DB error disk full"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
+
+// Every way an update can end, and how often the requesting screen's callback is called. The
+// update owns the callback until it ends and lets it go then.
+class TourUpdateEndTest;
+struct UpdateEnd {
+    const char* name;
+    // Starts the update with `screen` and brings it to its end.
+    std::function<void(TourUpdateEndTest&, std::shared_ptr<UpdateRequester>)> run;
+    int unlocks;
+};
+
+class TourUpdateEndTest : public TourUpdateTest, public ::testing::WithParamInterface<UpdateEnd> {
+public:
+    struct CountingScreen : UpdateRequester {
+        int* unlocks;
+        explicit CountingScreen(int* count) : unlocks(count) {}
+        void unlockAfterUpdate() override { ++*unlocks; }
+    };
+
+    void runToTheEnd() {
+        env.settle();
+        env.advance(5.0);
+        env.settle();
+    }
+    // Holds the tile archive until the test lets it through.
+    void holdTiles() {
+        auto held = ScriptedReply::fromFile(files.path() / "tiles1.zip", "application/zip");
+        held.gate = "tiles";
+        service.reply(kTilePath, held);
+    }
+    bool tilesAsked() { return !service.requestsTo(kTilePath).empty(); }
+};
+
+TEST_P(TourUpdateEndTest, CallsTheScreenBackExactlyOnceAndLetsItGo) {
+    int unlocks = 0;
+    auto screen = std::make_shared<TourUpdateEndTest::CountingScreen>(&unlocks);
+    std::weak_ptr<UpdateRequester> kept = screen;
+    GetParam().run(*this, std::move(screen));
+    EXPECT_EQ(unlocks, GetParam().unlocks);
+    EXPECT_TRUE(kept.expired()) << "the callback outlived its update";
+    EXPECT_FALSE(manager().isUpdating);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, TourUpdateEndTest,
+    ::testing::Values(
+        UpdateEnd{"stored",
+                  [](TourUpdateEndTest& t, std::shared_ptr<UpdateRequester> s) {
+                      t.db().deleteTourForUpdate("418", 418, std::move(s));
+                      t.runToTheEnd();
+                  }, 1},
+        UpdateEnd{"failed",
+                  [](TourUpdateEndTest& t, std::shared_ptr<UpdateRequester> s) {
+                      t.service.reply(kTilePath, ScriptedReply::text("", 404));
+                      t.db().deleteTourForUpdate("418", 418, std::move(s));
+                      t.runToTheEnd();
+                  }, 1},
+        UpdateEnd{"no room",
+                  [](TourUpdateEndTest& t, std::shared_ptr<UpdateRequester> s) {
+                      t.env->freeSpaceOverride() = 1000;
+                      t.db().deleteTourForUpdate("418", 418, std::move(s));
+                      t.runToTheEnd();
+                  }, 1},
+        UpdateEnd{"tour no longer stored",
+                  [](TourUpdateEndTest& t, std::shared_ptr<UpdateRequester> s) {
+                      t.db().deleteTourForUpdate("500", 500, std::move(s));
+                      t.runToTheEnd();
+                  }, 1},
+        UpdateEnd{"refused while another runs",
+                  [](TourUpdateEndTest& t, std::shared_ptr<UpdateRequester> s) {
+                      t.holdTiles();
+                      auto first = std::make_shared<RecordingScreen>();
+                      t.db().deleteTourForUpdate("418", 418, first);
+                      ASSERT_TRUE(t.env.runUntil([&] { return t.tilesAsked(); }));
+                      t.db().deleteTourForUpdate("418", 418, std::move(s));
+                      t.service.release("tiles");
+                      t.runToTheEnd();
+                      EXPECT_EQ(first->unlocks, 1) << "the running update ends as usual";
+                  }, 1},
+        UpdateEnd{"application quits",
+                  [](TourUpdateEndTest& t, std::shared_ptr<UpdateRequester> s) {
+                      // A manager of its own, so that it can go while its update runs.
+                      t.holdTiles();
+                      auto manager = std::make_unique<DownloadTourManager>(t.env.env());
+                      manager->connect(t.env->shared<Network>(), t.db());
+                      manager->updateStoredTour("418", 418, std::move(s));
+                      ASSERT_TRUE(t.env.runUntil([&] { return t.tilesAsked(); }));
+                      manager.reset();
+                      t.service.release("tiles");
+                      t.env.settle();
+                  }, 0}),
     [](const auto& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), ' ', '_');

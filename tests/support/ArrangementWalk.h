@@ -3,10 +3,16 @@
 // The rules a renderer needs to place a view tree without a solver (see
 // platform/ui/LayoutBuilder.h), checked over a whole tree. Header-only, for screen tests.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/LayoutRules.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/StackView.h"
+#include "platform/ui/TableViewCell.h"
 #include "platform/ui/View.h"
 
 namespace tq::test {
@@ -47,6 +53,143 @@ inline std::vector<std::string> arrangementFaults(const View& root) {
     for (const auto& child : root.subviews()) {
         auto below = arrangementFaults(*child);
         faults.insert(faults.end(), below.begin(), below.end());
+    }
+    return faults;
+}
+
+namespace walk_detail {
+
+inline std::string rectText(const Rect& r) {
+    auto n = [](double v) { return std::to_string(int(v)); };
+    return n(r.origin.x) + "," + n(r.origin.y) + " " + n(r.width()) + "x" + n(r.height());
+}
+
+inline bool inside(const Rect& inner, const Rect& outer) {
+    constexpr double slack = 0.5;
+    return inner.origin.x >= outer.origin.x - slack && inner.origin.y >= outer.origin.y - slack &&
+           inner.origin.x + inner.width() <= outer.origin.x + outer.width() + slack &&
+           inner.origin.y + inner.height() <= outer.origin.y + outer.height() + slack;
+}
+
+inline double overlapArea(const Rect& a, const Rect& b) {
+    const double w = std::min(a.origin.x + a.width(), b.origin.x + b.width()) - std::max(a.origin.x, b.origin.x);
+    const double h = std::min(a.origin.y + a.height(), b.origin.y + b.height()) - std::max(a.origin.y, b.origin.y);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// A text or a picture a cell shows.
+inline bool isCellText(const View& v) {
+    return (dynamic_cast<const Label*>(&v) && v.drawsContent()) || (dynamic_cast<const ImageView*>(&v) && v.drawsContent());
+}
+
+// Offsets on a child of a column or row that the rules cannot place (rule 2's paddings).
+inline void misplacedOffsets(const View& container, std::vector<std::string>& faults) {
+    const auto arrangement = container.arrangement();
+    if (!arrangement.isLinear()) return;
+    const bool vertical = arrangement.isVertical();
+    std::vector<const View*> shown;
+    if (const auto* stack = dynamic_cast<const StackView*>(&container)) {
+        for (const auto& v : stack->arrangedSubviews()) {
+            if (!v->isHidden()) shown.push_back(v.get());
+        }
+    } else {
+        for (const auto& v : container.subviews()) {
+            if (!v->isHidden()) shown.push_back(v.get());
+        }
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        for (const View* holder = shown[i]; holder; holder = holder->superview()) {
+            for (const auto& c : holder->constraints()) {
+                if (!c->isActive() || c->firstItem().get() != shown[i] || c->anchor() != LayoutAnchor::containerEdge) continue;
+                const auto a = c->firstAttribute();
+                const bool start = vertical ? a == LayoutAttribute::top
+                                            : (a == LayoutAttribute::leading || a == LayoutAttribute::left);
+                const bool end = vertical ? a == LayoutAttribute::bottom
+                                          : (a == LayoutAttribute::trailing || a == LayoutAttribute::right);
+                const bool centre = a == (vertical ? LayoutAttribute::centerY : LayoutAttribute::centerX);
+                if ((start && i != 0) || (end && i + 1 != shown.size()) || centre) {
+                    faults.push_back(c->identifier() + " on " + describeView(*shown[i]) + ": an edge offset in the " +
+                                     (vertical ? "column " : "row ") + describeView(container) + " that places nothing");
+                }
+            }
+        }
+    }
+}
+
+}  // namespace walk_detail
+
+// Every place where the shown tree below `root`, laid out by the rules of platform/ui/LayoutRules.h
+// at `screen`, cannot be drawn as meant, one line each; empty when it holds:
+// - a column, row or scroll with room to spare says where it goes (a child stretches, or its pack);
+// - an edge offset on a child of a column or row places something;
+// - a shown view with content (a text, a picture, a control, a page) gets a width and a height;
+// - no two shown siblings of a column or row lie at one rectangle;
+// - a navigation bar comes first in its column;
+// - every shown view with content, and every scroll view, lies inside the screen or inside the
+//   content of the scroll view that holds it;
+// - the texts and pictures of one table cell do not overlap.
+inline std::vector<std::string> layoutFaults(const View& root, Rect screen) {
+    using namespace walk_detail;
+    std::vector<std::string> faults;
+    const auto plan = planLayout(root, screen);
+    for (const View* view : plan.views()) {
+        const auto& placed = *plan.placement(*view);
+        const auto arrangement = view->arrangement();
+        if (const auto* layout = plan.containerLayout(*view)) {
+            if (layout->spareLength > 0.5 && arrangement.pack == Pack::unsaid) {
+                faults.push_back(describeView(*view) + ": has " + std::to_string(int(layout->spareLength)) +
+                                 " points to spare, but no child stretches and it does not say where they go");
+            }
+            if (arrangement.kind == ArrangementKind::column || arrangement.kind == ArrangementKind::row) {
+                const auto& children = layout->children;
+                for (std::size_t i = 0; i < children.size(); ++i) {
+                    for (std::size_t j = i + 1; j < children.size(); ++j) {
+                        const Rect& r = children[i].rect;
+                        if (r == children[j].rect && r.width() > 0 && r.height() > 0) {
+                            faults.push_back(describeView(*children[i].child) + " and " +
+                                             describeView(*children[j].child) + ": share the rectangle " + rectText(r) +
+                                             " in " + describeView(*view));
+                        }
+                    }
+                }
+                for (std::size_t i = 1; i < children.size(); ++i) {
+                    if (dynamic_cast<const NavigationBar*>(children[i].child)) {
+                        faults.push_back(describeView(*view) + ": its navigation bar comes after " +
+                                         describeView(*children[0].child));
+                    }
+                }
+            }
+        }
+        misplacedOffsets(*view, faults);
+        const bool scrolls = scrollsContent(*view);
+        if (!view->drawsContent() && !scrolls) continue;
+        if (view->drawsContent() && (placed.rect.width() <= 0 || placed.rect.height() <= 0)) {
+            faults.push_back(describeView(*view) + ": shown with content but left without a size (" +
+                             rectText(placed.rect) + ")");
+        }
+        if (!inside(placed.rect, placed.area)) {
+            faults.push_back(describeView(*view) + ": at " + rectText(placed.rect) + ", outside " +
+                             (placed.scroller ? "the content of " + describeView(*placed.scroller) : "the screen") +
+                             " (" + rectText(placed.area) + ")");
+        }
+    }
+    for (const View* view : plan.views()) {
+        if (!dynamic_cast<const TableViewCell*>(view)) continue;
+        std::vector<const View*> texts;
+        for (const View* other : plan.views()) {
+            if (other != view && other->isDescendant(*view) && isCellText(*other)) texts.push_back(other);
+        }
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                const Rect& a = plan.placement(*texts[i])->rect;
+                const Rect& b = plan.placement(*texts[j])->rect;
+                if (overlapArea(a, b) > 0) {
+                    faults.push_back(describeView(*texts[i]) + " (" + rectText(a) + ") and " + describeView(*texts[j]) +
+                                     " (" + rectText(b) + "): overlap in a cell of " +
+                                     (view->superview() ? describeView(*view->superview()) : std::string("no table")));
+                }
+            }
+        }
     }
     return faults;
 }

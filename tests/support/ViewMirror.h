@@ -64,7 +64,7 @@ inline std::ostream& operator<<(std::ostream& o, const AttributedString& s) {
     return o << "|" << s.styledRuns().size();
 }
 inline std::ostream& operator<<(std::ostream& o, const Arrangement& a) {
-    return o << int(a.kind) << "/" << a.spacing << "/" << int(a.alignment);
+    return o << int(a.kind) << "/" << a.spacing << "/" << int(a.alignment) << "/" << int(a.pack);
 }
 inline std::ostream& operator<<(std::ostream& o, const LocationCoordinate& c) {
     return o << c.latitude << ":" << c.longitude;
@@ -112,7 +112,7 @@ inline std::string viewState(const View& v, ViewController* screen = nullptr) {
         "tag", v.tag())("touches", v.isUserInteractionEnabled())("background", v.backgroundColor())(
         "tint", v.tintColor())("radius", v.cornerRadius())("clips", v.clipsToBounds())("border", v.borderWidth())(
         "borderColor", v.borderColor())("contentMode", int(v.contentMode()))("transform", v.transform())(
-        "margins", v.layoutMargins())("arrangement", v.arrangement());
+        "margins", v.layoutMargins())("arrangement", v.arrangement())("stretches", v.stretches());
     for (const auto& c : v.constraints()) {
         w("constraint", c->identifier())("constant", c->constant())("active", c->isActive())("priority", c->priority())(
             "anchor", int(c->anchor()));

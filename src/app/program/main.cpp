@@ -14,6 +14,7 @@
 #include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
+#include "desktop/Inspector.h"
 #include "desktop/LoopSource.h"
 #include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
@@ -26,6 +27,8 @@ namespace {
 struct Options {
     std::optional<std::string> openURL;
     std::optional<double> runFor;
+    // Test-only: the socket on which the window answers what it shows (desktop/Inspector.h).
+    std::optional<std::string> inspectSocket;
     bool headless = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
     tq::ServiceChoice service = tq::ServiceChoice::unset;
@@ -61,6 +64,8 @@ const OptionSpec kOptions[] = {
     {"--open-url", "URL", "opens an address as if a link to it had been followed",
      [](Options& o, const char* v) { return o.openURL = v, true; }},
     {"--run-for", "SECONDS", "quits after so many seconds", [](Options& o, const char* v) { return readSeconds(v, o.runFor); }},
+    {"--inspect-socket", "PATH", "for tests driving the window: answers on this local socket what the window shows",
+     [](Options& o, const char* v) { return o.inspectSocket = v, true; }},
     {"--headless", nullptr, "runs the application with no window", [](Options& o, const char*) { return o.headless = true; }},
     {"--device", "tablet|phone", "the device the window stands for: tablet 1024x768 (default) or phone 375x812",
      [](Options& o, const char* v) {
@@ -122,7 +127,7 @@ void runHeadless(tq::Environment& env) {
 }
 
 // GLib's loop with the window, until the window is closed, a signal or --run-for.
-void runWindow(tq::Environment& env, const std::optional<double>& runFor) {
+void runWindow(tq::Environment& env, const Options& options) {
     std::unique_ptr<tq::desktop::LoopSource> source;
     auto quit = [&source] {
         if (source) source->quit();
@@ -131,7 +136,9 @@ void runWindow(tq::Environment& env, const std::optional<double>& runFor) {
     source = std::make_unique<tq::desktop::LoopSource>(
         env.loop(), false, [&window] { return window.hasPendingChanges(); }, [&window] { window.flush(); });
     source->quitOnSignals();
-    if (runFor) env.loop().postAfter(*runFor, quit);
+    std::optional<tq::desktop::Inspector> inspector;
+    if (options.inspectSocket) inspector.emplace(window, *options.inspectSocket);
+    if (options.runFor) env.loop().postAfter(*options.runFor, quit);
     source->run();
     source.reset();  // before the window it draws
 }
@@ -172,7 +179,7 @@ int main(int argc, char** argv) {
         if (options.runFor) env.loop().postAfter(*options.runFor, [&env] { env.loop().quit(); });
         runHeadless(env);
     } else {
-        runWindow(env, options.runFor);
+        runWindow(env, options);
     }
     application.terminate();
     return 0;

@@ -14,50 +14,6 @@ private:
 };
 }  // namespace
 
-const Renderer& segmentedControlRenderer() {
-    static const PlainRenderer r("SegmentedControl");
-    return r;
-}
-const Renderer& sliderRenderer() {
-    static const PlainRenderer r("Slider");
-    return r;
-}
-const Renderer& switchRenderer() {
-    static const PlainRenderer r("Switch");
-    return r;
-}
-const Renderer& textFieldRenderer() {
-    static const PlainRenderer r("TextField");
-    return r;
-}
-const Renderer& starRatingRenderer() {
-    static const PlainRenderer r("StarRating");
-    return r;
-}
-const Renderer& scrollViewRenderer() {
-    static const PlainRenderer r("ScrollView");
-    return r;
-}
-const Renderer& tableViewRenderer() {
-    static const PlainRenderer r("TableView");
-    return r;
-}
-const Renderer& tableViewCellRenderer() {
-    static const PlainRenderer r("TableViewCell");
-    return r;
-}
-const Renderer& imageScrollViewRenderer() {
-    static const PlainRenderer r("ImageScrollView");
-    return r;
-}
-const Renderer& navigationBarRenderer() {
-    static const PlainRenderer r("NavigationBar");
-    return r;
-}
-const Renderer& toolbarRenderer() {
-    static const PlainRenderer r("Toolbar");
-    return r;
-}
 const Renderer& webViewRenderer() {
     static const PlainRenderer r("WebView");
     return r;

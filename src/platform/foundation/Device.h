@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <span>
+
 namespace tq {
 
 enum class DeviceIdiom { phone, pad };
@@ -20,6 +23,33 @@ struct Size {
     double height = 0;
     bool operator==(const Size&) const = default;
 };
+
+// A screen the layouts are made for: its idiom and its size held upright, in points. The list
+// holds every size the screens' own size tables key on, so that each of their branches can run.
+struct ScreenModel {
+    DeviceIdiom idiom;
+    Size portrait;
+};
+
+inline std::span<const ScreenModel> knownScreens() {
+    static constexpr ScreenModel screens[] = {
+        {DeviceIdiom::phone, {320, 568}},  {DeviceIdiom::phone, {375, 667}}, {DeviceIdiom::phone, {375, 812}},
+        {DeviceIdiom::phone, {390, 844}},  {DeviceIdiom::phone, {414, 896}}, {DeviceIdiom::pad, {768, 1024}},
+        {DeviceIdiom::pad, {820, 1180}},   {DeviceIdiom::pad, {834, 1194}},
+    };
+    return screens;
+}
+
+// The known screen of that size, held either way up; none for any other size.
+inline std::optional<ScreenModel> knownScreen(Size size) {
+    for (const auto& screen : knownScreens()) {
+        const Size p = screen.portrait;
+        if ((size.width == p.width && size.height == p.height) || (size.width == p.height && size.height == p.width)) {
+            return screen;
+        }
+    }
+    return std::nullopt;
+}
 
 // What the application may ask of the device it runs on.
 struct DeviceDescription {

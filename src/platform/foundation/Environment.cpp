@@ -1,7 +1,10 @@
 #include "platform/foundation/Environment.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "platform/foundation/Numbers.h"
 
 extern char** environ;
 
@@ -27,6 +30,22 @@ std::map<std::string, std::string> processEnvironment() {
 
 }  // namespace
 
+std::optional<ScreenModel> screenFromText(std::string_view text, Size* size) {
+    const auto by = text.find('x');
+    if (by == std::string_view::npos) return std::nullopt;
+    auto width = parseInt32(text.substr(0, by));
+    auto height = parseInt32(text.substr(by + 1));
+    if (!width || !height) return std::nullopt;
+    if (size) *size = {double(*width), double(*height)};
+    return knownScreen({double(*width), double(*height)});
+}
+
+void applyScreen(DeviceDescription& device, const ScreenModel& model, Size size) {
+    device.idiom = model.idiom;
+    device.screenBounds = size;
+    device.orientation = size.width > size.height ? DeviceOrientation::landscapeLeft : DeviceOrientation::portrait;
+}
+
 EnvironmentConfig EnvironmentConfig::forProgram(const std::filesystem::path& executable) {
     EnvironmentConfig config;
     const std::string home = envOr("HOME", "/tmp");
@@ -44,6 +63,22 @@ EnvironmentConfig EnvironmentConfig::forProgram(const std::filesystem::path& exe
     if (envOr("TRELVOQUEST_IDIOM", "phone") == "pad") {
         config.device.idiom = DeviceIdiom::pad;
         config.device.screenBounds = {820, 1180};
+    }
+    // A screen of a known size, as width x height in points (1024x768 is a tablet held sideways);
+    // it sets the idiom too.
+    if (const std::string screen = envOr("TRELVOQUEST_SCREEN", ""); !screen.empty()) {
+        Size size;
+        if (auto model = screenFromText(screen, &size)) {
+            applyScreen(config.device, *model, size);
+        } else {
+            std::string known;
+            for (const auto& s : knownScreens()) {
+                known += (known.empty() ? "" : ", ") + std::to_string(int(s.portrait.width)) + "x" +
+                         std::to_string(int(s.portrait.height));
+            }
+            std::fprintf(stderr, "TRELVOQUEST_SCREEN: \"%s\" is not a known screen (width x height in points: %s)\n",
+                         screen.c_str(), known.c_str());
+        }
     }
     return config;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <typeindex>
 #include <vector>
 
@@ -20,6 +21,13 @@
 #include "platform/foundation/SettingsStore.h"
 
 namespace tq {
+
+// A known screen written as width x height in points ("768x1024", "1024x768"); `size` receives the
+// size as written, so that a screen held sideways keeps its orientation. None for any other text
+// or size.
+std::optional<ScreenModel> screenFromText(std::string_view text, Size* size = nullptr);
+// Makes the device that screen, held as `size` says.
+void applyScreen(DeviceDescription& device, const ScreenModel& model, Size size);
 
 struct EnvironmentConfig {
     std::filesystem::path cacheDir;   // the user-domain cache directory of the application

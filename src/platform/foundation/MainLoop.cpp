@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/foundation/DispatchScope.h"
+
 namespace tq {
 
 void Timer::invalidate() {
@@ -102,6 +104,7 @@ bool MainLoop::runDueTimers() {
             task = std::move(scheduled_.begin()->second.task);
             scheduled_.erase(scheduled_.begin());
         }
+        DispatchScope scope;
         task();
         ran = true;
     }
@@ -116,6 +119,7 @@ int MainLoop::runPending() {
     }
     int count = 0;
     for (auto& task : batch) {
+        DispatchScope scope;
         task();
         ++count;
     }

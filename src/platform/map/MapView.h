@@ -42,10 +42,15 @@ public:
 // placed among the map's subviews. The person's and the device's side are played through
 // `HeadlessMapBackend`.
 class MapView : public View {
+protected:
+    bool stretchesByDefault() const override { return true; }
+
 public:
     using MarkerFactory = std::function<std::shared_ptr<MarkerAnnotationView>(const std::string& reuseIdentifier)>;
 
     using View::View;
+    // A map takes the room its container gives it.
+    bool drawsContent() const override { return true; }
 
     void setDelegate(MapViewDelegate* delegate) { delegate_ = delegate; }
     MapViewDelegate* delegate() const { return delegate_.get(); }

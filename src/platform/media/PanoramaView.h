@@ -22,6 +22,7 @@ enum class PanoramaControlMethod { motion, touch };
 class PanoramaView : public View {
 public:
     using View::View;
+    bool drawsContent() const override { return true; }
 
     PanoramaProjection projection() const { return projection_; }
     void setProjection(PanoramaProjection projection);

@@ -132,6 +132,7 @@ class VideoPlayerLayer : public View {
 public:
     explicit VideoPlayerLayer(std::shared_ptr<VideoPlayer> player = nullptr) : player_(std::move(player)) {}
     ~VideoPlayerLayer() override;
+    bool drawsContent() const override { return true; }
     const std::shared_ptr<VideoPlayer>& player() const { return player_; }
     void setPlayer(std::shared_ptr<VideoPlayer> player);
     const std::shared_ptr<VideoSurface>& surface() const { return surface_; }

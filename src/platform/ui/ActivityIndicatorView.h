@@ -8,6 +8,8 @@ namespace tq {
 class ActivityIndicatorView : public View {
 public:
     using View::View;
+    Size naturalSize() const override { return {20, 20}; }
+    bool drawsContent() const override { return true; }
     bool isAnimating() const { return animating_; }
     void startAnimating() {
         animating_ = true;

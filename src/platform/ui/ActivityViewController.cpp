@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
+
 namespace tq {
 
 namespace {
@@ -67,7 +69,7 @@ bool ActivityViewController::choose(const std::string& activityType) {
 void ActivityViewController::cancel() { finish(std::nullopt, false); }
 
 void ActivityViewController::finish(const std::optional<std::string>& type, bool completed) {
-    auto keep = weak_from_this().lock();
+    DispatchScope scope(weak_from_this().lock());
     if (presentingViewController()) dismiss(true);
     if (completion_) {
         auto completion = completion_;

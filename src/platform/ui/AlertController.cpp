@@ -1,5 +1,7 @@
 #include "platform/ui/AlertController.h"
 
+#include "platform/foundation/DispatchScope.h"
+
 namespace tq {
 
 const AlertAction* AlertController::actionTitled(const std::string& title) const {
@@ -34,7 +36,9 @@ void AlertController::contentChanged() {
 bool AlertController::runAction(const std::string& title) const {
     const auto* action = actionTitled(title);
     if (!action) return false;
-    if (action->handler) action->handler();
+    DispatchScope scope(weak_from_this().lock());
+    auto handler = action->handler;
+    if (handler) handler();
     return true;
 }
 
@@ -47,8 +51,8 @@ bool AlertController::tap(const std::string& title) {
 
 bool AlertController::tapAction(std::size_t index) {
     if (index >= actions_.size() || !actions_[index].enabled) return false;
-    auto handler = actions_[index].handler;  // copied: the alert may go away with the dismissal
-    auto keep = weak_from_this().lock();
+    auto handler = actions_[index].handler;
+    DispatchScope scope(weak_from_this().lock());
     if (presentingViewController()) dismiss(true);
     if (handler) handler();
     return true;

@@ -5,12 +5,28 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/ui/View.h"
 
 namespace tq {
 
 enum class SystemBarItem { none, flexibleSpace, fixedSpace, close, done, cancel, action };
 enum class BarButtonItemStyle { plain, done };
+
+// The bundle picture a system item is drawn with: the share icon for `action` and the close icon
+// for `close`. The spaces show nothing, and `done` and `cancel` are words, not pictures: none.
+inline std::optional<std::string> systemBarItemImageName(SystemBarItem item) {
+    switch (item) {
+        case SystemBarItem::action: return "system-action";
+        case SystemBarItem::close: return "system-close";
+        case SystemBarItem::none:
+        case SystemBarItem::flexibleSpace:
+        case SystemBarItem::fixedSpace:
+        case SystemBarItem::done:
+        case SystemBarItem::cancel: break;
+    }
+    return std::nullopt;
+}
 
 // A button of a toolbar or navigation bar. Its action is the target-action pair of the platform,
 // held as one callable.
@@ -73,7 +89,9 @@ public:
     // tap reached an action.
     bool tap() {
         if (!enabled_ || hidden_ || !action_) return false;
-        auto action = action_;  // the action may replace itself
+        // The action may replace itself, or release the item and the screen that shows it.
+        DispatchScope scope;
+        auto action = action_;
         action();
         return true;
     }
@@ -100,6 +118,8 @@ enum class BarStyle { defaultStyle, black };
 class Toolbar : public View {
 public:
     using View::View;
+    Size naturalSize() const override { return {0, 44}; }
+    bool drawsContent() const override { return true; }
     const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return items_; }
     void setItems(std::vector<std::shared_ptr<BarButtonItem>> items) {
         items_ = std::move(items);

@@ -1,5 +1,9 @@
 #include "platform/ui/Button.h"
 
+#include <algorithm>
+
+#include "platform/ui/TextMetrics.h"
+
 namespace tq {
 
 namespace {
@@ -119,8 +123,23 @@ void Button::refreshContent() {
     changed("content");
 }
 
+Size Button::naturalSize() const {
+    const double fontSize = titleLabel_ && titleLabel_->font() ? titleLabel_->font()->size : 15;
+    const std::string title = currentTitle();
+    Size size{title.empty() ? 0 : nominalTextWidth(title, fontSize) + 16, 44};
+    for (const auto& picture : {currentImage(), currentBackgroundImage()}) {
+        if (!picture || picture->pixelWidth <= 0) continue;
+        size.width = std::max(size.width, double(picture->pixelWidth));
+        size.height = std::max(size.height, double(picture->pixelHeight));
+    }
+    if (size.width == 0) size.width = 44;
+    return size;
+}
+
 bool Button::tap() {
     if (!canBeTouched()) return false;
+    // One touch, three events: the first may already release the screen that holds this button.
+    DispatchScope scope(weak_from_this().lock());
     sendActions(ControlEvent::touchDown);
     sendActions(ControlEvent::touchUpInside);
     sendActions(ControlEvent::primaryActionTriggered);

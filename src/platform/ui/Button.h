@@ -42,6 +42,13 @@ public:
         changed("imageEdgeInsets");
     }
 
+    // A title's nominal width (TextMetrics.h) and a picture of known size; 44 points high at least,
+    // the height of a touch.
+    Size naturalSize() const override;
+    // A button draws itself from its state: current title, picture, background and title colour.
+    // The title label and image view it makes when a screen asks for them are for styling only.
+    bool drawsSubviews() const override { return false; }
+
     // A person taps the button: its touch-down and touch-up-inside actions run, but only when it
     // is enabled, shown and takes touches. Returns whether the tap reached the button.
     bool tap();

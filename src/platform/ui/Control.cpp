@@ -48,7 +48,7 @@ void Control::sendActions(ControlEvent event) {
     for (const auto& [e, action] : actions_) {
         if (e == event) toRun.push_back(action);
     }
-    auto keep = weak_from_this().lock();
+    DispatchScope scope(weak_from_this().lock());
     for (auto& action : toRun) action(*this);
 }
 

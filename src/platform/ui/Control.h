@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/ui/View.h"
 
 namespace tq {
@@ -22,6 +23,9 @@ public:
     using View::View;
     using Action = std::function<void(Control&)>;
 
+    // Every control draws itself (a button its title and picture, a field its text).
+    bool drawsContent() const override { return true; }
+
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
     bool isSelected() const { return selected_; }
@@ -38,7 +42,8 @@ public:
     void addAction(ControlEvent event, std::function<void()> action);
     void removeActions(ControlEvent event);
     int actionCount(ControlEvent event) const;
-    // Runs the actions of the event, as code that sends them does (no check of the state).
+    // Runs the actions of the event, as code that sends them does (no check of the state). The
+    // control, and whatever the actions release, stay alive until the dispatch ends.
     void sendActions(ControlEvent event);
 
     // Whether a person could act on the control now: enabled, shown and taking touches.

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/ui/TextMetrics.h"
 #include "platform/ui/View.h"
 
 namespace tq {
@@ -12,6 +13,14 @@ namespace tq {
 class Label : public View {
 public:
     using View::View;
+
+    // One line of the text (an empty label keeps the height of a line); the nominal measure of
+    // TextMetrics.h.
+    Size naturalSize() const override {
+        const double size = font_ ? font_->size : 17;
+        return {nominalTextWidth(text_, size), nominalLineHeight(size)};
+    }
+    bool drawsContent() const override { return !text_.empty(); }
 
     const std::string& text() const { return text_; }
     void setText(std::string text) {

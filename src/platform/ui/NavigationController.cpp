@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/Appearance.h"
 
@@ -24,11 +25,25 @@ NavigationController::NavigationController(std::shared_ptr<ViewController> root)
 void NavigationController::loadView() {
     ViewController::loadView();
     auto& root = view();  // loaded: the base set it
-    // The bar above the top screen's view.
+    // A column: the bar first, then the top screen's view, which takes the rest of the height.
     root.setArrangement(Arrangement::column());
-    bar_->setFrame(Rect(0, 0, root.frame().width(), 44));
+    bar_->setFrame(Rect(0, 0, root.frame().width(), NavigationBar::height));
     root.addSubview(bar_);
     installTopView();
+}
+
+Rect NavigationController::topViewFrame() const {
+    const Rect bounds = view_ ? view_->bounds() : Rect();
+    if (bar_->isHidden()) return bounds;
+    const double barHeight = NavigationBar::height;
+    return Rect(0, barHeight, bounds.width(), std::max(0.0, bounds.height() - barHeight));
+}
+
+void NavigationController::placeViews() {
+    if (!isViewLoaded()) return;
+    bar_->setFrame(Rect(0, 0, view_->frame().width(), NavigationBar::height));
+    auto top = topViewController();
+    if (top && top->isViewLoaded() && top->view_->superview() == view_.get()) top->view_->setFrame(topViewFrame());
 }
 
 std::shared_ptr<ViewController> NavigationController::topViewController() const {
@@ -63,8 +78,8 @@ void NavigationController::installTopView() {
     if (!top) return;
     auto topView = top->viewPointer();  // may run the screen's viewDidLoad, which may push again
     if (top != topViewController()) return;
-    topView->setFrame(root.bounds());
-    root.insertSubview(topView, 0);
+    topView->setFrame(topViewFrame());
+    root.addSubview(topView);
 }
 
 bool NavigationController::pushViewController(std::shared_ptr<ViewController> controller, bool animated) {
@@ -166,6 +181,7 @@ void NavigationController::setViewControllers(std::vector<std::shared_ptr<ViewCo
 void NavigationController::setNavigationBarHidden(bool hidden, bool animated) {
     (void)animated;
     bar_->setHidden(hidden);
+    placeViews();
 }
 
 bool NavigationController::isBackButtonShown() const {
@@ -177,6 +193,7 @@ bool NavigationController::isBackButtonShown() const {
 
 bool NavigationController::tapBackButton() {
     if (!isBackButtonShown() || !bar_->isInteractiveInTree()) return false;
+    DispatchScope scope(weak_from_this().lock());
     popViewController(true);
     return true;
 }

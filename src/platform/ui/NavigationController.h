@@ -53,10 +53,14 @@ public:
 protected:
     void loadView() override;
     std::vector<std::shared_ptr<ViewController>> visibleChildren() const override;
+    void viewDidResize() override { placeViews(); }
 
 private:
     bool canJoin(const ViewController& controller) const;
     void installTopView();
+    // The top screen's view lies under the bar, or over the whole height while the bar is hidden.
+    Rect topViewFrame() const;
+    void placeViews();
     std::vector<std::shared_ptr<ViewController>> popTo(std::size_t index, NavigationOperation::Kind kind, bool animated);
     std::shared_ptr<NavigationBar> bar_;
     std::vector<NavigationOperation> operations_;

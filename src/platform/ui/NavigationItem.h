@@ -108,6 +108,10 @@ private:
 class NavigationBar : public View {
 public:
     using View::View;
+    // The bar's height; its width is its container's.
+    static constexpr double height = 44;
+    Size naturalSize() const override { return {0, height}; }
+    bool drawsContent() const override { return true; }
     const std::optional<Color>& barTintColor() const { return barTint_; }
     void setBarTintColor(std::optional<Color> color) {
         barTint_ = color;

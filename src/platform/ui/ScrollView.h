@@ -59,6 +59,7 @@ public:
 
 protected:
     Arrangement defaultArrangement() const override { return Arrangement::scroll(); }
+    bool stretchesByDefault() const override { return true; }
     // A kind that builds what comes into sight (a table's rows) follows the offset here.
     virtual void contentOffsetDidChange() {}
 

@@ -71,6 +71,7 @@ void SegmentedControl::setSelectedSegmentIndex(int index) {
 
 bool SegmentedControl::select(int index) {
     if (!canBeTouched() || !isEnabledForSegment(index) || index == selected_) return false;
+    DispatchScope scope(weak_from_this().lock());
     setSelectedSegmentIndex(index);
     sendActions(ControlEvent::valueChanged);
     return true;

@@ -21,6 +21,7 @@ struct TextAttributes {
 class SegmentedControl : public Control {
 public:
     static constexpr int noSegment = -1;
+    Size naturalSize() const override { return {0, 32}; }
 
     SegmentedControl() = default;
     explicit SegmentedControl(const std::vector<std::string>& titles);

@@ -35,6 +35,7 @@ void Slider::setMaximumValue(float max) {
 
 bool Slider::moveTo(float value) {
     if (!canBeTouched()) return false;
+    DispatchScope scope(weak_from_this().lock());
     setValue(value);
     sendActions(ControlEvent::valueChanged);
     return true;

@@ -8,6 +8,7 @@ namespace tq {
 class Slider : public Control {
 public:
     using Control::Control;
+    Size naturalSize() const override { return {0, 30}; }
 
     float value() const { return value_; }
     void setValue(float value, bool animated = false);
@@ -37,6 +38,7 @@ private:
 class Switch : public Control {
 public:
     using Control::Control;
+    Size naturalSize() const override { return {51, 31}; }
     bool isOn() const { return on_; }
     // Code sets the state: no action runs.
     void setOn(bool on, bool animated = false) {
@@ -47,6 +49,7 @@ public:
     // A person flips the switch: its value-changed actions run.
     bool toggle() {
         if (!canBeTouched()) return false;
+        DispatchScope scope(weak_from_this().lock());
         setOn(!on_);
         sendActions(ControlEvent::valueChanged);
         return true;

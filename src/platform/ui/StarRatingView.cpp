@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/foundation/DispatchScope.h"
+
 namespace tq {
 
 namespace {
@@ -44,6 +46,7 @@ double StarRatingView::displayedRating() const {
 
 bool StarRatingView::touch(double position) {
     if (!editable_ || std::isnan(position) || !isInteractiveInTree()) return false;
+    DispatchScope scope(weak_from_this().lock());
     double s = step(fillMode_);
     double mark = s == 0.0 ? position : std::ceil(position / s - 1e-9) * s;
     mark = std::clamp(mark, minRating_, static_cast<double>(maxRating_));

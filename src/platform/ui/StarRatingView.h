@@ -14,6 +14,13 @@ enum class StarFillMode { full, half, precise };
 class StarRatingView : public View {
 public:
     using View::View;
+    // Stars of 20 points side by side.
+    Size naturalSize() const override { return {20.0 * maxRating_, 20}; }
+    bool drawsContent() const override { return true; }
+    // The bundle pictures of one star, filled and empty; a star filled in part is the filled picture
+    // cut at that fraction over the empty one.
+    static constexpr const char* filledStarImageName = "star-filled";
+    static constexpr const char* emptyStarImageName = "star-empty";
 
     double rating() const { return rating_; }
     // Clamped into [minRating, maxRating]; a value that is not a number counts as minRating.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
+
 namespace tq {
 
 void TableView::registerCell(const std::string& reuseIdentifier, CellFactory factory) {
@@ -240,7 +242,7 @@ std::optional<Rect> TableView::rectForRow(IndexPath indexPath) const {
 
 bool TableView::selectRow(IndexPath indexPath) {
     if (!allowsSelection_ || editing_ || !isShown(indexPath) || !isInteractiveInTree()) return false;
-    auto keep = weak_from_this().lock();
+    DispatchScope scope(weak_from_this().lock());
     if (selected_ && *selected_ != indexPath) {
         if (auto previous = cellForRowAt(*selected_)) previous->setSelected(false);
     }
@@ -296,6 +298,7 @@ std::optional<SwipeActionsConfiguration> TableView::trailingSwipeActions(IndexPa
 
 bool TableView::performSwipeAction(IndexPath indexPath, const std::string& title) {
     if (!isInteractiveInTree()) return false;
+    DispatchScope scope(weak_from_this().lock());
     auto configuration = trailingSwipeActions(indexPath);
     if (!configuration) return false;
     for (auto& action : configuration->actions) {
@@ -313,7 +316,7 @@ bool TableView::tapDeleteConfirmation(IndexPath indexPath) {
     auto del = delegate();
     auto style = del ? del->editingStyleForRowAt(*this, indexPath) : TableCellEditingStyle::deletion;
     if (style != TableCellEditingStyle::deletion) return false;
-    auto keep = weak_from_this().lock();
+    DispatchScope scope(weak_from_this().lock());
     source->commitEditingStyle(*this, TableCellEditingStyle::deletion, indexPath);
     return true;
 }

@@ -28,6 +28,7 @@ bool TextField::resignFirstResponder() {
 
 bool TextField::typeText(std::string text) {
     if (!canBeTouched()) return false;
+    DispatchScope scope(weak_from_this().lock());
     becomeFirstResponder();
     setText(std::move(text));
     sendActions(ControlEvent::editingChanged);
@@ -36,6 +37,7 @@ bool TextField::typeText(std::string text) {
 
 bool TextField::pressReturn() {
     if (!shouldReturn_) return false;
+    DispatchScope scope(weak_from_this().lock());
     auto handler = shouldReturn_;
     return handler(*this);
 }

@@ -15,6 +15,7 @@ enum class ViewMode { never, whileEditing, unlessEditing, always };
 class TextField : public Control {
 public:
     using Control::Control;
+    Size naturalSize() const override { return {0, 34}; }
 
     const std::string& text() const { return text_; }
     void setText(std::string text) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
+
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/LayoutConstraint.h"
 
@@ -92,6 +94,12 @@ void View::setArrangement(Arrangement arrangement) {
     changed("arrangement");
 }
 
+void View::setStretches(bool stretches) {
+    stretches_ = stretches;
+    setNeedsLayout();
+    changed("stretches");
+}
+
 void View::setUserInteractionEnabled(bool enabled) {
     userInteraction_ = enabled;
     changed("userInteractionEnabled");
@@ -141,6 +149,7 @@ void View::removeFromSuperview() {
     View* parent = superview_;
     auto& siblings = parent->subviews_;
     auto keep = shared_from_this();  // the parent may hold the last reference
+    DispatchScope::hold(keep);       // and something below it may still be dispatching an event
     siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [this](const auto& v) { return v.get() == this; }),
                    siblings.end());
     superview_ = nullptr;
@@ -298,6 +307,7 @@ void GestureRecognizer::setCancelsTouchesInView(bool cancels) {
 
 bool GestureRecognizer::recognize() {
     if (!enabled_ || !action_ || !view_ || !view_->isInteractiveInTree()) return false;
+    DispatchScope scope(view_->weak_from_this().lock());
     auto action = action_;  // the action may replace or remove this recognizer
     action(*this);
     return true;

@@ -99,6 +99,20 @@ public:
     // (a scroll view scrolls, a table view places its cells by frame); a screen declares the rest.
     Arrangement arrangement() const { return arrangement_ ? *arrangement_ : defaultArrangement(); }
     void setArrangement(Arrangement arrangement);
+    // Whether this view takes a share of the spare length of the column or row that holds it (see
+    // LayoutRules.h). Scroll, web and map views and screens' root views stretch unless told not to.
+    bool stretches() const { return stretches_ ? *stretches_ : stretchesByDefault(); }
+    void setStretches(bool stretches);
+    bool declaresStretch() const { return stretches_.has_value(); }
+    // The size the layout rules give this view when nothing else sizes it: a line of text, a
+    // control's usual height. Zero on an axis means none (a plain view, a picture of unknown size).
+    virtual Size naturalSize() const { return {}; }
+    // Whether the view draws something of its own (a text, a picture, a control, a page or a map),
+    // rather than being only a container or a coloured backdrop.
+    virtual bool drawsContent() const { return false; }
+    // Whether a renderer lays out and draws this view's subviews. A button draws itself from its
+    // state; the title label and image view it makes when a screen asks for them are not drawn.
+    virtual bool drawsSubviews() const { return true; }
 
     // Layout: there is no solver. A pass counts, and lets a view rearrange itself in `layoutSubviews`.
     void setNeedsLayout();
@@ -144,6 +158,7 @@ protected:
 
     // The arrangement of a view kind until one is set.
     virtual Arrangement defaultArrangement() const { return {}; }
+    virtual bool stretchesByDefault() const { return false; }
     // Subclasses arrange their subviews here; called by every layout pass.
     virtual void layoutSubviews() {}
 
@@ -166,6 +181,7 @@ private:
     Transform transform_;
     EdgeInsets layoutMargins_{8, 8, 8, 8};
     std::optional<Arrangement> arrangement_;
+    std::optional<bool> stretches_;
     std::string identifier_;
     std::vector<std::shared_ptr<View>> subviews_;
     View* superview_ = nullptr;
@@ -180,7 +196,10 @@ private:
     std::shared_ptr<ViewObserver> observer_;
 };
 
-// What an image view shows: a bundle image by name, a local file, a remote address or decoded bytes.
+// What an image view shows: a bundle image by name, a local file, a remote address or bytes. A
+// loaded picture keeps both its source (the file or the address it came from, in `name`) and the
+// bytes it was read from; a renderer draws the bytes when there are some, and reads the source
+// only when there are none. Two pictures are equal when source, name and bytes are.
 struct Image {
     enum class Source { bundle, file, remote, data };
     Source source = Source::bundle;
@@ -190,12 +209,23 @@ struct Image {
     int pixelHeight = 0;
     static Image named(std::string name) { return {Source::bundle, std::move(name), nullptr, 0, 0}; }
     static Image file(std::string path) { return {Source::file, std::move(path), nullptr, 0, 0}; }
-    bool operator==(const Image& o) const { return source == o.source && name == o.name; }
+    bool operator==(const Image& o) const {
+        if (source != o.source || name != o.name) return false;
+        if (bytes == o.bytes) return true;
+        return bytes && o.bytes && *bytes == *o.bytes;
+    }
 };
 
 class ImageView : public View {
 public:
     using View::View;
+    // A picture of known pixel size has that size; one of unknown size (a bundle name) needs a size
+    // from its container, a size request or a frame.
+    Size naturalSize() const override {
+        if (!image_ || image_->pixelWidth <= 0 || image_->pixelHeight <= 0) return {};
+        return {double(image_->pixelWidth), double(image_->pixelHeight)};
+    }
+    bool drawsContent() const override { return image_.has_value(); }
     const std::optional<Image>& image() const { return image_; }
     void setImage(std::optional<Image> image) {
         image_ = std::move(image);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Storyboard.h"
@@ -41,6 +42,8 @@ std::shared_ptr<View> ViewController::viewPointer() {
     if (!view_) {
         loadView();
         if (!view_) view_ = std::make_shared<View>();
+        // A screen's root takes the room its container (a navigation column) has left.
+        if (!view_->declaresStretch()) view_->setStretches(true);
         viewDidLoad();
     }
     return view_;
@@ -96,6 +99,7 @@ void ViewController::transitionToSize(Size size, TransitionCoordinator& coordina
 void ViewController::resizeForTransition(Size size) {
     if (view_) view_->setFrame(Rect(view_->frame().origin.x, view_->frame().origin.y, size.width, size.height));
     for (auto& child : visibleChildren()) child->resizeForTransition(size);
+    viewDidResize();
     if (presented_ && presented_->coversPresenter()) presented_->resizeForTransition(size);
 }
 
@@ -115,6 +119,7 @@ void ViewController::removeFromParent() {
     auto* parent = parent_;
     if (!parent) return;
     auto keep = weak_from_this().lock();
+    DispatchScope::hold(keep);  // a control of this screen may still be dispatching the event that removed it
     auto& siblings = parent->children_;
     siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [this](const auto& c) { return c.get() == this; }),
                    siblings.end());
@@ -227,6 +232,7 @@ void ViewController::dismissPresentedChain(bool animated) {
     }
     if (hostReturns) beginAppearance(true, animated);
     for (auto& controller : chain) {
+        DispatchScope::hold(controller);  // its own control may be dispatching this dismissal
         if (controller->isViewLoaded()) controller->view().removeFromSuperview();
         controller->presenting_.reset();
         controller->window_.reset();

@@ -150,6 +150,8 @@ protected:
     void setView(std::shared_ptr<View> view) { view_ = std::move(view); }
     // The children that are on screen while this screen is (a navigation controller: its top).
     virtual std::vector<std::shared_ptr<ViewController>> visibleChildren() const { return children_; }
+    // The root view took a new size; a container places its children's views again here.
+    virtual void viewDidResize() {}
     // Share sheets and action sheets become popovers on a tablet even in the automatic style.
     virtual bool becomesPopoverOnTablet() const { return false; }
 

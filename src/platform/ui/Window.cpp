@@ -1,5 +1,6 @@
 #include "platform/ui/Window.h"
 
+#include "platform/foundation/DispatchScope.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/UiApplication.h"
 #include "platform/ui/ViewController.h"
@@ -14,6 +15,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> root) {
     auto previous = root_;
     if (previous && visible_) previous->beginAppearance(false, false);
     if (previous) {
+        DispatchScope::hold(previous);
         if (previous->isViewLoaded()) previous->view().removeFromSuperview();
         previous->window_.reset();
     }
@@ -23,6 +25,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> root) {
         if (visible_) root_->beginAppearance(true, false);
         auto rootView = root_->viewPointer();
         rootView->setFrame(bounds());
+        root_->viewDidResize();
         insertSubview(rootView, 0);
     }
     if (previous && visible_) previous->endAppearance(false, false);

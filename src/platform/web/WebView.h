@@ -179,9 +179,14 @@ using ScriptResponder = std::function<std::optional<ScriptAnswer>(const std::str
 // Every load and link goes through the navigation delegate's policy first; only allowed loads
 // reach the engine.
 class WebView : public View, private WebViewBackend::Host {
+protected:
+    bool stretchesByDefault() const override { return true; }
+
 public:
     explicit WebView(Rect frame = {}, WebViewConfiguration configuration = {});
     ~WebView() override;
+    // A page takes the room its container gives it.
+    bool drawsContent() const override { return true; }
 
     // ---- What the application uses
     WebViewConfiguration& configuration() { return configuration_; }

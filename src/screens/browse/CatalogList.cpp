@@ -10,6 +10,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ProgressOverlay.h"
 #include "platform/ui/Storyboard.h"
+#include "product/NotificationNames.h"
 #include "screens/browse/CatalogController.h"
 #include "screens/browse/ListEntrance.h"
 #include "screens/browse/TourSelection.h"
@@ -99,7 +100,7 @@ void CatalogController::viewDidLoad() {
 
     auto weak = weakSelf();
     auto& notifications = Environment::current().notifications();
-    updateCompleteObserver_ = notifications.addObserver("UpdateComplete", [weak] {
+    updateCompleteObserver_ = notifications.addObserver(Notifications::updateComplete, [weak] {
         if (auto self = weak.lock()) self->updateDone();
     });
     downloadErrorObserver_ = notifications.addObserver("DownloadError", [weak] {

@@ -11,25 +11,18 @@
 
 namespace tq {
 
-// What the offline library calls back when an update ends. The library keeps it until then, so it
-// lives on its own and reaches the screen weakly: a screen closed during the update is not called.
+// What the offline library calls back when an update ends. The library owns it until then and
+// lets it go after; it reaches the screen weakly, so a screen closed during the update is not called.
 class CatalogController::UpdateLock : public UpdateRequester {
 public:
-    static UpdateRequester& begin(std::weak_ptr<CatalogController> screen) {
-        auto lock = std::make_shared<UpdateLock>(std::move(screen));
-        lock->self_ = lock;
-        return *lock;
-    }
     explicit UpdateLock(std::weak_ptr<CatalogController> screen) : screen_(std::move(screen)) {}
 
     void unlockAfterUpdate() override {
-        auto last = std::move(self_);  // this object goes when the call ends
         if (auto screen = screen_.lock()) screen->unlockAfterUpdate();
     }
 
 private:
     std::weak_ptr<CatalogController> screen_;
-    std::shared_ptr<UpdateLock> self_;
 };
 
 // ---- Deletion
@@ -98,7 +91,7 @@ void CatalogController::startTourUpdate(int senderTag) {
     updateAnnounced_ = false;
     lockForUpdate(true);
     ProgressOverlay::shared().show(app.text("Updating"));
-    DBManager::shared().deleteTourForUpdate(std::to_string(senderTag), senderTag, UpdateLock::begin(weakSelf()));
+    DBManager::shared().deleteTourForUpdate(std::to_string(senderTag), senderTag, std::make_shared<UpdateLock>(weakSelf()));
 }
 
 void CatalogController::updateDone() {

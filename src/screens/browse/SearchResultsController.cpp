@@ -26,7 +26,11 @@ double searchResultRowHeight(DeviceIdiom idiom, Size screen, bool hasDistance) {
     return 105;
 }
 
-SearchResultsController::SearchResultsController() : app(AppDelegate::shared()) {}
+// The screen is created by the search that found the tours, as its reply has come.
+SearchResultsController::SearchResultsController()
+    : app(AppDelegate::shared()),
+      catalogue(Network::shared().searchCatalogue),
+      cityCatalogue(Network::shared().searchCatalogueCity) {}
 
 void SearchResultsController::registerIn(StoryboardRegistry& registry) {
     auto& board = registry.storyboard("Search-ipad");
@@ -78,7 +82,6 @@ void SearchResultsController::viewDidAppear(bool animated) {
     ViewController::viewDidAppear(animated);
     ProgressOverlay::shared().dismiss();
     if (!isMovingToParent()) return;
-    catalogue = Network::shared().searchCatalogue;
     tableview->reloadData();
     playEntranceAnimation();
     tableview->setAlpha(1);
@@ -108,7 +111,7 @@ void SearchResultsController::viewWillTransitionToSize(Size size, TransitionCoor
 
 // ---- Table
 
-bool SearchResultsController::showsCitySection() const { return !Network::shared().searchCatalogueCity.empty(); }
+bool SearchResultsController::showsCitySection() const { return !cityCatalogue.empty(); }
 
 int SearchResultsController::numberOfSections(TableView&) {
     if (!showsCitySection()) return 1;
@@ -116,12 +119,12 @@ int SearchResultsController::numberOfSections(TableView&) {
 }
 
 int SearchResultsController::numberOfRowsInSection(TableView&, int section) {
-    if (section == 0 && showsCitySection()) return static_cast<int>(Network::shared().searchCatalogueCity.size());
+    if (section == 0 && showsCitySection()) return static_cast<int>(cityCatalogue.size());
     return static_cast<int>(catalogue.size());
 }
 
 TourRef SearchResultsController::tourAt(IndexPath indexPath) const {
-    const auto& list = indexPath.section == 0 && showsCitySection() ? Network::shared().searchCatalogueCity : catalogue;
+    const auto& list = indexPath.section == 0 && showsCitySection() ? cityCatalogue : catalogue;
     if (indexPath.row < 0 || static_cast<std::size_t>(indexPath.row) >= list.size()) return nullptr;
     return list[static_cast<std::size_t>(indexPath.row)];
 }

@@ -14,9 +14,10 @@ class AppDelegate;
 class StoryboardRegistry;
 
 // The tours a search found, opening the tour screen for the one picked. It shows what the
-// web-service client holds: the tours found through city names (read live) and, copied when the
-// screen first appears, the tours of the search itself. A keyword search that found both gives
-// two sections, the city-name results first; every other search gives one.
+// web-service client held when the search that opens it made it: the tours found through city
+// names and the tours of the search itself, both copied when the screen is created, so that a
+// reply to a search left behind never joins them. A keyword search that found both gives two
+// sections, the city-name results first; every other search gives one.
 class SearchResultsController : public ViewController, public TableViewDataSource, public TableViewDelegate {
 public:
     SearchResultsController();
@@ -24,6 +25,7 @@ public:
     std::shared_ptr<TableView> tableview;
     AppDelegate& app;
     std::vector<TourRef> catalogue;
+    std::vector<TourRef> cityCatalogue;
     // Set by the home screen before it shows the list: a black strip then covers the status bar.
     bool isShowFromHome = false;
     // The strip added under the status bar, when there is one.

@@ -116,7 +116,15 @@ void SelectRegionController::viewDidLoad() {
     tableview->reloadData();
 }
 
-void SelectRegionController::dismissView() { dismiss(true); }
+void SelectRegionController::dismissView() {
+    // The picker leaves the way it came: popped when it was pushed, dismissed when presented.
+    auto nav = navigationController();
+    if (nav && nav->viewControllers().size() > 1 && nav->topViewController().get() == this) {
+        nav->popViewController(true);
+        return;
+    }
+    dismiss(true);
+}
 
 std::vector<State> SelectRegionController::listedStates() const {
     auto search = sc.lock();

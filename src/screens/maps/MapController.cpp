@@ -195,7 +195,10 @@ void MapController::next() {
     if (current_position >= pointCount()) {
         current_position = pointCount() - 1;
         auto board = storyboard();
-        if (auto rating = board ? board->instantiateViewController("RateTourController") : nullptr) show(rating);
+        if (auto rating = board ? board->instantiateViewController("RateTourController") : nullptr) {
+            if (tour) Network::shared().currentTour = tour;  // the rating is for this map's tour
+            show(rating);
+        }
         return;
     }
     selectPoi(current_position);
@@ -218,6 +221,7 @@ void MapController::showContent(const PointOfInterestRef& point) {
     auto content = board ? board->instantiate<ContentController>("ContentController") : nullptr;
     if (!content || !point) return;
     content->contents = point->content.value_or(std::vector<PoiContentRef>{});
+    if (tour) Network::shared().currentTour = tour;  // the contents are of this map's tour
     show(content);
 }
 

@@ -148,18 +148,15 @@ void MapLeafletController::viewWillAppear(bool animated) {
 
 void MapLeafletController::prepareTourPois() {
     if (tour && tour->poi) {
-        auto& points = *tour->poi;
-        auto byOrder = [](const PointOfInterestRef& a, const PointOfInterestRef& b) {
-            return a->order().value_or(0) < b->order().value_or(0);
-        };
-        std::stable_sort(points.begin(), points.end(), byOrder);
-        for (const auto& point : points) {
-            if (!point->content) continue;
-            for (const auto& content : *point->content) content->parseMetadata();
-            std::stable_sort(point->content->begin(), point->content->end(),
-                             [](const PoiContentRef& a, const PoiContentRef& b) {
-                                 return a->order().value_or(0) < b->order().value_or(0);
-                             });
+        // The client's order, which the tour screen also used to find a linked point's position:
+        // sorting any other way would move the map to another point.
+        sortPointsByOrder(*tour->poi);
+        for (const auto& point : *tour->poi) {
+            if (!point || !point->content) continue;
+            for (const auto& content : *point->content) {
+                if (content) content->parseMetadata();
+            }
+            sortContentsByOrder(*point->content);
         }
     }
     currentPOI = pointCount() > 0 ? (*tour->poi)[0] : nullptr;

@@ -51,6 +51,9 @@ public:
     // The last batch of device locations delivered.
     std::optional<std::vector<Location>> currentLocation;
     TourRef tour;
+    // The client's current tour is whichever full-tour reply came last; the screens this map opens
+    // (contents, rating) work on the map's own tour.
+    void makeShownTourCurrent();
     std::int64_t currentPoiIndex = 0;
     PointOfInterestRef currentPOI;
     bool gyroIsEnable = false;
@@ -126,7 +129,8 @@ public:
     void toggleSeeAround();
     void showPoisAround(bool success, const std::string& language);
     void startLocationByAuthorization();
-    enum class LocationAlert { locationUnavailable, activateFollowMe };
+    // The visitor's position cannot be used, is not known yet, or the directions target has none.
+    enum class LocationAlert { locationUnavailable, activateFollowMe, targetUnavailable };
     void showLocationAlert(LocationAlert kind);
 
     // ---- Location manager

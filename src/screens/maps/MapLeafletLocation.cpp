@@ -72,8 +72,11 @@ void MapLeafletController::centerOnUserPosition() {
 
 void MapLeafletController::showLocationAlert(LocationAlert kind) {
     const bool unavailable = kind == LocationAlert::locationUnavailable;
+    // The dictionary has no text of its own for a target without a position: the location one is
+    // the nearest. The settings cannot help there, so they are not offered.
+    const bool known = kind == LocationAlert::activateFollowMe;
     auto alert = std::make_shared<AlertController>(app.text("Notice"),
-                                                   app.text(unavailable ? "LocationUnavailable" : "ActivateFollowMe"));
+                                                   app.text(known ? "ActivateFollowMe" : "LocationUnavailable"));
     if (unavailable) {
         alert->addAction({app.text("OpenSettings"), AlertActionStyle::defaultStyle,
                           [] { UiApplication::shared().open(UiApplication::openSettingsURLString); }});

@@ -35,8 +35,10 @@ void MapLeafletController::getDirections() {
     auto lon = parseDouble(longitude.value_or(""));
     auto& env = Environment::current();
     if (!lat || !lon) {
-        // Without a real target the maps application would plan a route to the middle of the ocean.
+        // Without a real target the maps application would plan a route to the middle of the
+        // ocean: nothing is handed over, and the visitor is told rather than left with a dead tap.
         env.console().log("no directions: the target has no coordinates");
+        showLocationAlert(LocationAlert::targetUnavailable);
         return;
     }
     auto address = mapsAddress(*lat, *lon);
@@ -45,7 +47,7 @@ void MapLeafletController::getDirections() {
 }
 
 void MapLeafletController::share() {
-    if (!Network::shared().currentTour) return;
+    if (!tour) return;
     auto sheet = std::make_shared<ActivityViewController>(
         std::vector<ActivityItem>{std::static_pointer_cast<ActivityItemSource>(weakSelf().lock())});
     sheet->setExcludedActivityTypes(excludedShareActivityTypes());
@@ -68,7 +70,7 @@ std::optional<std::string> MapLeafletController::activityViewControllerItemForAc
     ActivityViewController& controller, const std::optional<std::string>& activityType) {
     (void)controller;
     (void)activityType;
-    const auto& current = Network::shared().currentTour;
+    const auto& current = tour;
     if (!current || !current->poi || currentPoiIndex < 0 ||
         static_cast<std::uint64_t>(currentPoiIndex) >= current->poi->size()) {
         return std::nullopt;
@@ -83,8 +85,7 @@ std::string MapLeafletController::activityViewControllerSubjectForActivityType(
     ActivityViewController& controller, const std::optional<std::string>& activityType) {
     (void)controller;
     (void)activityType;
-    const auto& current = Network::shared().currentTour;
-    return current ? current->title.value_or("") : std::string();
+    return tour ? tour->title.value_or("") : std::string();
 }
 
 }  // namespace tq

@@ -64,6 +64,7 @@ void MapLeafletController::next() {
         rating->setModalPresentationStyle(ModalPresentationStyle::popover);
         if (auto* popover = rating->popoverPresentationController()) popover->setBarButtonItem(rightBarButton);
     }
+    makeShownTourCurrent();
     show(rating);
 }
 
@@ -78,6 +79,10 @@ void MapLeafletController::previous() {
     centerOnCurrentPoi();
 }
 
+void MapLeafletController::makeShownTourCurrent() {
+    if (tour) Network::shared().currentTour = tour;
+}
+
 void MapLeafletController::centerOnCurrentPoi() { evaluate(mapPage::centreOnPoint(currentPoiIndex)); }
 
 void MapLeafletController::showCurrentPoiContent() {
@@ -85,6 +90,7 @@ void MapLeafletController::showCurrentPoiContent() {
     auto content = storyboard() ? storyboard()->instantiate<ContentController>("ContentController") : nullptr;
     if (!content) return;
     content->contents = currentPOI->content.value_or(std::vector<PoiContentRef>{});
+    makeShownTourCurrent();
     show(content);
 }
 
@@ -108,6 +114,7 @@ void MapLeafletController::showAroundPoiFromPage(const ScriptValue& result, cons
     auto content = storyboard() ? storyboard()->instantiate<ContentController>("ContentController") : nullptr;
     if (!content) return;
     content->contents = (*around)[static_cast<std::size_t>(*index)]->content.value_or(std::vector<PoiContentRef>{});
+    makeShownTourCurrent();
     show(content);
 }
 

@@ -43,6 +43,7 @@ std::weak_ptr<ContentController> ContentController::weakSelf() {
 
 void ContentController::viewDidLoad() {
     ViewController::viewDidLoad();
+    if (!tour) tour = Network::shared().currentTour;
     ProgressOverlay::shared().setOffset({0, 0});
     for (const auto& web : {webView360, webViewText, webViewImage, webView360Land, webViewImageLand}) {
         web->setUIDelegate(this);
@@ -148,7 +149,6 @@ ContentMedia ContentController::mediaOf(const PoiContent& content) const {
     if (app.isMyTour) {
         // The files of a downloaded tour, under the names the download gave them.
         TourFiles files(Environment::current().cacheDir());
-        auto tour = Network::shared().currentTour;
         auto circuit = tour ? tour->circuit_id.value_or("") : std::string();
         if (!text && !filepath.empty()) media.file = files.mediaFile(circuit, id, type, filepath);
         if (media.file) media.address = fileURL(*media.file);

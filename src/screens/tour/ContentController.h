@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/PoiContent.h"
+#include "model/Tour.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/media/VideoPlayerViewController.h"
 #include "platform/ui/ActivityIndicatorView.h"
@@ -59,6 +60,9 @@ public:
     std::shared_ptr<VideoPlayerViewController> movieController;
     // The point's contents, set by whoever opens the screen.
     std::vector<PoiContentRef> contents;
+    // The tour whose files a downloaded tour's contents come from: the client's current tour when
+    // the screen loads.
+    TourRef tour;
     AppDelegate& app;
     std::shared_ptr<BarButtonItem> rightBarButton;
     std::shared_ptr<LayoutConstraint> constBottomViewHeight;

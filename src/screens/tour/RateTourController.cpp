@@ -74,6 +74,7 @@ void RateTourController::wireActions() {
 
 void RateTourController::viewDidLoad() {
     ViewController::viewDidLoad();
+    if (!tour) tour = Network::shared().currentTour;
     localizeRatingTexts();
     setupRatingView();
     for (const auto& button : {btnRate, btnFinish, btnRateApp, btnShare}) button->setCornerRadius(20);
@@ -118,7 +119,6 @@ void RateTourController::setupStarRatingSlider(Slider& sender) {
 // ---- Sending
 
 void RateTourController::sendRatingTour() {
-    const auto& tour = Network::shared().currentTour;
     if (!tour || !tour->circuit_id) return;  // nothing the service could file the mark under
     auto weak = weakSelf();
     Network::shared().setRating(*tour->circuit_id, coordinateText(ratingView->rating()), currentDeviceUUID(),
@@ -193,19 +193,18 @@ void RateTourController::openShareOptions() {
 }
 
 std::string RateTourController::activityViewControllerPlaceholderItem(ActivityViewController&) {
-    return currentTourTitle();
+    return tour ? tour->title.value_or("") : std::string();
 }
 
 std::optional<std::string> RateTourController::activityViewControllerItemForActivityType(
     ActivityViewController&, const std::optional<std::string>&) {
-    const auto& tour = Network::shared().currentTour;
     if (!tour || !tour->circuit_id) return std::nullopt;
     return tourShareLink(app.text("LinkCircuit"), *tour->circuit_id, tour->slug.value_or(""));
 }
 
 std::string RateTourController::activityViewControllerSubjectForActivityType(ActivityViewController&,
                                                                               const std::optional<std::string>&) {
-    return currentTourTitle();
+    return tour ? tour->title.value_or("") : std::string();
 }
 
 void RateTourController::showRequestReview() { UiApplication::shared().open(storeReviewAddress()); }

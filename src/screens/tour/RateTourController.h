@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "model/Tour.h"
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
@@ -30,6 +31,9 @@ public:
     RateTourController();
 
     AppDelegate& app;
+    // The tour being rated: the client's current tour when the screen loads. A full-tour reply
+    // that lands later, for a screen that has gone, does not change it.
+    TourRef tour;
 
     // Outlets, filled by the storyboard.
     std::shared_ptr<ScrollView> scrollView;

@@ -111,6 +111,19 @@ void TourDetailController::viewWillAppear(bool animated) {
     portraitView->setHidden(bounds.height < bounds.width);
 }
 
+void TourDetailController::viewWillDisappear(bool animated) {
+    ViewController::viewWillDisappear(animated);
+    // Leaving before the tour came: the wait ends with the screen, and the late reply finds no one.
+    if (isMovingFromParent() && loadInFlight_) {
+        loadInFlight_ = false;
+        ProgressOverlay::shared().dismiss();
+    }
+}
+
+void TourDetailController::makeShownTourCurrent() {
+    if (tour) Network::shared().currentTour = tour;
+}
+
 void TourDetailController::toHome() {
     app.tempLang = app.lang;
     app.loadLanguageDictionary();
@@ -126,13 +139,13 @@ void TourDetailController::loadTourDetail() {
 
     if (!app.isMyTour) {
         ProgressOverlay::shared().show();
+        loadInFlight_ = true;
         auto weak = weakSelf();
         network.loadCurrentTour(app.tourId, [weak](bool success) {
+            // A screen that has gone took its wait with it; the screen in front is not this reply's.
             auto self = weak.lock();
-            if (!self) {
-                ProgressOverlay::shared().dismiss();
-                return;
-            }
+            if (!self || !self->loadInFlight_) return;
+            self->loadInFlight_ = false;
             if (success) {
                 self->segLanguage->setSelectedSegmentIndex(0);
                 self->segLanguageLand->setSelectedSegmentIndex(0);
@@ -361,6 +374,7 @@ void TourDetailController::openMapAtPendingPoint() {
         }
     }
     app.idPoiToPush.reset();
+    makeShownTourCurrent();
     auto board = storyboard();
     auto map = board ? board->instantiateViewController("MapLeafletController") : nullptr;
     if (!map) return;
@@ -419,6 +433,7 @@ void TourDetailController::showNetworkLayout() {
 // ---- Segues
 
 void TourDetailController::prepareForSegue(StoryboardSegue& segue, const std::any&) {
+    makeShownTourCurrent();
     if (segue.identifier() == "showNetworkPresentedBy") {
         auto destination = segue.destinationViewController();
         destination->setTitle(lblPresentedBy->text());

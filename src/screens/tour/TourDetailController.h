@@ -129,6 +129,7 @@ public:
                                                              const std::optional<std::string>& activityType) override;
 
     void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void viewWillTransitionToSize(Size size, TransitionCoordinator& coordinator) override;
     void prepareForSegue(StoryboardSegue& segue, const std::any& sender) override;
 
@@ -146,6 +147,9 @@ private:
     };
 
     std::weak_ptr<TourDetailController> weakSelf();
+    // The client's current tour is whichever reply came last, possibly one asked for by a screen
+    // that has gone since; what this screen opens works on the tour this screen shows.
+    void makeShownTourCurrent();
     void wireActions();
     void showMainImages();
     void showPresenter();
@@ -160,6 +164,7 @@ private:
     DeviceIdiom layoutIdiom_ = DeviceIdiom::phone;
     LaidOutConstants laidOut_;
     ObserverToken introEndObserver_;
+    bool loadInFlight_ = false;  // the tour was asked for and its reply has not come
 };
 
 // The share link of a tour: prefix + circuit_id + "/" + slug.

@@ -71,8 +71,9 @@ void TourDetailController::confirmPreload(bool exists) {
 
 void TourDetailController::startPreload() {
     auto& downloader = TourDownloaders::shared().current();
-    auto toDownload = Network::shared().currentTour;
+    auto toDownload = tour;  // the tour on this screen, whatever reply came last
     if (!toDownload) return;
+    makeShownTourCurrent();
     downloader.setDownloadRunning(true);
     downloader.setTourToDownload(toDownload);
     bool alreadyStored = false;
@@ -117,13 +118,12 @@ std::string tourShareLink(const std::string& prefix, const std::string& circuitI
 }
 
 std::optional<std::string> TourDetailController::shareLinkItem() const {
-    const auto& current = Network::shared().currentTour;
-    if (!current || !current->circuit_id) return std::nullopt;
-    return tourShareLink(app.text("LinkCircuit"), *current->circuit_id, current->slug.value_or(""));
+    if (!tour || !tour->circuit_id) return std::nullopt;
+    return tourShareLink(app.text("LinkCircuit"), *tour->circuit_id, tour->slug.value_or(""));
 }
 
 std::string TourDetailController::activityViewControllerPlaceholderItem(ActivityViewController&) {
-    return currentTourTitle();
+    return tour ? tour->title.value_or("") : std::string();
 }
 
 std::optional<std::string> TourDetailController::activityViewControllerItemForActivityType(
@@ -133,7 +133,7 @@ std::optional<std::string> TourDetailController::activityViewControllerItemForAc
 
 std::string TourDetailController::activityViewControllerSubjectForActivityType(ActivityViewController&,
                                                                                const std::optional<std::string>&) {
-    return currentTourTitle();
+    return tour ? tour->title.value_or("") : std::string();
 }
 
 }  // namespace tq

@@ -111,8 +111,8 @@ TEST_F(NavigationTest, ScreensPushedBeforeTheStackIsShownAppearOnlyWhenOnTop) {
     test::showInWindow(nav);
     EXPECT_EQ(*log, (Log{"home.didLoad", "catalogue.didLoad", "catalogue.willAppear(moving)", "catalogue.didAppear"}));
     EXPECT_EQ(nav->topViewController(), home->next);
-    ASSERT_EQ(nav->view().subviews().size(), 2u);  // the top screen's view and the bar
-    EXPECT_EQ(nav->view().subviews()[0], home->next->viewPointer());
+    ASSERT_EQ(nav->view().subviews().size(), 2u);  // the bar, then the top screen's view
+    EXPECT_EQ(nav->view().subviews()[1], home->next->viewPointer());
 }
 
 TEST_F(NavigationTest, BackButtonShowsAndWorksAsTheNavigationItemSays) {

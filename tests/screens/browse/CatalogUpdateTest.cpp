@@ -114,8 +114,11 @@ protected:
         service.reply("/public/assets/map_tiles/circuit418/418.zip", ScriptedReply::fromFile(archive, "application/zip"));
     }
 
-    bool locked(CatalogController& screen) {
-        return !screen.tableView->isUserInteractionEnabled() && !nav->navigationBar().isUserInteractionEnabled();
+    // The table and the navigation bar are locked and unlocked together; each is checked on its
+    // own, so that one left locked is caught.
+    void expectLocked(CatalogController& screen, bool locked) {
+        EXPECT_EQ(screen.tableView->isUserInteractionEnabled(), !locked) << "the table";
+        EXPECT_EQ(nav->navigationBar().isUserInteractionEnabled(), !locked) << "the navigation bar";
     }
 
     // The visitor presses the row's update button and answers the question with `answer`.
@@ -137,7 +140,7 @@ TEST_F(CatalogUpdateTest, AnsweringNoChangesNothing) {
     ASSERT_TRUE(screen);
     pressUpdate(*screen, "No");
     EXPECT_FALSE(screen->isUpdatingTour);
-    EXPECT_FALSE(locked(*screen));
+    expectLocked(*screen, false);
     EXPECT_FALSE(overlay().isVisible());
     EXPECT_EQ(service.requestCount(), 0u);
 }
@@ -150,7 +153,7 @@ TEST_F(CatalogUpdateTest, AnUpdateLocksTheListUntilTheNewVersionIsListed) {
     ASSERT_TRUE(screen);
     pressUpdate(*screen, "Update");
     EXPECT_TRUE(screen->isUpdatingTour);
-    EXPECT_TRUE(locked(*screen));
+    expectLocked(*screen, true);
     EXPECT_TRUE(overlay().isVisible());
     EXPECT_EQ(overlay().text(), app().text("Updating"));
 
@@ -167,7 +170,7 @@ TEST_F(CatalogUpdateTest, AnUpdateLocksTheListUntilTheNewVersionIsListed) {
     env.settle();
     env.advance(5.0);
     EXPECT_FALSE(screen->isUpdatingTour);
-    EXPECT_FALSE(locked(*screen));
+    expectLocked(*screen, false);
     EXPECT_FALSE(overlay().isVisible());
     EXPECT_FALSE(topAlert());
     EXPECT_EQ(rowTitles(*screen).size(), 1u);
@@ -184,7 +187,7 @@ TEST_F(CatalogUpdateTest, AFailedUpdateEndsTheWaitAndUnlocks) {
     env.advance(5.0);
     env.settle();
     EXPECT_FALSE(screen->isUpdatingTour);
-    EXPECT_FALSE(locked(*screen));
+    expectLocked(*screen, false);
     EXPECT_FALSE(overlay().isVisible());
     // The download manager announced the failure; the home screen tells the visitor.
     EXPECT_FALSE(topAlert());
@@ -198,7 +201,7 @@ TEST_F(CatalogUpdateTest, AnUpdateThatEndsWithoutAWordIsToldOnce) {
     db().deleteTour("418", {});
     pressUpdate(*screen, "Update");
     EXPECT_FALSE(screen->isUpdatingTour);
-    EXPECT_FALSE(locked(*screen));
+    expectLocked(*screen, false);
     EXPECT_FALSE(overlay().isVisible());
     ASSERT_TRUE(topAlert());
     EXPECT_EQ(topAlert()->message(), app().text("NotDownloadedMessage"));

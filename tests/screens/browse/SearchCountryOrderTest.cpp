@@ -106,7 +106,36 @@ TEST_F(SearchRegionPickerTest, PickerListsTheCountriesItWasCreatedWith) {
     network().countries = {named("FR", "France")};
     picker->tableview->reloadData();
     EXPECT_TRUE(rows(*picker).empty()) << "a list arriving while it is open does not appear";
-    ASSERT_TRUE(picker->btnClose->tap());
+}
+
+TEST_F(SearchRegionPickerTest, TheCloseButtonLeavesThePickerTheWayItCame) {
+    network().countries = {named("FR", "France")};
+    auto screen = openSearch();
+    ASSERT_TRUE(screen);
+
+    // Pushed, as the search screen opens it: popped back to the search screen.
+    ASSERT_TRUE(screen->btnCountry->tap());
+    auto pushed = topAs<SelectRegionController>();
+    ASSERT_TRUE(pushed);
+    ASSERT_TRUE(pushed->btnClose->tap());
+    env.settle();
+    EXPECT_EQ(top(), screen);
+    EXPECT_EQ(nav->viewControllers().size(), 2u);
+    EXPECT_FALSE(screen->country) << "closing chooses nothing";
+
+    // Presented: dismissed, and the search screen stays where it was.
+    auto presented = StoryboardRegistry::shared().named("Search-ipad")->instantiate<SelectRegionController>(
+        "SelectRegionController");
+    ASSERT_TRUE(presented);
+    presented->selectRegionType = RegionType::country;
+    presented->sc = screen;
+    screen->present(presented, false);
+    ASSERT_EQ(screen->presentedViewController(), presented);
+    ASSERT_TRUE(presented->btnClose->tap());
+    env.settle();
+    EXPECT_FALSE(screen->presentedViewController());
+    EXPECT_EQ(top(), screen);
+    EXPECT_FALSE(screen->country);
 }
 
 class SearchRegionPickerInSpanishTest : public SearchRegionPickerTest {

@@ -48,7 +48,7 @@ harness.scenario(async function () {
   var tapped = harness.tap(icons[0]);
   await harness.wait(400);
   var popup = document.querySelector('.tq-tour');
-  var shownTitle = popup ? popup.textContent : null;
+  var shownTitle = popup ? popup.querySelector('.tq-title').textContent : null;
   var injected = document.querySelectorAll('.tq-tour img[onerror]').length;
   var opened = popup ? harness.tap(popup) : false;
   await harness.wait(100);
@@ -66,6 +66,51 @@ harness.scenario(async function () {
     EXPECT_TRUE(result["opened"]);
     EXPECT_EQ(result["navigations"], nlohmann::json::array({"js-frame:1234"}));
     EXPECT_EQ(result["pageTitle"], "World map");
+}
+
+// A tour without a title is expected data: its popup still offers something to tap, and a real tap
+// on it opens the tour.
+TEST(SearchWorldMapPage, AMarkerWithoutATitleStillOpensItsTour) {
+    const std::vector<PoiMap> markers = {
+        marker("501", std::nullopt, "48.1", "-1.5"),
+        marker("502", "", "-10.0", "-60.0"),
+    };
+    auto json = worldMapMarkersJson(markers);
+    ASSERT_TRUE(json);
+    const std::string initialize = worldMapInitializeCall(*json, "tiles/{z}/{x}/{y}.png", false);
+    auto result = runScenario(R"(
+harness.scenario(async function () {
+  )" + call(initialize) + R"(;
+  await harness.wait(100);
+  var outcomes = [];
+  var icons = document.querySelectorAll('.leaflet-marker-icon');
+  for (var i = 0; i < icons.length; i++) {
+    var tappedMarker = harness.tap(icons[i]);
+    await harness.wait(400);
+    var box = document.querySelector('.leaflet-popup .tq-tour');
+    var size = box ? box.getBoundingClientRect() : null;
+    var before = harness.navigations.length;
+    var opened = box ? harness.tap(box) : false;
+    await harness.wait(100);
+    outcomes.push({ tappedMarker: tappedMarker, width: size ? size.width : 0, height: size ? size.height : 0,
+                    opened: opened, navigations: harness.navigationsSince(before) });
+    map.closePopup();
+    await harness.wait(100);
+  }
+  return outcomes;
+});)");
+    ASSERT_TRUE(result.is_array());
+    ASSERT_EQ(result.size(), 2u);
+    const char* ids[] = {"501", "502"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(ids[i]);
+        const auto& outcome = result[i];
+        EXPECT_TRUE(outcome["tappedMarker"]);
+        EXPECT_GE(outcome["width"].get<double>(), 30) << "a box a finger can reach";
+        EXPECT_GE(outcome["height"].get<double>(), 30);
+        EXPECT_TRUE(outcome["opened"]);
+        EXPECT_EQ(outcome["navigations"], nlohmann::json::array({std::string("js-frame:") + ids[i]}));
+    }
 }
 
 TEST(SearchWorldMapPage, ShowsRemovesAndCentresOnThePosition) {

@@ -177,6 +177,28 @@ TEST_F(ContentAudioTest, PlayOnAnotherContentHandsTheAudioOverFromItsStart) {
     EXPECT_TRUE(players().audioStillRunning);
 }
 
+TEST_F(ContentAudioTest, ShowOnAnotherAudioContentStopsTheOtherAudioAndStartsItsOwn) {
+    serveAudio(kTrackA, 60);
+    serveAudio(kTrackB, 90);
+    auto screen = openAndLoad({track("14", kTrackA), track("15", kTrackB)});
+    tapAndWait(screen->btnPlayAudio, 10);
+    auto a = player();
+
+    tapAndWait(screen->btnNext);
+    env.settle();
+    EXPECT_EQ(player(), a) << "the other content's audio goes on until the visitor acts";
+    tapAndWait(screen->btnShow);
+    env.settle();
+    EXPECT_FALSE(a->isPlaying());
+    auto b = player();
+    ASSERT_TRUE(b && b != a);
+    EXPECT_TRUE(b->isPlaying()) << "the pause look must not be shown over silence";
+    EXPECT_DOUBLE_EQ(b->duration(), 90);
+    EXPECT_TRUE(players().audioStillRunning);
+    EXPECT_EQ(app().idAudioPlaying, "15");
+    expectPauseLook(*screen);
+}
+
 TEST_F(ContentAudioTest, ComingBackToThePlayingContentTakesItsControlsOver) {
     serveAudio(kTrackA, 60);
     auto screen = openAndLoad({track("14", kTrackA), text("2")});

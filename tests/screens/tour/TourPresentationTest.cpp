@@ -5,6 +5,7 @@
 #include "platform/ui/ImageLoader.h"
 #include "screens/browse/NetworkController.h"
 #include "screens/maps/MapLeafletController.h"
+#include "screens/maps/MapPageCalls.h"
 #include "storage/TourFiles.h"
 
 namespace tq {
@@ -284,6 +285,27 @@ TEST_F(TourScreenTest, PresenterButtonOpensTheOrganisationCatalogue) {
     EXPECT_EQ(list->catalogue.size(), 1u);
 }
 
+TEST_F(TourScreenTest, BothConsultButtonsOpenTheWebMapOnTheFirstPoint) {
+    struct Case {
+        const char* board;
+        std::shared_ptr<Button> TourDetailController::*button;
+    };
+    for (const auto& c : {Case{"Main", &TourDetailController::btnConsultTop},
+                          Case{"Main", &TourDetailController::btnConsultImag},
+                          Case{"Main-ipad", &TourDetailController::btnConsultTop},
+                          Case{"Main-ipad", &TourDetailController::btnConsultImag}}) {
+        SCOPED_TRACE(c.board);
+        service.serveFixtureTours();
+        auto screen = openTour("418", false, c.board);
+        ASSERT_TRUE(((*screen).*c.button)->tap());
+        auto map = std::dynamic_pointer_cast<MapLeafletController>(nav->topViewController());
+        ASSERT_TRUE(map);
+        EXPECT_EQ(map->currentPoiIndex, 0);
+        EXPECT_EQ(map->tour, network().currentTour);
+        nav->popToRootViewController(false);
+    }
+}
+
 TEST_F(TourScreenTest, PendingPointOpensTheWebMapAtThatPoint) {
     struct Case {
         std::string pointId;
@@ -300,6 +322,32 @@ TEST_F(TourScreenTest, PendingPointOpensTheWebMapAtThatPoint) {
         EXPECT_EQ(map->currentPoiIndex, c.index);
         EXPECT_EQ(map->tour, network().currentTour);
         EXPECT_FALSE(app().idPoiToPush);
+        nav->popToRootViewController(false);
+    }
+}
+
+TEST_F(TourScreenTest, ALinkedPointWithoutAWholeOrderIsTheOneTheMapCentresOn) {
+    // 9002's order is no whole number: it comes after 9003 ("1") and 9001 ("2"), on the tour
+    // screen and on the map alike.
+    serveTour("418", test::fixtureTour([](nlohmann::json& t) {
+                  for (auto& point : t["poi"]) {
+                      if (point["poi_id"] == "9002") point["poi_order"] = "dix";
+                  }
+              }));
+    for (const auto& [linked, index] : std::vector<std::pair<std::string, std::int64_t>>{{"9002", 2}, {"9001", 1}}) {
+        SCOPED_TRACE(linked);
+        app().idPoiToPush = linked;
+        openTour("418");
+        auto map = std::dynamic_pointer_cast<MapLeafletController>(nav->topViewController());
+        ASSERT_TRUE(map);
+        env.settle();
+        EXPECT_EQ(map->currentPoiIndex, index);
+        ASSERT_TRUE(map->tour && map->tour->poi);
+        std::vector<std::string> order;
+        for (const auto& point : *map->tour->poi) order.push_back(*point->poi_id);
+        EXPECT_EQ(order, (std::vector<std::string>{"9003", "9001", "9002"}));
+        auto sources = map->map->evaluatedSources();
+        EXPECT_NE(std::find(sources.begin(), sources.end(), mapPage::centreOnPoint(index)), sources.end());
         nav->popToRootViewController(false);
     }
 }

@@ -22,7 +22,6 @@ char foldedLetter(unsigned codepoint) {
         const char* letters;
     } ranges[] = {
         {0xC0, 0xFF, "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty"},
-        {0x152, 0x153, "Oo"},
     };
     for (const auto& range : ranges) {
         if (codepoint >= range.from && codepoint <= range.to) return range.letters[codepoint - range.from];
@@ -57,7 +56,11 @@ std::string asciiFolded(std::string_view utf8) {
         for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
             codepoint = (codepoint << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         }
-        out += foldedLetter(codepoint);
+        if (codepoint == 0x152 || codepoint == 0x153) {
+            out += codepoint == 0x152 ? "OE" : "oe";  // the ligature written as its two letters
+        } else {
+            out += foldedLetter(codepoint);
+        }
         i += static_cast<std::size_t>(extra) + 1;
     }
     return out;

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "product/ProductSites.h"
+
 namespace tq::demo {
 namespace {
 
@@ -229,7 +231,9 @@ std::optional<std::string> DemoCatalogue::catalogueOperation(const std::string& 
         for (const auto& tour : tours_) {
             results.push_back({{"circuit_id", tour.full.at("circuit_id")},
                                {"title", tour.full.at("title")},
-                               {"circuit_imagepath", tour.full.at("circuit_imagepath")},
+                               // The world map's page shows the picture at this address as it stands.
+                               {"circuit_imagepath", std::string("https://") + ProductSites::french +
+                                                         "/circuits/thumbHD/" + text(tour.full, "circuit_id") + ".jpg"},
                                {"lat", numberText(tour.latitude)},
                                {"long", numberText(tour.longitude)},
                                {"is_circuit_head", tour.full.at("is_circuit_head")},

@@ -1,0 +1,41 @@
+#pragma once
+
+// A test-only window into the running program: with --inspect-socket PATH, the program answers on
+// a local socket what its window shows, so that a test driving the real program from outside
+// (with real pointer clicks) knows where each view's widget lies and what it reads. It never
+// changes the application; the only hook is one line in the program entry.
+//
+// The protocol is one request line and one reply line of JSON per connection:
+//   "tree"  -> {"xid": X window of the window, "settled": no drawing pending,
+//               "views": [{"kind", "id", "text", "x", "y", "w", "h", "hit", "parts"}...],
+//               "dialog": {"texts": [...], "buttons": [{"text", "x", "y", "w", "h"}...]} or null}
+// Coordinates are in the X window's pixels; `hit` says a click at the centre reaches the widget
+// (nothing covers it). `parts` lists the buttons drawn inside a widget (segments, bar items).
+
+#include <gio/gio.h>
+
+#include <string>
+
+namespace tq::desktop {
+
+class DesktopWindow;
+
+class Inspector {
+public:
+    // Listens on `path` (replacing a stale socket file) until destroyed.
+    Inspector(DesktopWindow& window, std::string path);
+    ~Inspector();
+    Inspector(const Inspector&) = delete;
+    Inspector& operator=(const Inspector&) = delete;
+
+    bool listening() const { return service_ != nullptr; }
+    // The answer to one request line.
+    std::string answer(const std::string& request) const;
+
+private:
+    DesktopWindow& window_;
+    std::string path_;
+    GSocketService* service_ = nullptr;
+};
+
+}  // namespace tq::desktop

@@ -1,0 +1,279 @@
+// Scroll views, tables and their cells, and the zoomable picture.
+#include <cmath>
+#include <memory>
+
+#include "desktop/Images.h"
+#include "desktop/Mirror.h"
+#include "desktop/Signals.h"
+#include "desktop/ViewWidget.h"
+#include "desktop/renderers/Renderers.h"
+#include "platform/ui/ImageScrollView.h"
+#include "platform/ui/TableView.h"
+
+namespace tq::desktop {
+
+namespace {
+
+struct ScrollParts {
+    GtkWidget* scrolled = nullptr;
+    GtkWidget* content = nullptr;  // the child host inside the scrolled window
+    GtkWidget* picture = nullptr;  // a zoomable picture's
+    bool syncing = false;
+    Point offset;  // the offset the view holds, kept until GTK knows the content's size
+};
+
+void applyOffset(ScrollParts& parts) {
+    parts.syncing = true;
+    GtkAdjustment* h = gtk_scrolled_window_get_hadjustment(GTK_SCROLLED_WINDOW(parts.scrolled));
+    GtkAdjustment* v = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(parts.scrolled));
+    gtk_adjustment_set_value(h, std::max(0.0, parts.offset.x));
+    gtk_adjustment_set_value(v, std::max(0.0, parts.offset.y));
+    parts.syncing = false;
+}
+
+// A person scrolls: the view hears it through ScrollView::scrollTo.
+void onAdjustment(GtkAdjustment*, gpointer data) {
+    auto* holder = static_cast<std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>*>(data);
+    auto parts = holder->second.lock();
+    auto view = std::dynamic_pointer_cast<ScrollView>(holder->first.lock());
+    if (!parts || !view || parts->syncing) return;
+    GtkAdjustment* h = gtk_scrolled_window_get_hadjustment(GTK_SCROLLED_WINDOW(parts->scrolled));
+    GtkAdjustment* v = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(parts->scrolled));
+    Point offset{gtk_adjustment_get_value(h), gtk_adjustment_get_value(v)};
+    if (std::abs(offset.x - view->contentOffset().x) < 0.5 && std::abs(offset.y - view->contentOffset().y) < 0.5) return;
+    parts->offset = offset;
+    if (!view->scrollTo(offset)) applyOffset(*parts);  // scrolling is off: back to where the view stands
+}
+
+// Once GTK knows the content's size, the view's offset can be shown.
+void onAdjustmentRange(GtkAdjustment*, gpointer data) {
+    auto* holder = static_cast<std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>*>(data);
+    if (auto parts = holder->second.lock()) applyOffset(*parts);
+}
+
+void deleteHolder(gpointer data, GClosure*) {
+    delete static_cast<std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>*>(data);
+}
+
+void connectAdjustments(const std::shared_ptr<ScrollParts>& parts, View& view) {
+    for (GtkAdjustment* adjustment : {gtk_scrolled_window_get_hadjustment(GTK_SCROLLED_WINDOW(parts->scrolled)),
+                                      gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(parts->scrolled))}) {
+        using Holder = std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>;
+        g_signal_connect_data(adjustment, "value-changed", G_CALLBACK(onAdjustment),
+                              new Holder(view.weak_from_this(), parts), deleteHolder, GConnectFlags(0));
+        g_signal_connect_data(adjustment, "changed", G_CALLBACK(onAdjustmentRange),
+                              new Holder(view.weak_from_this(), parts), deleteHolder, GConnectFlags(0));
+    }
+}
+
+std::shared_ptr<ScrollParts> makeScroll(Node& node, View& view) {
+    auto parts = std::make_shared<ScrollParts>();
+    parts->scrolled = gtk_scrolled_window_new();
+    parts->content = viewWidgetNew();
+    gtk_scrolled_window_set_child(GTK_SCROLLED_WINDOW(parts->scrolled), parts->content);
+    if (GtkWidget* viewport = gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(parts->scrolled))) {
+        if (GTK_IS_SCROLLABLE(viewport)) {
+            gtk_scrollable_set_vscroll_policy(GTK_SCROLLABLE(viewport), GTK_SCROLL_NATURAL);
+            gtk_scrollable_set_hscroll_policy(GTK_SCROLLABLE(viewport), GTK_SCROLL_NATURAL);
+        }
+    }
+    viewWidgetSetContent(node.widget, parts->scrolled);
+    auto& content = viewWidgetState(parts->content);
+    content.view = std::static_pointer_cast<const View>(view.shared_from_this());
+    content.scroller = node.widget;
+    node.childHost = parts->content;
+    node.parts = parts;
+    connectAdjustments(parts, view);
+    return parts;
+}
+
+void syncScroll(Node& node, ScrollView& view, Size content) {
+    auto& parts = partsOf<ScrollParts>(node);
+    const bool wide = content.width > view.frame().width() + 0.5 && view.frame().width() > 0;
+    GtkPolicyType along = view.isScrollEnabled() ? GTK_POLICY_AUTOMATIC : GTK_POLICY_EXTERNAL;
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(parts.scrolled), wide ? along : GTK_POLICY_NEVER, along);
+    parts.offset = view.contentOffset();
+    applyOffset(parts);
+}
+
+class ScrollViewRenderer : public Renderer {
+public:
+    const char* kind() const override { return "ScrollView"; }
+    void create(Node& node, View& view, Mirror&) const override { makeScroll(node, view); }
+    void sync(Node& node, View& view, Mirror&) const override {
+        auto& scroll = static_cast<ScrollView&>(view);
+        syncScroll(node, scroll, scroll.contentSize());
+    }
+};
+
+class TableViewRenderer : public Renderer {
+public:
+    const char* kind() const override { return "TableView"; }
+    void create(Node& node, View& view, Mirror&) const override { makeScroll(node, view); }
+    void sync(Node& node, View& view, Mirror&) const override {
+        auto& table = static_cast<TableView&>(view);
+        // Only the rows in sight have cells; the content is as long as all the rows.
+        syncScroll(node, table, Size{0, table.contentSize().height});
+    }
+};
+
+struct CellParts {
+    GtkWidget* accessory;
+};
+
+void deleteWeakView(gpointer data, GClosure*) { delete static_cast<std::weak_ptr<View>*>(data); }
+
+void unparentLater(GtkPopover* popover) {
+    g_idle_add_once([](gpointer w) { gtk_widget_unparent(GTK_WIDGET(w)); }, popover);
+}
+
+// A right click on a row offers what a swipe across it would.
+void offerSwipeActions(GtkGestureClick* gesture, int, double x, double y, gpointer data) {
+    auto cell = std::dynamic_pointer_cast<TableViewCell>(static_cast<std::weak_ptr<View>*>(data)->lock());
+    auto* table = cell ? dynamic_cast<TableView*>(cell->superview()) : nullptr;
+    auto indexPath = table ? table->indexPathForCell(*cell) : std::nullopt;
+    if (!indexPath) return;
+    auto actions = table->trailingSwipeActions(*indexPath);
+    if (!actions || actions->actions.empty()) return;
+    GtkWidget* anchor = gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(gesture));
+    GtkWidget* popover = gtk_popover_new();
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
+    std::weak_ptr<View> weakTable = table->weak_from_this();
+    for (const auto& action : actions->actions) {
+        GtkWidget* button = gtk_button_new_with_label(action.title.c_str());
+        if (action.style == ContextualAction::Style::destructive) gtk_widget_add_css_class(button, "destructive-action");
+        std::string title = action.title;
+        IndexPath at = *indexPath;
+        onSignal(button, "clicked", [weakTable, at, title, popover] {
+            gtk_popover_popdown(GTK_POPOVER(popover));
+            if (auto t = std::dynamic_pointer_cast<TableView>(weakTable.lock())) t->performSwipeAction(at, title);
+        });
+        gtk_box_append(GTK_BOX(box), button);
+    }
+    gtk_popover_set_child(GTK_POPOVER(popover), box);
+    gtk_widget_set_parent(popover, anchor);
+    g_signal_connect(popover, "closed", G_CALLBACK(unparentLater), nullptr);
+    GdkRectangle at{int(x), int(y), 1, 1};
+    gtk_popover_set_pointing_to(GTK_POPOVER(popover), &at);
+    gtk_popover_popup(GTK_POPOVER(popover));
+}
+
+struct ZoomHolder {
+    std::weak_ptr<View> view;
+    double lastScale;
+};
+
+void deleteZoomHolder(gpointer data, GClosure*) { delete static_cast<ZoomHolder*>(data); }
+
+void onZoomBegin(GtkGesture*, GdkEventSequence*, gpointer data) { static_cast<ZoomHolder*>(data)->lastScale = 1.0; }
+
+// Two fingers on a touch screen (or a touchpad's pinch) zoom the picture around their centre.
+void onZoom(GtkGestureZoom* gesture, double scale, gpointer data) {
+    auto* holder = static_cast<ZoomHolder*>(data);
+    auto view = std::dynamic_pointer_cast<ImageScrollView>(holder->view.lock());
+    double x = 0, y = 0;
+    gtk_gesture_get_bounding_box_center(GTK_GESTURE(gesture), &x, &y);
+    if (view && holder->lastScale > 0) view->pinch(scale / holder->lastScale, Point{x, y});
+    holder->lastScale = scale;
+}
+
+// A row: a click selects it through the table, as a tap would; a right click offers its swipe
+// actions, and a cell in editing mode shows its delete control.
+class TableViewCellRenderer : public Renderer {
+public:
+    const char* kind() const override { return "TableViewCell"; }
+    void create(Node& node, View& view, Mirror&) const override {
+        std::weak_ptr<View> weak = view.weak_from_this();
+        onClick(node.widget, [weak](double, double) {
+            auto cell = std::dynamic_pointer_cast<TableViewCell>(weak.lock());
+            auto* table = cell ? dynamic_cast<TableView*>(cell->superview()) : nullptr;
+            if (!table) return;
+            if (auto indexPath = table->indexPathForCell(*cell)) {
+                if (cell->isEditing()) {
+                    table->tapDeleteConfirmation(*indexPath);
+                } else {
+                    table->selectRow(*indexPath);
+                }
+            }
+        });
+        GtkGesture* secondary = gtk_gesture_click_new();
+        gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(secondary), GDK_BUTTON_SECONDARY);
+        GtkWidget* widget = node.widget;
+        g_signal_connect_data(secondary, "pressed", G_CALLBACK(offerSwipeActions), new std::weak_ptr<View>(weak),
+                              deleteWeakView, GConnectFlags(0));
+        gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(secondary));
+        auto parts = std::make_shared<CellParts>();
+        parts->accessory = gtk_label_new("\u203A");
+        gtk_widget_set_halign(parts->accessory, GTK_ALIGN_END);
+        gtk_widget_set_margin_end(parts->accessory, 12);
+        viewWidgetSetContent(node.widget, parts->accessory);
+        node.parts = parts;
+    }
+    void sync(Node& node, View& view, Mirror&) const override {
+        auto& cell = static_cast<TableViewCell&>(view);
+        auto& parts = partsOf<CellParts>(node);
+        switch (cell.accessoryType()) {
+            case CellAccessoryType::disclosureIndicator: gtk_label_set_text(GTK_LABEL(parts.accessory), "\u203A"); break;
+            case CellAccessoryType::checkmark: gtk_label_set_text(GTK_LABEL(parts.accessory), "\u2713"); break;
+            default: gtk_label_set_text(GTK_LABEL(parts.accessory), ""); break;
+        }
+        const bool highlighted = cell.isSelected() && cell.selectionStyle() != CellSelectionStyle::none;
+        if (highlighted) {
+            gtk_widget_add_css_class(node.widget, "tq-cell-selected");
+        } else {
+            gtk_widget_remove_css_class(node.widget, "tq-cell-selected");
+        }
+    }
+};
+
+// A picture a person zooms and moves: drawn at the view's zoom scale inside a scrolled window.
+class ImageScrollViewRenderer : public Renderer {
+public:
+    const char* kind() const override { return "ImageScrollView"; }
+    bool mirrorsSubviews(const View&) const override { return false; }
+    void create(Node& node, View& view, Mirror&) const override {
+        auto parts = makeScroll(node, view);
+        parts->picture = gtk_picture_new();
+        gtk_picture_set_can_shrink(GTK_PICTURE(parts->picture), TRUE);
+        gtk_picture_set_content_fit(GTK_PICTURE(parts->picture), GTK_CONTENT_FIT_FILL);
+        viewWidgetSetContent(parts->content, parts->picture);
+        std::weak_ptr<View> weak = view.weak_from_this();
+        GtkGesture* zoom = gtk_gesture_zoom_new();
+        auto* holder = new ZoomHolder{weak, 1.0};
+        g_signal_connect_data(zoom, "scale-changed", G_CALLBACK(onZoom), holder, deleteZoomHolder, GConnectFlags(0));
+        g_signal_connect(zoom, "begin", G_CALLBACK(onZoomBegin), holder);
+        gtk_widget_add_controller(node.widget, GTK_EVENT_CONTROLLER(zoom));
+    }
+    void sync(Node& node, View& view, Mirror& mirror) const override {
+        auto& scroll = static_cast<ImageScrollView&>(view);
+        auto& parts = partsOf<ScrollParts>(node);
+        GdkTexture* texture = scroll.image() ? mirror.images().texture(*scroll.image()) : nullptr;
+        gtk_picture_set_paintable(GTK_PICTURE(parts.picture), GDK_PAINTABLE(texture));
+        Size content = scroll.contentSize();
+        if (texture && (content.width <= 0 || content.height <= 0)) {
+            content = {gdk_texture_get_width(texture) * scroll.zoomScale(), gdk_texture_get_height(texture) * scroll.zoomScale()};
+        }
+        syncScroll(node, scroll, content);
+    }
+};
+
+}  // namespace
+
+const Renderer& scrollViewRenderer() {
+    static const ScrollViewRenderer r;
+    return r;
+}
+const Renderer& tableViewRenderer() {
+    static const TableViewRenderer r;
+    return r;
+}
+const Renderer& tableViewCellRenderer() {
+    static const TableViewCellRenderer r;
+    return r;
+}
+const Renderer& imageScrollViewRenderer() {
+    static const ImageScrollViewRenderer r;
+    return r;
+}
+
+}  // namespace tq::desktop

@@ -1,0 +1,162 @@
+#pragma once
+
+// What a person would call a broken screen, read from the widgets' allocations (not from pixels):
+// a shown view with content that has no room or lies outside the window, siblings of a column or
+// row drawn over each other, a label cut shorter than its lines allow.
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/Images.h"
+#include "desktop/Mirror.h"
+#include "desktop/ViewWidget.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/View.h"
+
+namespace tq::test {
+
+inline std::string nameOf(const View& view) {
+    if (!view.identifier().empty()) return view.identifier();
+    for (const View* v = view.superview(); v; v = v->superview()) {
+        if (!v->identifier().empty()) return std::string("(") + typeid(view).name() + " in " + v->identifier() + ")";
+    }
+    return typeid(view).name();
+}
+
+// Whether the view shows something a person reads or uses: a picture counts once it decodes.
+inline bool hasContent(desktop::Mirror& mirror, const View& view, GtkWidget* widget) {
+    if (auto* label = dynamic_cast<const Label*>(&view)) return !label->text().empty();
+    if (dynamic_cast<const Control*>(&view)) {
+        if (auto* button = dynamic_cast<const Button*>(&view)) {
+            auto drawn = [&](const std::optional<Image>& image) { return image && mirror.images().texture(*image); };
+            return !button->currentTitle().empty() || drawn(button->currentImage()) ||
+                   drawn(button->currentBackgroundImage());
+        }
+        if (auto* segments = dynamic_cast<const SegmentedControl*>(&view)) return segments->numberOfSegments() > 0;
+        return true;
+    }
+    if (dynamic_cast<const ImageView*>(&view)) {
+        GtkWidget* content = desktop::viewWidgetState(widget).content;
+        return content && GTK_IS_PICTURE(content) && gtk_picture_get_paintable(GTK_PICTURE(content));
+    }
+    return false;
+}
+
+inline graphene_rect_t boundsIn(GtkWidget* widget, GtkWidget* in) {
+    graphene_rect_t r = GRAPHENE_RECT_INIT(0, 0, 0, 0);
+    if (!gtk_widget_compute_bounds(widget, in, &r)) r = GRAPHENE_RECT_INIT(-1e6, -1e6, 0, 0);
+    return r;
+}
+
+inline bool overlaps(const graphene_rect_t& a, const graphene_rect_t& b) {
+    const float w = std::min(a.origin.x + a.size.width, b.origin.x + b.size.width) - std::max(a.origin.x, b.origin.x);
+    const float h = std::min(a.origin.y + a.size.height, b.origin.y + b.size.height) - std::max(a.origin.y, b.origin.y);
+    return w > 1 && h > 1;
+}
+
+// Whether a constraint on the view's edges says, by a negative constant, that it overlaps a neighbour.
+inline bool declaresOverlap(const View& view) {
+    for (const View* holder = &view; holder; holder = holder->superview()) {
+        for (const auto& c : holder->constraints()) {
+            if (!c->isActive() || c->constant() >= 0) continue;
+            if (c->firstItem().get() != &view && c->secondItem().get() != &view) continue;
+            switch (c->firstAttribute()) {
+                case LayoutAttribute::width:
+                case LayoutAttribute::height: break;
+                default: return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Every fault of the window's tree as drawn now, one line each.
+inline std::vector<std::string> layoutFaults(desktop::Mirror& mirror, GtkWidget* screen) {
+    std::vector<std::string> faults;
+    const float width = float(gtk_widget_get_width(screen)), height = float(gtk_widget_get_height(screen));
+    std::function<void(View&, GtkWidget*)> walk = [&](View& view, GtkWidget* room) {
+        GtkWidget* widget = mirror.widgetFor(view);
+        if (!widget || !gtk_widget_get_visible(widget) || view.alpha() <= 0.01) return;
+        if (mirror.isDrawnByPresenter(view)) return;
+        auto r = boundsIn(widget, room);
+        float roomWidth = room == screen ? width : float(gtk_widget_get_width(room));
+        float roomHeight = room == screen ? height : float(gtk_widget_get_height(room));
+        if (hasContent(mirror, view, widget)) {
+            if (r.size.width < 1 || r.size.height < 1) {
+                faults.push_back(nameOf(view) + ": shown with content but has no room (" + std::to_string(int(r.size.width)) +
+                                 "x" + std::to_string(int(r.size.height)) + ")");
+            } else if (r.origin.x < -1 || r.origin.y < -1 || r.origin.x + r.size.width > roomWidth + 1 ||
+                       r.origin.y + r.size.height > roomHeight + 1) {
+                faults.push_back(nameOf(view) + ": lies outside the " + (room == screen ? "window" : "scrolled content") +
+                                 " at " + std::to_string(int(r.origin.x)) + "," + std::to_string(int(r.origin.y)) + " " +
+                                 std::to_string(int(r.size.width)) + "x" + std::to_string(int(r.size.height)));
+            }
+        }
+        if (auto* label = dynamic_cast<Label*>(&view); label && !label->text().empty() && r.size.width >= 1) {
+            GtkWidget* content = desktop::viewWidgetState(widget).content;
+            int minimum = 0, natural = 0;
+            gtk_widget_measure(content, GTK_ORIENTATION_VERTICAL, gtk_widget_get_width(content), &minimum, &natural,
+                               nullptr, nullptr);
+            if (gtk_widget_get_height(content) + 1 < natural) {
+                faults.push_back(nameOf(view) + ": label cut to " + std::to_string(gtk_widget_get_height(content)) +
+                                 " of the " + std::to_string(natural) + " its lines need");
+            }
+        }
+        const auto kind = view.arrangement().kind;
+        if (kind == ArrangementKind::column || kind == ArrangementKind::row || kind == ArrangementKind::scroll) {
+            std::vector<std::pair<View*, graphene_rect_t>> shown;
+            for (const auto& child : view.subviews()) {
+                GtkWidget* w = mirror.widgetFor(*child);
+                if (!w || !gtk_widget_get_visible(w)) continue;
+                bool overlapAsked = declaresOverlap(*child);
+                auto cr = boundsIn(w, screen);
+                if (cr.size.width < 1 || cr.size.height < 1) continue;
+                for (const auto& [other, rect] : shown) {
+                    if (!overlapAsked && overlaps(rect, cr)) {
+                        faults.push_back(nameOf(*child) + ": drawn over its sibling " + nameOf(*other) + " in " + nameOf(view));
+                    }
+                }
+                shown.emplace_back(child.get(), cr);
+            }
+        }
+        GtkWidget* inner = room;
+        if (dynamic_cast<ScrollView*>(&view)) {
+            for (GtkWidget* w = gtk_widget_get_first_child(widget); w; w = gtk_widget_get_next_sibling(w)) {
+                if (GTK_IS_SCROLLED_WINDOW(w)) {
+                    GtkWidget* viewport = gtk_scrolled_window_get_child(GTK_SCROLLED_WINDOW(w));
+                    if (viewport) inner = gtk_widget_get_first_child(viewport) ? gtk_widget_get_first_child(viewport) : viewport;
+                }
+            }
+        }
+        for (const auto& child : view.subviews()) walk(*child, inner);
+    };
+    walk(mirror.window(), screen);
+    return faults;
+}
+
+// The widget tree with each view's place, for reading a fault.
+inline std::string describeLayout(desktop::Mirror& mirror, GtkWidget* screen) {
+    std::string out;
+    std::function<void(View&, int)> walk = [&](View& view, int depth) {
+        GtkWidget* widget = mirror.widgetFor(view);
+        if (!widget) return;
+        auto r = boundsIn(widget, screen);
+        out += std::string(depth * 2, ' ') + nameOf(view) + (gtk_widget_get_visible(widget) ? "" : " [hidden]") + " " +
+               std::to_string(int(r.origin.x)) + "," + std::to_string(int(r.origin.y)) + " " +
+               std::to_string(int(r.size.width)) + "x" + std::to_string(int(r.size.height)) + "\n";
+        if (!gtk_widget_get_visible(widget)) return;
+        for (const auto& child : view.subviews()) walk(*child, depth + 1);
+    };
+    walk(mirror.window(), 0);
+    return out;
+}
+
+}  // namespace tq::test

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ContactSheet.h"
+#include "DesktopFixture.h"
+#include "LayoutChecks.h"
+#include "app/AppDelegate.h"
+#include "support/UiTestHelpers.h"
+
+namespace tq::test {
+namespace {
+
+struct WalkCase {
+    const char* name;
+    desktop::DeviceChoice device;
+};
+
+// Every screen the storyboards register, drawn on a phone and on a tablet, upright and turned:
+// every shown view with content has room inside the window (or its scroll view), siblings of a
+// column or row are not drawn over each other, and no label is cut shorter than its lines allow.
+// A PNG of each goes to build/screenshots/, with a contact sheet of them all.
+class ScreenWalk : public ::testing::TestWithParam<WalkCase> {};
+
+// Faults of the view tree itself, not of the window, as the layout rules place it: a content
+// screen's body keeps its 702-point frame and pushes the bottom bar's captions off a phone's and a
+// tablet's screen; the map screens place buttons and the hand picture by frames made for another
+// size. One that no longer occurs is reported so that it leaves this list; any other fails.
+const std::set<std::string> kKnownTreeFaults = {
+    "phone-landscape-Main-ContentController: lblNext: lies outside the window",
+    "phone-landscape-Main-ContentController: lblPrev: lies outside the window",
+    "phone-landscape-Main-MapController: btnCenterMap: lies outside the window",
+    "phone-landscape-Main-MapController: btnLocate: lies outside the window",
+    "phone-landscape-Main-MapController: mapHandImage: lies outside the window",
+    "phone-landscape-Main-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "phone-landscape-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "phone-landscape-Main-ipad-ContentController: lblNext: lies outside the window",
+    "phone-landscape-Main-ipad-ContentController: lblPrev: lies outside the window",
+    "phone-landscape-Main-ipad-MapController: btnCenterMap: lies outside the window",
+    "phone-landscape-Main-ipad-MapController: btnLocate: lies outside the window",
+    "phone-landscape-Main-ipad-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "phone-landscape-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
+    "phone-portrait-Main-ContentController: lblNext: lies outside the window",
+    "phone-portrait-Main-ContentController: lblPrev: lies outside the window",
+    "phone-portrait-Main-ContentController: lblShow: lies outside the window",
+    "phone-portrait-Main-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "phone-portrait-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "phone-portrait-Main-ipad-ContentController: lblNext: lies outside the window",
+    "phone-portrait-Main-ipad-ContentController: lblPrev: lies outside the window",
+    "phone-portrait-Main-ipad-ContentController: lblShow: lies outside the window",
+    "phone-portrait-Main-ipad-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "phone-portrait-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-landscape-Main-ContentController: lblNext: lies outside the window",
+    "tablet-landscape-Main-ContentController: lblPrev: lies outside the window",
+    "tablet-landscape-Main-ContentController: lblShow: lies outside the window",
+    "tablet-landscape-Main-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "tablet-landscape-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-landscape-Main-ipad-ContentController: lblNext: lies outside the window",
+    "tablet-landscape-Main-ipad-ContentController: lblPrev: lies outside the window",
+    "tablet-landscape-Main-ipad-ContentController: lblShow: lies outside the window",
+    "tablet-landscape-Main-ipad-MapLeafletController: btnShowHowItWorks: lies outside the window",
+    "tablet-landscape-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-portrait-Main-ContentController: lblNext: lies outside the window",
+    "tablet-portrait-Main-ContentSelectController: btnClose: lies outside the window",
+    "tablet-portrait-Main-ContentSelectController: lblTitle: lies outside the window",
+    "tablet-portrait-Main-MapController: mapHandImage: lies outside the window",
+    "tablet-portrait-Main-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-portrait-Main-PoiSelectController: btnClose: lies outside the window",
+    "tablet-portrait-Main-PoiSelectController: lblTitle: lies outside the window",
+    "tablet-portrait-Main-ipad-ContentController: lblNext: lies outside the window",
+    "tablet-portrait-Main-ipad-ContentSelectController: btnClose: lies outside the window",
+    "tablet-portrait-Main-ipad-ContentSelectController: lblTitle: lies outside the window",
+    "tablet-portrait-Main-ipad-MapLeafletController: btnShowOptions: lies outside the window",
+    "tablet-portrait-Main-ipad-PoiSelectController: btnClose: lies outside the window",
+    "tablet-portrait-Main-ipad-PoiSelectController: lblTitle: lies outside the window",
+    "tablet-portrait-Search-ipad-SearchController: segmentTypeSearch: lies outside the window",
+    "tablet-portrait-Search-ipad-SelectRegionController: btnClose: lies outside the window",
+    "tablet-portrait-Search-ipad-SelectRegionController: lblTitle: lies outside the window",
+};
+
+std::string fileName(std::string text) {
+    for (auto& c : text) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') c = '_';
+    }
+    return text;
+}
+
+TEST_P(ScreenWalk, EveryScreenHasRoomForWhatItShows) {
+    DesktopFixture app(GetParam().device);
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    auto& registry = StoryboardRegistry::shared();
+    std::vector<std::filesystem::path> shots;
+    std::set<std::string> seen;
+    int walked = 0;
+    for (const auto& boardName : registry.names()) {
+        auto board = registry.named(boardName);
+        for (const auto& identifier : board->screenIdentifiers()) {
+            auto screen = board->instantiateViewController(identifier);
+            ASSERT_TRUE(screen) << boardName << "/" << identifier;
+            auto window = showInWindow(std::make_shared<NavigationController>(screen));
+            app.env.settle();
+            app.open(window);
+            for (int turn = 0; turn < 2; ++turn) {
+                const bool landscape = app.env->device().isLandscape();
+                const std::string where = std::string(GetParam().name) + "-" + (landscape ? "landscape" : "portrait") +
+                                          "-" + boardName + "-" + identifier;
+                app.turn();
+                for (const auto& fault : layoutFaults(app.mirror(), app.desktop->screen())) {
+                    const auto key = where + ": " + fault.substr(0, fault.find(" at ")).substr(0, fault.find(" ("));
+                    if (kKnownTreeFaults.count(key)) {
+                        seen.insert(key);
+                        continue;
+                    }
+                    ADD_FAILURE() << where << ": " << fault << "\n" << describeLayout(app.mirror(), app.desktop->screen());
+                }
+                for (const auto& d : app.mirror().differences()) ADD_FAILURE() << where << ": " << d;
+                shots.push_back(app.screenshot(fileName(where)));
+                app.desktop->rotate();
+                app.env.advance(1.0);
+                app.env.settle();
+            }
+            app.close();
+            ++walked;
+        }
+    }
+    EXPECT_GT(walked, 10);
+    for (const auto& known : kKnownTreeFaults) {
+        if (known.rfind(GetParam().name, 0) == 0 && !seen.count(known)) {
+            std::cout << "settled, remove from the known faults: " << known << "\n";
+        }
+    }
+    EXPECT_TRUE(writeContactSheet(shots, std::filesystem::path(TQ_SCREENSHOT_DIR) /
+                                             (std::string("contact-sheet-") + GetParam().name + ".png")));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothIdioms, ScreenWalk,
+                         ::testing::Values(WalkCase{"phone", desktop::DeviceChoice::phone()},
+                                           WalkCase{"tablet", desktop::DeviceChoice::tablet()}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tq::test

@@ -1,0 +1,276 @@
+"""Drives the real program from outside, as a person would: the demo service and the program are
+started as the run command starts them, the program draws its window on the X server of the test
+(Xvfb), and every action is a real pointer click or key press synthesised with xdotool on the
+widget that draws a named view. What the window shows is read through the program's test-only
+inspection socket (--inspect-socket), never guessed from timing: every wait is a condition on the
+drawn view tree with a bounded timeout that names what it waited for.
+
+After each step a screenshot of the window goes to the journey's folder; a journey that fails
+names its step and keeps its last screenshot and the program's console."""
+
+import json
+import os
+import shutil
+import socket
+import ssl
+import subprocess
+import tempfile
+import time
+import urllib.request
+
+POLL = 0.05  # how often a condition is checked again while waiting for it
+
+
+class StepFailed(Exception):
+    pass
+
+
+def _wait(description, condition, timeout):
+    """Returns condition()'s first true value, or fails naming what was waited for."""
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while True:
+        try:
+            value = condition()
+            if value:
+                return value
+        except (OSError, ValueError) as error:
+            last_error = error
+        if time.monotonic() >= deadline:
+            extra = f" (last error: {last_error})" if last_error else ""
+            raise StepFailed(f"timed out after {timeout:g} s waiting for {description}{extra}")
+        time.sleep(POLL)
+
+
+class DemoService:
+    """The demo service with its sample tours on a free loopback port, its state in `state`."""
+
+    def __init__(self, build, state):
+        self.build = build
+        self.state = state
+        self.process = None
+        self.address = None
+
+    def start(self, updated=()):
+        os.makedirs(self.state, exist_ok=True)
+        self.log_path = os.path.join(self.state, "service.log")
+        args = [os.path.join(self.build, "demo-service", "trelvoquest-demo-service"), "--port", "0",
+                "--state", self.state, "--exit-with-parent"]
+        for tour in updated:
+            args += ["--updated", str(tour)]
+        self.log = open(self.log_path, "w")
+        self.process = subprocess.Popen(args, stdout=self.log, stderr=subprocess.STDOUT)
+
+        def listening():
+            if self.process.poll() is not None:
+                raise StepFailed("the demo service ended: " + open(self.log_path).read().strip())
+            for line in open(self.log_path):
+                prefix = "trelvoquest-demo-service: listening on "
+                if line.startswith(prefix):
+                    return line[len(prefix):].split(",")[0].strip()
+            return None
+
+        self.address = _wait("the demo service to listen", listening, 20)
+        context = ssl.create_default_context(cafile=self.authority)
+        _wait("the demo service to answer over TLS",
+              lambda: urllib.request.urlopen(f"https://{self.address}/", context=context, timeout=2), 20)
+        return self
+
+    @property
+    def authority(self):
+        return os.path.join(self.state, "authority.pem")
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+        self.process = None
+        if getattr(self, "log", None):
+            self.log.close()
+            self.log = None
+
+
+class Program:
+    """The program in its window, with its own settings and cache folders under `home`."""
+
+    def __init__(self, build, home, service, language="en_US.UTF-8", location="48.8584,2.2945", extra=()):
+        self.build = build
+        self.home = home
+        self.socket_path = os.path.join(tempfile.mkdtemp(prefix="tq-inspect-"), "socket")
+        os.makedirs(home, exist_ok=True)
+        self.console_path = os.path.join(home, "console.log")
+        env = dict(os.environ)
+        env.update({
+            "XDG_CACHE_HOME": os.path.join(home, "cache"),
+            "XDG_CONFIG_HOME": os.path.join(home, "config"),
+            "LANG": language, "LC_ALL": "", "LC_MESSAGES": "", "LANGUAGE": "",
+            "TQ_AUDIO_SINK": "fakesink", "TQ_VIDEO_SINK": "fakesink",
+        })
+        if service is not None:
+            env["TQ_SERVICE_ROUTE"] = service.address
+            env["TQ_SERVICE_CA"] = service.authority
+        args = [os.path.join(build, "trelvoquest"), "--service", "local", "--inspect-socket", self.socket_path]
+        if location:
+            args += ["--location", location]
+        args += list(extra)
+        self.console = open(self.console_path, "a")
+        self.console.write("$ " + " ".join(args) + "\n")
+        self.console.flush()
+        self.process = subprocess.Popen(args, env=env, stdout=self.console, stderr=subprocess.STDOUT)
+
+    def ready(self):
+        self.wait("the window to answer its inspection socket", lambda t: t["xid"] != 0, timeout=30)
+        return self
+
+    # --- reading the window -------------------------------------------------------------------
+    def tree(self):
+        if self.process.poll() is not None:
+            raise StepFailed(f"the program ended with status {self.process.returncode}")
+        with socket.socket(socket.AF_UNIX) as s:
+            s.settimeout(10)
+            s.connect(self.socket_path)
+            s.sendall(b"tree\n")
+            data = b""
+            while not data.endswith(b"\n"):
+                chunk = s.recv(1 << 16)
+                if not chunk:
+                    break
+                data += chunk
+        return json.loads(data)
+
+    def wait(self, description, predicate, timeout=15):
+        """Waits until the drawn tree (settled: nothing left to draw) satisfies `predicate`."""
+        def check():
+            tree = self.tree()
+            return tree["settled"] and predicate(tree) and tree
+        return _wait(description, check, timeout)
+
+    def wait_view(self, description, timeout=15, clickable=False, **match):
+        tree = self.wait(description,
+                         lambda t: find(t, clickable=clickable, **match) is not None, timeout)
+        return find(tree, clickable=clickable, **match)
+
+    # --- acting on it -------------------------------------------------------------------------
+    def click_at(self, x, y):
+        xid = str(self.tree()["xid"])
+        subprocess.run(["xdotool", "mousemove", "--window", xid, str(int(x)), str(int(y)), "click", "1"],
+                       check=True)
+
+    def click(self, entry):
+        self.click_at(entry["x"] + entry["w"] / 2, entry["y"] + entry["h"] / 2)
+
+    def tap(self, description, timeout=15, **match):
+        """Waits until a view that matches is drawn where a click reaches it, then clicks it."""
+        entry = self.wait_view(description, timeout=timeout, clickable=True, **match)
+        self.click(entry)
+        return entry
+
+    def tap_dialog_button(self, text, timeout=15):
+        tree = self.wait(f'a dialog with the button "{text}"',
+                         lambda t: dialog_button(t, text) is not None, timeout)
+        self.click(dialog_button(tree, text))
+
+    def keys(self, *names):
+        xid = str(self.tree()["xid"])
+        subprocess.run(["xdotool", "key", "--window", xid] + list(names), check=True)
+
+    def screenshot(self, path):
+        xid = str(self.tree()["xid"])
+        subprocess.run(["import", "-window", xid, path], check=True, stderr=subprocess.DEVNULL)
+
+    def quit(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(20)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.console.close()
+        shutil.rmtree(os.path.dirname(self.socket_path), ignore_errors=True)
+        return self.process.returncode
+
+
+def _matches(view, kind=None, id=None, text=None, text_has=None, image=None):
+    if kind is not None and view["kind"] != kind:
+        return False
+    if id is not None and view["id"] != id:
+        return False
+    if text is not None and view["text"] != text:
+        return False
+    if text_has is not None and text_has not in view["text"]:
+        return False
+    if image is not None and view.get("image") != image:
+        return False
+    return True
+
+
+def find(tree, clickable=False, **match):
+    """The first drawn view that matches (one a click reaches with a size, if `clickable`)."""
+    for view in tree["views"]:
+        if _matches(view, **match) and (not clickable or (view["hit"] and view["w"] > 0 and view["h"] > 0)):
+            return view
+    return None
+
+
+def find_all(tree, **match):
+    return [view for view in tree["views"] if _matches(view, **match)]
+
+
+def texts(tree):
+    return [view["text"] for view in tree["views"] if view["text"]]
+
+
+def dialog_button(tree, text):
+    dialog = tree.get("dialog")
+    if not dialog:
+        return None
+    for button in dialog["buttons"]:
+        if button["text"] == text and button["hit"]:
+            return button
+    return None
+
+
+class Journey:
+    """One journey's steps, screenshots and contact sheet in `out/<name>/`."""
+
+    def __init__(self, name, out):
+        self.name = name
+        self.folder = os.path.join(out, name)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        self.shots = []
+        self.step_name = None
+        self.program = None
+
+    def launch(self, *args, **kwargs):
+        """Starts the program (quitting the one before) and waits until its window answers."""
+        if self.program:
+            self.program.quit()
+        self.program = Program(*args, **kwargs)
+        return self.program.ready()
+
+    def step(self, name):
+        """Names the step running now; the screenshot of the previous one is taken first."""
+        self.step_name = name
+        return self
+
+    def shot(self, label):
+        if not self.program:
+            return
+        path = os.path.join(self.folder, f"{len(self.shots) + 1:02d}-{label}.png")
+        try:
+            self.program.screenshot(path)
+            self.shots.append((path, label))
+        except (StepFailed, OSError, subprocess.CalledProcessError):
+            pass
+
+    def contact_sheet(self):
+        if not self.shots:
+            return
+        args = ["montage"]
+        for path, label in self.shots:
+            args += ["-label", label, path]
+        args += ["-tile", "4x", "-geometry", "512x+6+6", "-pointsize", "14",
+                 os.path.join(self.folder, "contact-sheet.png")]
+        subprocess.run(args, check=False, stderr=subprocess.DEVNULL)
