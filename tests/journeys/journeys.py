@@ -38,7 +38,16 @@ def journey_launch(j, build, work):
         j.launch(build, home, service, language="en_US.UTF-8")
         home_in(j.program, "en")
         j.shot("home-english-locale")
+    finally:
+        service.stop()
 
+
+def journey_language_setting(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("home in English")
+        j.launch(build, os.path.join(work, "home"), service, language="en_US.UTF-8")
+        home_in(j.program, "en")
         j.step("open the settings")
         j.program.tap("the settings button", id=SETTINGS_BUTTON)
         j.program.wait("the settings screen", lambda t: t["screen"] == "ParametersController")
@@ -47,8 +56,93 @@ def journey_launch(j, build, work):
         service.stop()
 
 
+def tour_titles(tree):
+    return [view["text"] for view in tree["views"] if view["id"] == "lblTitle" and view["hit"] and view["h"] > 0]
+
+
+def show_order(program, segment):
+    """Taps a segment of the catalogue's order bar and waits until its tours are drawn."""
+    bar = program.wait_view("the catalogue's order bar", id="segmentBar")
+    part = next((p for p in bar.get("parts", []) if p["text"] == segment), None)
+    if not part:
+        raise StepFailed(f'the order bar has no segment "{segment}": {bar["text"]}')
+    program.click(part)
+    return program.wait(f'the tours of the order "{segment}"', lambda t: tour_titles(t))
+
+
+def journey_catalogue(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("home")
+        # The visitor stands in Barcelona's Gothic quarter.
+        j.launch(build, os.path.join(work, "home"), service, location="41.3839,2.1763")
+        home_in(j.program, "en")
+        j.step("open the catalogue")
+        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+        j.program.wait_view("a tour of the catalogue drawn where it can be tapped", clickable=True, id="lblTitle")
+        j.shot("catalogue")
+        orders = {}
+        for segment in ("Featured", "Latest", "Near me"):
+            j.step(f'the order "{segment}"')
+            orders[segment] = tour_titles(show_order(j.program, segment))
+            j.shot(segment.lower().replace(" ", "-"))
+        j.step('"Near me" starts from the --location position')
+        near = sorted((v for v in j.program.tree()["views"] if v["id"] == "lblCity" and v["h"] > 0),
+                      key=lambda v: v["y"])
+        if not near or "Barcelona" not in near[0]["text"]:
+            raise StepFailed(f"the nearest tour from Barcelona is in {near[0]['text'] if near else 'no city'}")
+
+        j.step("pick a tour: its presentation")
+        j.program.tap("a tour of the list", id="lblTitle")
+        j.program.wait("the tour's presentation", lambda t: t["screen"] not in ("CatalogController", ""))
+        j.shot("presentation")
+    finally:
+        service.stop()
+
+
+LINKED_TOUR = "9102"  # "Old Lyon and its traboules" in the sample tours
+
+
+def journey_links(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("a tour and point link opened at launch")
+        j.launch(build, os.path.join(work, "home"), service,
+                 extra=["--open-url", f"https://www.trelvoquest.com/circuit/{LINKED_TOUR}/old-lyon/1"])
+        j.program.wait("the linked tour's map (MapLeafletController)",
+                       lambda t: t["screen"] == "MapLeafletController", timeout=20)
+        j.program.wait_view("the map's point controls", id="btnNext")
+        j.shot("linked-tour-map")
+
+        j.step("close the map's how-it-works picture")
+        j.program.tap("the how-it-works picture's close button", id="btnClosePopup")
+        j.program.wait_view("the next-point button free to tap", clickable=True, id="btnNext")
+        j.shot("map-ready")
+
+        j.step("back from the map")
+        back = j.program.wait("the navigation bar's back button",
+                              lambda t: back_button(t) is not None)
+        j.program.click(back_button(back))
+        tree = j.program.wait("the screen under the map", lambda t: t["screen"] != "MapLeafletController")
+        j.shot(tree["screen"])
+    finally:
+        service.stop()
+
+
+def back_button(tree):
+    for view in tree["views"]:
+        if view["kind"] == "NavigationBar":
+            for part in view.get("parts", []):
+                if part["text"].startswith("\u2039") and part["hit"]:
+                    return part
+    return None
+
+
 JOURNEYS = [
     ("launch", journey_launch),
+    ("language-setting", journey_language_setting),
+    ("catalogue", journey_catalogue),
+    ("links", journey_links),
 ]
 
 
