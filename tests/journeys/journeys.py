@@ -6,14 +6,20 @@ screenshot and the program's console there.
 
 usage: journeys.py BUILD_DIR OUT_DIR [JOURNEY...]"""
 
+import json
 import os
+import plistlib
 import shutil
+import sqlite3
 import sys
 import tempfile
 import traceback
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from driver import DemoService, Journey, Program, StepFailed, find, texts  # noqa: E402
+from driver import DemoService, Journey, StepFailed  # noqa: E402
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # The home screen's entry buttons in a landscape tablet window, and their pictures per language.
 CATALOGUE_BUTTON = "btnCatalogLand"
@@ -138,10 +144,90 @@ def back_button(tree):
     return None
 
 
+def dictionary_texts(key):
+    """The texts of a dictionary key in the three languages of the bundle."""
+    resources = os.path.join(SOURCE, "resources")
+    values = set()
+    for code in ("EN", "FR", "ES"):
+        with open(os.path.join(resources, f"TrelvoQuestLanguage{code}.plist"), "rb") as file:
+            values.add(plistlib.load(file)[key])
+    return values
+
+
+def dialog_says(tree, key):
+    dialog = tree.get("dialog")
+    return bool(dialog) and any(text.strip() in dictionary_texts(key) for text in dialog["texts"])
+
+
+def sample_tour_id(title):
+    """The identifier the sample tours give the version with this title."""
+    with open(os.path.join(SOURCE, "tools", "demo-service", "samples", "sample-tours.json")) as file:
+        samples = json.load(file)
+    for group in samples["groups"]:
+        for version in group["versions"].values():
+            if version["title"] == title:
+                return version["id"]
+    raise StepFailed(f'no sample tour is called "{title}"')
+
+
+def stored_tour_ids(home):
+    database = os.path.join(home, "cache", "trelvoquest", "TrelvoQuest.sqlite3")
+    if not os.path.exists(database):
+        return set()
+    with sqlite3.connect(f"file:{database}?mode=ro", uri=True) as connection:
+        return {row[0] for row in connection.execute('SELECT "id_circuit" FROM "Catalog"')}
+
+
+def journey_download(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    home = os.path.join(work, "home")
+    try:
+        j.step("home")
+        j.launch(build, home, service)
+        home_in(j.program, "en")
+
+        j.step("pick a tour of the catalogue")
+        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+        j.program.tap("a tour of the list", id="lblTitle")
+        title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
+        tour = sample_tour_id(title)
+        j.shot("presentation")
+
+        j.step("preload and confirm")
+        j.program.tap("the preload button", id="btnPreload")
+        confirm = j.program.wait("the download's confirmation",
+                                 lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
+        j.shot("confirm")
+        j.program.click(confirm["dialog"]["buttons"][-1])
+        started = j.program.wait('the "PreloadStarted" alert', lambda t: dialog_says(t, "PreloadStarted"))
+        j.shot("download-started")
+        j.program.click(started["dialog"]["buttons"][-1])
+
+        j.step('the "DownloadComplete" alert')
+        done = j.program.wait('the "DownloadComplete" alert (its "DownloadDoneMessage")',
+                              lambda t: dialog_says(t, "DownloadDoneMessage"), timeout=60)
+        j.shot("download-complete")
+        if not any(b["text"] in dictionary_texts("ShowMyTours") for b in done["dialog"]["buttons"]):
+            raise StepFailed('the "DownloadComplete" alert has no "ShowMyTours" action')
+        j.program.click(next(b for b in done["dialog"]["buttons"] if b["text"] == "OK"))
+        j.program.wait("the alert to close", lambda t: not t["dialog"])
+
+        j.step("the tour is stored: its row and its folder")
+        if tour not in stored_tour_ids(home):
+            raise StepFailed(f"tour {tour} has no row in the catalogue database: {sorted(stored_tour_ids(home))}")
+        folder = os.path.join(home, "cache", "trelvoquest", "circuit", f"circuit{tour}")
+        if not os.path.isdir(folder) or not os.listdir(folder):
+            raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
+        j.shot("stored")
+    finally:
+        service.stop()
+
+
 JOURNEYS = [
     ("launch", journey_launch),
     ("language-setting", journey_language_setting),
     ("catalogue", journey_catalogue),
+    ("download", journey_download),
     ("links", journey_links),
 ]
 
