@@ -100,8 +100,28 @@ def journey_catalogue(j, build, work):
 
         j.step("pick a tour: its presentation")
         j.program.tap("a tour of the list", id="lblTitle")
-        j.program.wait("the tour's presentation", lambda t: t["screen"] not in ("CatalogController", ""))
+        j.program.wait("the tour's presentation", lambda t: t["screen"] == "TourDetailController")
+        title = j.program.wait_view("the presentation's title", id="lblTitle", clickable=True)["text"]
         j.shot("presentation")
+
+        j.step("the presentation's language versions")
+        versions = j.program.scroll_to("the language versions", id="segLanguageLand")
+        j.shot("language-versions")
+        names = versions["text"].split("|")
+        if len(names) < 2:
+            raise StepFailed(f"the tour shows one language version only: {versions['text']}")
+
+        j.step("switch to another language version: the text changes")
+        current = j.program.wait_view("the current language's name", id="lblCurrentLangLand")["text"]
+        # Spanish, unless the tour is shown in Spanish already.
+        others = [p for p in versions["parts"] if p["text"] != current]
+        other = next((p for p in others if p["text"] == "Español"), others[0])
+        j.program.click(other)
+        j.program.wait(f'the presentation in {other["text"]} (title other than "{title}")',
+                       lambda t: any(v["id"] == "lblTitle" and v["text"] not in ("", title) for v in t["views"]),
+                       timeout=20)
+        j.program.scroll_to("the title", id="lblTitle")
+        j.shot("other-language")
     finally:
         service.stop()
 
