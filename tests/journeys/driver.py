@@ -151,9 +151,9 @@ class Program:
         return find(tree, clickable=clickable, **match)
 
     # --- acting on it -------------------------------------------------------------------------
-    def click_at(self, x, y):
+    def click_at(self, x, y, button=1):
         xid = str(self.tree()["xid"])
-        subprocess.run(["xdotool", "mousemove", "--window", xid, str(int(x)), str(int(y)), "click", "1"],
+        subprocess.run(["xdotool", "mousemove", "--window", xid, str(int(x)), str(int(y)), "click", str(button)],
                        check=True)
 
     def click(self, entry):
@@ -164,6 +164,24 @@ class Program:
         entry = self.wait_view(description, timeout=timeout, clickable=True, **match)
         self.click(entry)
         return entry
+
+    def scroll_to(self, description, timeout=30, **match):
+        """Turns the mouse wheel over the screen until a matching view can be clicked; each turn
+        waits until the view has moved, so a screen that does not scroll fails at once."""
+        deadline = time.monotonic() + timeout
+        while True:
+            tree = self.wait(description + " in the view tree", lambda t: find(t, **match) is not None)
+            entry = find(tree, clickable=True, **match)
+            if entry:
+                return entry
+            if time.monotonic() >= deadline:
+                raise StepFailed(f"timed out after {timeout:g} s scrolling to {description}")
+            before = find(tree, **match)
+            screen = tree["views"][0]
+            wheel = 4 if before["y"] < screen["y"] else 5  # up when the view lies above the screen
+            self.click_at(screen["x"] + screen["w"] / 2, screen["y"] + screen["h"] / 2, button=wheel)
+            self.wait(f"{description} to move as the wheel turns",
+                      lambda t: (find(t, **match) or {}).get("y") != before["y"], timeout=5)
 
     def tap_dialog_button(self, text, timeout=15):
         tree = self.wait(f'a dialog with the button "{text}"',

@@ -6,14 +6,20 @@ screenshot and the program's console there.
 
 usage: journeys.py BUILD_DIR OUT_DIR [JOURNEY...]"""
 
+import json
 import os
+import plistlib
 import shutil
+import sqlite3
 import sys
 import tempfile
 import traceback
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from driver import DemoService, Journey, Program, StepFailed, find, texts  # noqa: E402
+from driver import DemoService, Journey, StepFailed  # noqa: E402
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # The home screen's entry buttons in a landscape tablet window, and their pictures per language.
 CATALOGUE_BUTTON = "btnCatalogLand"
@@ -38,7 +44,16 @@ def journey_launch(j, build, work):
         j.launch(build, home, service, language="en_US.UTF-8")
         home_in(j.program, "en")
         j.shot("home-english-locale")
+    finally:
+        service.stop()
 
+
+def journey_language_setting(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("home in English")
+        j.launch(build, os.path.join(work, "home"), service, language="en_US.UTF-8")
+        home_in(j.program, "en")
         j.step("open the settings")
         j.program.tap("the settings button", id=SETTINGS_BUTTON)
         j.program.wait("the settings screen", lambda t: t["screen"] == "ParametersController")
@@ -47,8 +62,193 @@ def journey_launch(j, build, work):
         service.stop()
 
 
+def tour_titles(tree):
+    return [view["text"] for view in tree["views"] if view["id"] == "lblTitle" and view["hit"] and view["h"] > 0]
+
+
+def show_order(program, segment):
+    """Taps a segment of the catalogue's order bar and waits until its tours are drawn."""
+    bar = program.wait_view("the catalogue's order bar", id="segmentBar")
+    part = next((p for p in bar.get("parts", []) if p["text"] == segment), None)
+    if not part:
+        raise StepFailed(f'the order bar has no segment "{segment}": {bar["text"]}')
+    program.click(part)
+    return program.wait(f'the tours of the order "{segment}"', lambda t: tour_titles(t))
+
+
+def journey_catalogue(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("home")
+        # The visitor stands in Barcelona's Gothic quarter.
+        j.launch(build, os.path.join(work, "home"), service, location="41.3839,2.1763")
+        home_in(j.program, "en")
+        j.step("open the catalogue")
+        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+        j.program.wait_view("a tour of the catalogue drawn where it can be tapped", clickable=True, id="lblTitle")
+        j.shot("catalogue")
+        orders = {}
+        for segment in ("Featured", "Latest", "Near me"):
+            j.step(f'the order "{segment}"')
+            orders[segment] = tour_titles(show_order(j.program, segment))
+            j.shot(segment.lower().replace(" ", "-"))
+        j.step('"Near me" starts from the --location position')
+        near = sorted((v for v in j.program.tree()["views"] if v["id"] == "lblCity" and v["h"] > 0),
+                      key=lambda v: v["y"])
+        if not near or "Barcelona" not in near[0]["text"]:
+            raise StepFailed(f"the nearest tour from Barcelona is in {near[0]['text'] if near else 'no city'}")
+
+        j.step("pick a tour: its presentation")
+        j.program.tap("a tour of the list", id="lblTitle")
+        j.program.wait("the tour's presentation", lambda t: t["screen"] == "TourDetailController")
+        title = j.program.wait_view("the presentation's title", id="lblTitle", clickable=True)["text"]
+        j.shot("presentation")
+
+        j.step("the presentation's language versions")
+        versions = j.program.scroll_to("the language versions", id="segLanguageLand")
+        j.shot("language-versions")
+        names = versions["text"].split("|")
+        if len(names) < 2:
+            raise StepFailed(f"the tour shows one language version only: {versions['text']}")
+
+        j.step("switch to another language version: the text changes")
+        current = j.program.wait_view("the current language's name", id="lblCurrentLangLand")["text"]
+        # Spanish, unless the tour is shown in Spanish already.
+        others = [p for p in versions["parts"] if p["text"] != current]
+        other = next((p for p in others if p["text"] == "Español"), others[0])
+        j.program.click(other)
+        j.program.wait(f'the presentation in {other["text"]} (title other than "{title}")',
+                       lambda t: any(v["id"] == "lblTitle" and v["text"] not in ("", title) for v in t["views"]),
+                       timeout=20)
+        j.program.scroll_to("the title", id="lblTitle")
+        j.shot("other-language")
+    finally:
+        service.stop()
+
+
+LINKED_TOUR = "9102"  # "Old Lyon and its traboules" in the sample tours
+
+
+def journey_links(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("a tour and point link opened at launch")
+        j.launch(build, os.path.join(work, "home"), service,
+                 extra=["--open-url", f"https://www.trelvoquest.com/circuit/{LINKED_TOUR}/old-lyon/1"])
+        j.program.wait("the linked tour's map (MapLeafletController)",
+                       lambda t: t["screen"] == "MapLeafletController", timeout=20)
+        j.program.wait_view("the map's point controls", id="btnNext")
+        j.shot("linked-tour-map")
+
+        j.step("close the map's how-it-works picture")
+        j.program.tap("the how-it-works picture's close button", id="btnClosePopup")
+        j.program.wait_view("the next-point button free to tap", clickable=True, id="btnNext")
+        j.shot("map-ready")
+
+        j.step("back from the map")
+        back = j.program.wait("the navigation bar's back button",
+                              lambda t: back_button(t) is not None)
+        j.program.click(back_button(back))
+        tree = j.program.wait("the screen under the map", lambda t: t["screen"] != "MapLeafletController")
+        j.shot(tree["screen"])
+    finally:
+        service.stop()
+
+
+def back_button(tree):
+    for view in tree["views"]:
+        if view["kind"] == "NavigationBar":
+            for part in view.get("parts", []):
+                if part["text"].startswith("\u2039") and part["hit"]:
+                    return part
+    return None
+
+
+def dictionary_texts(key):
+    """The texts of a dictionary key in the three languages of the bundle."""
+    resources = os.path.join(SOURCE, "resources")
+    values = set()
+    for code in ("EN", "FR", "ES"):
+        with open(os.path.join(resources, f"TrelvoQuestLanguage{code}.plist"), "rb") as file:
+            values.add(plistlib.load(file)[key])
+    return values
+
+
+def dialog_says(tree, key):
+    dialog = tree.get("dialog")
+    return bool(dialog) and any(text.strip() in dictionary_texts(key) for text in dialog["texts"])
+
+
+def sample_tour_id(title):
+    """The identifier the sample tours give the version with this title."""
+    with open(os.path.join(SOURCE, "tools", "demo-service", "samples", "sample-tours.json")) as file:
+        samples = json.load(file)
+    for group in samples["groups"]:
+        for version in group["versions"].values():
+            if version["title"] == title:
+                return version["id"]
+    raise StepFailed(f'no sample tour is called "{title}"')
+
+
+def stored_tour_ids(home):
+    database = os.path.join(home, "cache", "trelvoquest", "TrelvoQuest.sqlite3")
+    if not os.path.exists(database):
+        return set()
+    with sqlite3.connect(f"file:{database}?mode=ro", uri=True) as connection:
+        return {row[0] for row in connection.execute('SELECT "id_circuit" FROM "Catalog"')}
+
+
+def journey_download(j, build, work):
+    service = DemoService(build, os.path.join(work, "service")).start()
+    home = os.path.join(work, "home")
+    try:
+        j.step("home")
+        j.launch(build, home, service)
+        home_in(j.program, "en")
+
+        j.step("pick a tour of the catalogue")
+        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+        j.program.tap("a tour of the list", id="lblTitle")
+        title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
+        tour = sample_tour_id(title)
+        j.shot("presentation")
+
+        j.step("preload and confirm")
+        j.program.tap("the preload button", id="btnPreload")
+        confirm = j.program.wait("the download's confirmation",
+                                 lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
+        j.shot("confirm")
+        j.program.click(confirm["dialog"]["buttons"][-1])
+        started = j.program.wait('the "PreloadStarted" alert', lambda t: dialog_says(t, "PreloadStarted"))
+        j.shot("download-started")
+        j.program.click(started["dialog"]["buttons"][-1])
+
+        j.step('the "DownloadComplete" alert')
+        done = j.program.wait('the "DownloadComplete" alert (its "DownloadDoneMessage")',
+                              lambda t: dialog_says(t, "DownloadDoneMessage"), timeout=60)
+        j.shot("download-complete")
+        if not any(b["text"] in dictionary_texts("ShowMyTours") for b in done["dialog"]["buttons"]):
+            raise StepFailed('the "DownloadComplete" alert has no "ShowMyTours" action')
+        j.program.click(next(b for b in done["dialog"]["buttons"] if b["text"] == "OK"))
+        j.program.wait("the alert to close", lambda t: not t["dialog"])
+
+        j.step("the tour is stored: its row and its folder")
+        if tour not in stored_tour_ids(home):
+            raise StepFailed(f"tour {tour} has no row in the catalogue database: {sorted(stored_tour_ids(home))}")
+        folder = os.path.join(home, "cache", "trelvoquest", "circuit", f"circuit{tour}")
+        if not os.path.isdir(folder) or not os.listdir(folder):
+            raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
+        j.shot("stored")
+    finally:
+        service.stop()
+
+
 JOURNEYS = [
     ("launch", journey_launch),
+    ("language-setting", journey_language_setting),
+    ("catalogue", journey_catalogue),
+    ("download", journey_download),
+    ("links", journey_links),
 ]
 
 
