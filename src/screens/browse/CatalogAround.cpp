@@ -70,15 +70,13 @@ void CatalogController::didUpdateLocations(LocationManager& manager, const std::
     userPosition = last.coordinate;
     manager.stopUpdatingLocation();
     const int request = ++aroundRequest_;
+    aroundReplyPending_ = true;
     auto weak = weakSelf();
     Network::shared().getToursNearby(last.coordinate.latitude, last.coordinate.longitude, [weak, request](bool success) {
+        // A reply for a screen or an order the visitor has left changes nothing: leaving ended the wait.
         auto self = weak.lock();
-        if (!self) {
-            ProgressOverlay::shared().dismiss();
-            return;
-        }
-        // A reply for an order the visitor has left changes nothing.
-        if (request != self->aroundRequest_ || self->sort != Sort::around) return;
+        if (!self || request != self->aroundRequest_ || self->sort != Sort::around) return;
+        self->aroundReplyPending_ = false;
         self->toursAroundLoaded(success);
     });
 }
@@ -107,8 +105,21 @@ void CatalogController::showAroundLocationAlert() {
 
 void CatalogController::abandonAround() {
     if (awaitingPosition_) locationManager->stopUpdatingLocation();
+    // The wait for the tours around ends with it.
+    if (awaitingPosition_ || aroundReplyPending_) ProgressOverlay::shared().dismiss();
     awaitingPosition_ = false;
+    aroundReplyPending_ = false;
     ++aroundRequest_;
+}
+
+void CatalogController::viewWillDisappear(bool animated) {
+    ViewController::viewWillDisappear(animated);
+    if (!isMovingFromParent()) return;
+    abandonAround();
+    if (catalogueLoadPending_) {
+        catalogueLoadPending_ = false;
+        ProgressOverlay::shared().dismiss();
+    }
 }
 
 }  // namespace tq

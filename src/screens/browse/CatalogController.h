@@ -93,6 +93,7 @@ public:
     void didSelectRowAt(TableView& table, IndexPath indexPath) override;
 
     void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void viewWillTransitionToSize(Size size, TransitionCoordinator& coordinator) override;
 
 protected:
@@ -126,6 +127,8 @@ private:
     bool awaitingPosition_ = false;
     // Counts the around requests; a reply answers only the newest, while that order is shown.
     int aroundRequest_ = 0;
+    bool aroundReplyPending_ = false;
+    bool catalogueLoadPending_ = false;  // the online catalogue was asked for, no reply yet  // the tours near the position were asked for, no reply yet
 };
 
 // The featured tours of the catalogue in the language `code` ("en", "fr", "es"): `is_featured`

@@ -117,13 +117,13 @@ void CatalogController::loadOnlineCatalogue() {
         return;
     }
     ProgressOverlay::shared().show();
+    catalogueLoadPending_ = true;
     auto weak = weakSelf();
     Network::shared().getSimpleCatalogue([weak](bool success) {
+        // A catalogue the visitor has left ended its wait; the screen in front is not this reply's.
         auto self = weak.lock();
-        if (!self) {
-            ProgressOverlay::shared().dismiss();
-            return;
-        }
+        if (!self || !self->catalogueLoadPending_) return;
+        self->catalogueLoadPending_ = false;
         self->catalogueLoaded(success);
     });
 }

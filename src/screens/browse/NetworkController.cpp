@@ -43,11 +43,14 @@ void NetworkController::viewDidLoad() {
     // Without a list to ask for, the screen stays empty rather than ask for nothing.
     if (!network.lastNetworkId || network.lastNetworkId->empty()) return;
     ProgressOverlay::shared().show();
+    loadInFlight_ = true;
     std::weak_ptr<NetworkController> weak = self;
     network.getNetworkCatalogue(*network.lastNetworkId, forNetwork, [weak](bool success) {
-        ProgressOverlay::shared().dismiss();
+        // A list the visitor has left ended its wait; the screen in front is not this reply's.
         auto self = weak.lock();
-        if (!self) return;
+        if (!self || !self->loadInFlight_) return;
+        self->loadInFlight_ = false;
+        ProgressOverlay::shared().dismiss();
         if (success) self->catalogue = Network::shared().networkCatalogue;
         self->tableView->reloadData();
     });
@@ -62,6 +65,10 @@ void NetworkController::viewWillAppear(bool animated) {
 
 void NetworkController::viewWillDisappear(bool animated) {
     ViewController::viewWillDisappear(animated);
+    if (isMovingFromParent() && loadInFlight_) {
+        loadInFlight_ = false;
+        ProgressOverlay::shared().dismiss();
+    }
     navigationItem().setTitle("");
 }
 

@@ -51,6 +51,7 @@ protected:
 
 private:
     TourRef tourAt(IndexPath indexPath) const;
+    bool loadInFlight_ = false;  // the list was asked for and its reply has not come
 };
 
 }  // namespace tq

@@ -99,9 +99,11 @@ void SearchController::handleLocationUpdate(LocationManager& manager, const std:
             // A search around waits: it takes the first position, whether or not the map is ready.
             const auto& coordinate = locations.back().coordinate;
             auto weak = weakSelf();
+            const int request = ++searchRequest;
             network.searchByProximity(coordinateText(coordinate.latitude), coordinateText(coordinate.longitude), "all",
-                                      [weak](bool success) {
-                                          if (auto self = weak.lock()) self->showAroundResults(success);
+                                      [weak, request](bool success) {
+                                          auto self = weak.lock();
+                                          if (self && request == self->searchRequest) self->showAroundResults(success);
                                       });
         } else {
             ProgressOverlay::shared().dismiss();

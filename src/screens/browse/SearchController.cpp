@@ -223,8 +223,10 @@ void SearchController::searchByKeyword() {
     const bool exact = switchExactSearch->isOn();
     Analytics::shared().logEvent(exact ? "Recherche_mot_cle_exact" : "Recherche_mot_cle_normal", {{"mot_cle", keyword}});
     auto weak = weakSelf();
-    network.searchByKeywordsCity(keyword, language, [weak, keyword, language, exact](bool success) {
-        if (auto self = weak.lock()) self->keywordSecondStage(success, keyword, language, exact);
+    const int request = ++searchRequest;
+    network.searchByKeywordsCity(keyword, language, [weak, request, keyword, language, exact](bool success) {
+        auto self = weak.lock();
+        if (self && request == self->searchRequest) self->keywordSecondStage(success, keyword, language, exact);
     });
 }
 
@@ -235,8 +237,9 @@ void SearchController::keywordSecondStage(bool success, const std::string& keywo
         return;
     }
     auto weak = weakSelf();
-    auto done = [weak](bool found) {
-        if (auto self = weak.lock()) self->showKeywordResults(found);
+    auto done = [weak, request = searchRequest](bool found) {
+        auto self = weak.lock();
+        if (self && request == self->searchRequest) self->showKeywordResults(found);
     };
     if (exact) {
         network.searchByKeywordsExact(keyword, language, done);

@@ -59,6 +59,9 @@ public:
     bool loadingMap = true;
     // A search around waits for a position.
     bool loadingAround = false;
+    // Counts the searches sent (keyword, around, region): a reply answers only the newest, as the
+    // visitor sees the results of the last search asked for.
+    int searchRequest = 0;
     // The world map is to show the visitor's position.
     bool isLocateMe = false;
     // The search language: 4 all languages, 1 to 3 the rows of the language picker.

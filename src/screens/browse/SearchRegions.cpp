@@ -92,9 +92,10 @@ void SearchController::searchByPlaces() {
     }
     if (key.empty()) return;
     auto weak = weakSelf();
-    network.getToursByRegion(key, *searchType, languageSelected, [weak](bool success) {
+    const int request = ++searchRequest;
+    network.getToursByRegion(key, *searchType, languageSelected, [weak, request](bool success) {
         auto self = weak.lock();
-        if (!self) return;
+        if (!self || request != self->searchRequest) return;
         if (success) {
             self->showRegionResults();
         } else {

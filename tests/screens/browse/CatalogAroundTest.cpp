@@ -183,5 +183,49 @@ TEST_F(CatalogAroundTest, ALateReplyDoesNotReplaceTheOrderTheVisitorChose) {
     EXPECT_FALSE(topAlert());
 }
 
+// Leaving the catalogue while the around order waits ends the wait: the overlay goes with the
+// screen, and a reply that comes later moves nothing.
+TEST_F(CatalogAroundTest, LeavingWhileTheToursAroundAreAwaitedEndsTheWait) {
+    struct Case {
+        const char* name;
+        LocationAuthorizationStatus status;
+        bool positionArrives;
+    };
+    const Case cases[] = {
+        {"the visitor has not answered the prompt", LocationAuthorizationStatus::notDetermined, false},
+        {"no position yet", LocationAuthorizationStatus::authorizedWhenInUse, false},
+        {"the tours around are on their way", LocationAuthorizationStatus::authorizedWhenInUse, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A gate lets every later reply through once released: one per case.
+        const std::string gate = std::string("nearby ") + c.name;
+        auto held = ScriptedReply::json(listReply({listedTour("9")}));
+        held.gate = gate;
+        service.replyToPrefix(kNearbyPrefix, held);
+        device().setAuthorizationStatus(c.status);
+        auto screen = openCatalog();
+        ASSERT_TRUE(screen);
+        ASSERT_TRUE(screen->segmentBar->select(2));
+        if (c.positionArrives) {
+            ASSERT_TRUE(device().deliverLocation(45.5, -73.6));
+            ASSERT_TRUE(env.runUntil([&] { return service.waitUntilHeld(gate, 1, 0.05); }));
+        }
+        EXPECT_TRUE(overlay().isVisible());
+        screen.reset();
+        ASSERT_TRUE(nav->tapBackButton());
+        EXPECT_FALSE(overlay().isVisible());
+        EXPECT_FALSE(device().locationUpdatesWanted());
+
+        overlay().show();  // the next screen's own wait
+        service.release(gate);
+        env.settle();
+        EXPECT_TRUE(overlay().isVisible()) << "a reply for a catalogue that has gone ended another wait";
+        overlay().dismiss();
+        if (device().hasPendingRequest()) device().deny();
+        env.settle();
+    }
+}
+
 }  // namespace
 }  // namespace tq

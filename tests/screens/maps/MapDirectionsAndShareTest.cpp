@@ -106,7 +106,7 @@ TEST_F(MapDirectionsAndShareTest, ShareOffersTheCurrentPointsLinkUnderTheToursTi
 TEST_F(MapDirectionsAndShareTest, ShareWithoutATourOffersNothing) {
     auto screen = openDrawnMap(fixture());
     ASSERT_TRUE(screen);
-    // The map shares the tour it shows, whatever the client's last reply holds.
+    // The map shares the tour it shows, whatever the client's current tour is now.
     screen->tour = nullptr;
     screen->btnShare->tap();
     EXPECT_FALSE(topShareSheet());
