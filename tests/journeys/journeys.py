@@ -218,10 +218,10 @@ def journey_download(j, build, work):
         confirm = j.program.wait("the download's confirmation",
                                  lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
         j.shot("confirm")
-        j.program.click(confirm["dialog"]["buttons"][-1])
+        j.program.tap_dialog_button(confirm["dialog"]["buttons"][-1]["text"], closes=False)
         started = j.program.wait('the "PreloadStarted" alert', lambda t: dialog_says(t, "PreloadStarted"))
         j.shot("download-started")
-        j.program.click(started["dialog"]["buttons"][-1])
+        j.program.tap_dialog_button(started["dialog"]["buttons"][-1]["text"])
 
         j.step('the "DownloadComplete" alert')
         done = j.program.wait('the "DownloadComplete" alert (its "DownloadDoneMessage")',
@@ -229,8 +229,7 @@ def journey_download(j, build, work):
         j.shot("download-complete")
         if not any(b["text"] in dictionary_texts("ShowMyTours") for b in done["dialog"]["buttons"]):
             raise StepFailed('the "DownloadComplete" alert has no "ShowMyTours" action')
-        j.program.click(next(b for b in done["dialog"]["buttons"] if b["text"] == "OK"))
-        j.program.wait("the alert to close", lambda t: not t["dialog"])
+        j.program.tap_dialog_button("OK")
 
         j.step("the tour is stored: its row and its folder")
         if tour not in stored_tour_ids(home):
@@ -259,6 +258,8 @@ def run(name, journey, build, out):
         j.step("start")
         journey(j, build, work)
         j.shot("end")
+        j.step("quit")
+        j.close_program()
         print(f"journey {name}: passed ({len(j.shots)} screenshots in {j.folder})")
         return True
     except (StepFailed, Exception) as error:
