@@ -52,12 +52,26 @@ def journey_language_setting(j, build, work):
     service = DemoService(build, os.path.join(work, "service")).start()
     try:
         j.step("home in English")
-        j.launch(build, os.path.join(work, "home"), service, language="en_US.UTF-8")
+        home = os.path.join(work, "home")
+        j.launch(build, home, service, language="en_US.UTF-8")
         home_in(j.program, "en")
         j.step("open the settings")
         j.program.tap("the settings button", id=SETTINGS_BUTTON)
         j.program.wait("the settings screen", lambda t: t["screen"] == "ParametersController")
         j.shot("settings")
+
+        j.step("choose French as the interface language")
+        bar = j.program.wait_view("the interface language choice", id="segLang")
+        part = next((p for p in bar.get("parts", []) if p["text"] == "Français"), None)
+        if not part:
+            raise StepFailed(f'the language choice has no "Français": {bar["text"]}')
+        j.program.click(part)
+        j.shot("french-chosen")
+
+        j.step("after a relaunch, the home screen is in French")
+        j.launch(build, home, service, language="en_US.UTF-8")
+        home_in(j.program, "fr")
+        j.shot("home-french")
     finally:
         service.stop()
 
