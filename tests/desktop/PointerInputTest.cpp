@@ -122,6 +122,7 @@ TEST(PointerInputTest, AClickOnASegmentChangesTheSetting) {
 }  // namespace tq::test
 
 #include <nlohmann/json.hpp>
+#include <shumate/shumate.h>
 
 #include "app/AppDelegate.h"
 #include "model/Json.h"
@@ -186,6 +187,14 @@ TEST(PointerInputTest, AClickOnAMapMarkerSelectsItsPin) {
         return selected.size() == 1 && selected.front() == target;
     })) << "the click did not select the pin";
     app.turn();
+
+    // A route between the pins is drawn as a line layer of the map.
+    std::vector<LocationCoordinate> line;
+    for (const auto& pin : pins) line.push_back(pin->coordinate());
+    screen->map->addOverlay(std::make_shared<Polyline>(line));
+    app.turn();
+    EXPECT_TRUE(findWidget(app.widgetOf(*screen->map), [](GtkWidget* w) { return SHUMATE_IS_PATH_LAYER(w); }))
+        << "the route is not drawn";
     app.screenshot("native-map-tablet-selected");
     for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
     for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
