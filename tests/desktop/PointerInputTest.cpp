@@ -120,3 +120,85 @@ TEST(PointerInputTest, AClickOnASegmentChangesTheSetting) {
 
 }  // namespace
 }  // namespace tq::test
+
+#include <nlohmann/json.hpp>
+#include <shumate/shumate.h>
+
+#include "app/AppDelegate.h"
+#include "model/Json.h"
+#include "platform/map/MapView.h"
+#include "screens/maps/MapController.h"
+#include "service/Network.h"
+
+namespace tq::test {
+namespace {
+
+bool insideWindow(GtkWidget* widget, GtkWidget* screen) {
+    graphene_rect_t bounds;
+    if (!gtk_widget_get_mapped(widget) || !gtk_widget_compute_bounds(widget, screen, &bounds)) return false;
+    return bounds.size.width > 0 && bounds.size.height > 0 && bounds.origin.x >= 0 && bounds.origin.y >= 0 &&
+           bounds.origin.x + bounds.size.width <= gtk_widget_get_width(screen) &&
+           bounds.origin.y + bounds.size.height <= gtk_widget_get_height(screen);
+}
+
+// The native map of the fixture tour drawn on libshumate: each pin is a marker inside the window,
+// and a click on one the map has not selected selects its annotation through the map view.
+TEST(PointerInputTest, AClickOnAMapMarkerSelectsItsPin) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto tour = decodeJson<TourRef>(nlohmann::json::parse(fixtureText("full-tour.json"))["results"][0].dump());
+    ASSERT_TRUE(tour.ok()) << tour.error();
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    app.env->shared<Network>().currentTour = *tour;
+    app.env->settings().setBool("PopUp-MapHand-Showed", true);  // a returning visitor: no hint over the map
+    auto screen = StoryboardRegistry::shared().named("Main-ipad")->instantiate<MapController>("MapController");
+    ASSERT_TRUE(screen);
+    app.open(showInWindow(std::make_shared<NavigationController>(screen)));
+    app.env.advance(2.0);
+    app.turn();
+    ASSERT_TRUE(screen->map);
+    const auto pins = screen->map->annotations();
+    ASSERT_EQ(pins.size(), 3u);
+
+    std::vector<GtkWidget*> markers;
+    findWidget(app.widgetOf(*screen->map), [&](GtkWidget* w) {
+        if (std::string(gtk_widget_get_name(w)) == "tq-map-marker") markers.push_back(w);
+        return false;
+    });
+    app.screenshot("native-map-tablet");
+    ASSERT_EQ(markers.size(), pins.size());
+    for (GtkWidget* marker : markers) EXPECT_TRUE(insideWindow(marker, app.desktop->screen())) << gtk_widget_get_tooltip_text(marker);
+
+    std::shared_ptr<MapAnnotation> target;
+    GtkWidget* targetMarker = nullptr;
+    for (std::size_t i = 0; i < pins.size() && !target; ++i) {
+        const auto& selected = screen->map->selectedAnnotations();
+        if (std::find(selected.begin(), selected.end(), pins[i]) != selected.end()) continue;
+        for (GtkWidget* marker : markers) {
+            const char* tip = gtk_widget_get_tooltip_text(marker);
+            if (tip && pins[i]->title() == std::string(tip)) targetMarker = marker;
+        }
+        if (targetMarker) target = pins[i];
+    }
+    ASSERT_TRUE(target) << "no unselected pin has a marker";
+    app.mirror().startRecording();
+    ASSERT_TRUE(clickWidget(targetMarker)) << "xdotool could not click";
+    EXPECT_TRUE(app.waitFor([&] {
+        const auto& selected = screen->map->selectedAnnotations();
+        return selected.size() == 1 && selected.front() == target;
+    })) << "the click did not select the pin";
+    app.turn();
+
+    // A route between the pins is drawn as a line layer of the map.
+    std::vector<LocationCoordinate> line;
+    for (const auto& pin : pins) line.push_back(pin->coordinate());
+    screen->map->addOverlay(std::make_shared<Polyline>(line));
+    app.turn();
+    EXPECT_TRUE(findWidget(app.widgetOf(*screen->map), [](GtkWidget* w) { return SHUMATE_IS_PATH_LAYER(w); }))
+        << "the route is not drawn";
+    app.screenshot("native-map-tablet-selected");
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+    for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
+}
+
+}  // namespace
+}  // namespace tq::test
