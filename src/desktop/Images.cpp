@@ -44,13 +44,8 @@ GdkTexture* Images::decode(const Image& image) {
     if (image.bytes && !image.bytes->empty()) return fromBytes(*image.bytes);
     switch (image.source) {
         case Image::Source::bundle: {
-            if (image.name.empty()) return nullptr;
-            for (const char* type : {"", "png", "jpg", "jpeg"}) {
-                if (auto path = bundle_.pathForResource(image.name, type)) {
-                    if (auto* texture = fromFile(*path)) return texture;
-                }
-            }
-            return nullptr;
+            auto path = bundle_.pathForImage(image.name);
+            return path ? fromFile(*path) : nullptr;
         }
         case Image::Source::file: return image.name.empty() ? nullptr : fromFile(image.name);
         case Image::Source::remote:

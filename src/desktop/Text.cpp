@@ -3,35 +3,23 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/ui/InstalledFonts.h"
+
 namespace tq::desktop {
 
 namespace {
 
-// The fonts the screens name are drawn with metric-compatible free fonts.
-std::string familyFor(const std::string& name) {
-    if (name.find("Courier") != std::string::npos || name.find("Mono") != std::string::npos) return "Liberation Mono";
-    if (name.find("Times") != std::string::npos || name.find("Georgia") != std::string::npos) return "Liberation Serif";
-    return "Liberation Sans";
-}
-
-PangoWeight weightFor(const Font& font) {
-    if (font.name.find("Bold") != std::string::npos) return PANGO_WEIGHT_BOLD;
-    if (font.name.find("Medium") != std::string::npos) return PANGO_WEIGHT_MEDIUM;
-    switch (font.weight) {
-        case FontWeight::medium: return PANGO_WEIGHT_MEDIUM;
-        case FontWeight::semibold: return PANGO_WEIGHT_SEMIBOLD;
-        case FontWeight::bold: return PANGO_WEIGHT_BOLD;
-        case FontWeight::regular: break;
-    }
-    return PANGO_WEIGHT_NORMAL;
-}
-
 void addFont(PangoAttrList* list, const Font& font, guint start, guint end) {
+    // The fonts the screens name are drawn with metric-compatible free fonts; Pango takes the
+    // fallback families as a comma-separated list.
+    const InstalledFont installed = installedFont(font);
+    std::string families;
+    for (const auto& family : installed.families) families += (families.empty() ? "" : ",") + family;
     PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, familyFor(font.name).c_str());
+    pango_font_description_set_family(description, families.c_str());
     pango_font_description_set_absolute_size(description, font.size > 0 ? font.size * PANGO_SCALE : 17 * PANGO_SCALE);
-    pango_font_description_set_weight(description, weightFor(font));
-    if (font.name.find("Italic") != std::string::npos) pango_font_description_set_style(description, PANGO_STYLE_ITALIC);
+    pango_font_description_set_weight(description, static_cast<PangoWeight>(installed.weight));
+    if (installed.italic) pango_font_description_set_style(description, PANGO_STYLE_ITALIC);
     PangoAttribute* attribute = pango_attr_font_desc_new(description);
     pango_font_description_free(description);
     attribute->start_index = start;
