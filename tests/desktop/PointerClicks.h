@@ -45,6 +45,26 @@ inline bool clickWidget(GtkWidget* widget, int button = 1) {
     return ran && g_spawn_check_wait_status(status, nullptr);
 }
 
+// Turns the mouse wheel up `turns` notches over the centre of `widget` with Ctrl held.
+inline bool ctrlWheelOverWidget(GtkWidget* widget, int turns) {
+    double x = 0, y = 0;
+    if (!pointInSurface(widget, x, y)) return false;
+    GdkSurface* surface = gtk_native_get_surface(gtk_widget_get_native(widget));
+    if (!GDK_IS_X11_SURFACE(surface)) return false;
+    const std::string window = std::to_string(gdk_x11_surface_get_xid(surface));
+    const std::string px = std::to_string(int(x)), py = std::to_string(int(y));
+    std::vector<const char*> argv = {"xdotool", "mousemove", "--window", window.c_str(), px.c_str(), py.c_str(),
+                                     "keydown", "ctrl"};
+    for (int i = 0; i < turns; ++i) argv.insert(argv.end(), {"click", "4"});
+    argv.insert(argv.end(), {"keyup", "ctrl", nullptr});
+    int status = -1;
+    GError* error = nullptr;
+    bool ran = g_spawn_sync(nullptr, const_cast<char**>(argv.data()), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                            nullptr, nullptr, &status, &error);
+    if (error) g_error_free(error);
+    return ran && g_spawn_check_wait_status(status, nullptr);
+}
+
 // The first widget below `root` (itself included) that `match` accepts.
 template <class Match>
 GtkWidget* findWidget(GtkWidget* root, const Match& match) {
