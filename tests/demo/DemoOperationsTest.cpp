@@ -151,6 +151,9 @@ TEST_F(DemoOperationsTest, RegionsHaveToursAndTheRegionSearchFiltersByLanguage) 
     EXPECT_EQ(idsOf(network.searchCatalogue), std::vector<std::string>{"9122"});
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("FR", RegionType::country, 0, done); }));
     EXPECT_EQ(network.searchCatalogue.size(), 7u);
+    // 4 is what the search screen sends for every language.
+    ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("69123", RegionType::city, 4, done); }));
+    EXPECT_EQ(network.searchCatalogue.size(), 7u);
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("ARA", RegionType::state, 3, done); }));
     EXPECT_EQ(idsOf(network.searchCatalogue), std::vector<std::string>{"9103"});
 
