@@ -181,7 +181,10 @@ public:
         }
         gtk_entry_set_icon_from_paintable(entry, GTK_ENTRY_ICON_PRIMARY, GDK_PAINTABLE(icon));
         gtk_widget_set_sensitive(parts.entry, field.isEnabled());
-        if (field.isFirstResponder() && !gtk_widget_has_focus(parts.entry) && gtk_widget_get_mapped(parts.entry)) {
+        // The keyboard focus lies on the entry's inner text widget: grabbing it again would select
+        // the whole text, and the next key typed would replace it.
+        const bool focused = gtk_widget_get_state_flags(parts.entry) & GTK_STATE_FLAG_FOCUS_WITHIN;
+        if (field.isFirstResponder() && !focused && gtk_widget_get_mapped(parts.entry)) {
             gtk_widget_grab_focus(parts.entry);
         }
     }
