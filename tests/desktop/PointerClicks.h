@@ -13,12 +13,13 @@
 
 namespace tq::test {
 
-// Where the centre of `widget` lies in its X window; false when it is not on screen.
-inline bool pointInSurface(GtkWidget* widget, double& x, double& y) {
+// Where a point of `widget` lies in its X window, given as fractions of its width and height (the
+// centre by default); false when it is not on screen.
+inline bool pointInSurface(GtkWidget* widget, double& x, double& y, double across = 0.5, double down = 0.5) {
     GtkNative* native = gtk_widget_get_native(widget);
     if (!native || !gtk_widget_get_mapped(widget)) return false;
-    const graphene_point_t centre =
-        GRAPHENE_POINT_INIT(float(gtk_widget_get_width(widget)) / 2, float(gtk_widget_get_height(widget)) / 2);
+    const graphene_point_t centre = GRAPHENE_POINT_INIT(float(gtk_widget_get_width(widget) * across),
+                                                        float(gtk_widget_get_height(widget) * down));
     graphene_point_t at;
     if (!gtk_widget_compute_point(widget, GTK_WIDGET(native), &centre, &at)) return false;
     double sx = 0, sy = 0;
@@ -58,12 +59,12 @@ inline bool clickWidget(GtkWidget* widget, int button = 1) {
                        std::to_string(button)});
 }
 
-// Presses the primary button at the centre of `widget`, moves the pointer by (dx, dy) in a few
-// steps as a hand moves a mouse, and lets go.
-inline bool dragWidget(GtkWidget* widget, double dx, double dy) {
+// Presses the primary button on `widget` (at its centre, or `across` its width), moves the pointer
+// by (dx, dy) in a few steps as a hand moves a mouse, and lets go. The path must stay in the window.
+inline bool dragWidget(GtkWidget* widget, double dx, double dy, double across = 0.5) {
     double x = 0, y = 0;
     const std::string window = xWindowOf(widget);
-    if (!pointInSurface(widget, x, y) || window.empty()) return false;
+    if (!pointInSurface(widget, x, y, across) || window.empty() || x + dx < 0 || y + dy < 0) return false;
     std::vector<std::string> args = {"mousemove", "--window", window, std::to_string(int(x)), std::to_string(int(y)),
                                      "mousedown", "1"};
     constexpr int kSteps = 5;
