@@ -10,7 +10,7 @@ namespace tq::desktop {
 
 // ---- The shared context
 
-WebKitShared::WebKitShared(std::vector<std::filesystem::path> readableFolders) : folders_(std::move(readableFolders)) {}
+WebKitShared::WebKitShared(WebKitEngineSettings settings) : settings_(std::move(settings)) {}
 
 WebKitShared::~WebKitShared() {
     if (session_) g_object_unref(session_);
@@ -22,7 +22,7 @@ void WebKitShared::start() {
     context_ = webkit_web_context_new();
     // The web process runs in a sandbox that sees only what it is given: the bundle's pages and
     // the offline map pages with their tiles in the cache directory.
-    for (const auto& folder : folders_) {
+    for (const auto& folder : settings_.folders) {
         std::error_code ec;
         if (!folder.empty() && std::filesystem::is_directory(folder, ec)) {
             webkit_web_context_add_path_to_sandbox(context_, folder.c_str(), TRUE);
@@ -30,6 +30,68 @@ void WebKitShared::start() {
     }
     // The application keeps its own store of everything; the pages keep nothing between runs.
     session_ = webkit_network_session_new_ephemeral();
+    routeHosts();
+}
+
+namespace {
+
+// The certificate the service at `route` shows for `host`, when it chains to the authority in
+// `authorityFile` and names that host; null (with the reason) otherwise. A short blocking
+// handshake: routes lead to this machine.
+GTlsCertificate* routedCertificate(const std::string& host, const std::string& route,
+                                   const std::filesystem::path& authorityFile, std::string& reason) {
+    GError* error = nullptr;
+    GTlsDatabase* authority = g_tls_file_database_new(authorityFile.c_str(), &error);
+    GSocketClient* client = g_socket_client_new();
+    g_socket_client_set_timeout(client, 5);
+    GSocketConnection* connection = authority ? g_socket_client_connect_to_host(client, route.c_str(), 443, nullptr, &error)
+                                              : nullptr;
+    GIOStream* tls = nullptr;
+    GTlsCertificate* certificate = nullptr;
+    if (connection) {
+        GSocketConnectable* identity = g_network_address_new(host.c_str(), 443);
+        tls = g_tls_client_connection_new(G_IO_STREAM(connection), identity, &error);
+        g_object_unref(identity);
+    }
+    if (tls) {
+        g_tls_connection_set_database(G_TLS_CONNECTION(tls), authority);
+        if (g_tls_connection_handshake(G_TLS_CONNECTION(tls), nullptr, &error)) {
+            certificate = g_tls_connection_get_peer_certificate(G_TLS_CONNECTION(tls));
+            if (certificate) g_object_ref(certificate);
+        }
+        g_io_stream_close(tls, nullptr, nullptr);
+        g_object_unref(tls);
+    }
+    if (!certificate) reason = error && error->message ? error->message : "no certificate";
+    g_clear_error(&error);
+    if (connection) g_object_unref(connection);
+    g_object_unref(client);
+    if (authority) g_object_unref(authority);
+    return certificate;
+}
+
+}  // namespace
+
+// Pages reach the routed hosts as the application's own client does: their https connections go
+// through the routing proxy, and the certificate each routed host's service shows is accepted for
+// that host only, once it is found to chain to the service's authority. Other hosts keep the
+// system's trust; plain http is not proxied.
+void WebKitShared::routeHosts() {
+    if (settings_.proxyUri.empty()) return;
+    WebKitNetworkProxySettings* proxy = webkit_network_proxy_settings_new(nullptr, nullptr);
+    webkit_network_proxy_settings_add_proxy_for_scheme(proxy, "https", settings_.proxyUri.c_str());
+    webkit_network_session_set_proxy_settings(session_, WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
+    webkit_network_proxy_settings_free(proxy);
+    for (const auto& [host, route] : settings_.routes) {
+        std::string reason;
+        GTlsCertificate* certificate = routedCertificate(host, route, settings_.authority, reason);
+        if (!certificate) {
+            if (settings_.log) settings_.log("Web pages cannot reach " + host + " at " + route + ": " + reason);
+            continue;
+        }
+        webkit_network_session_allow_tls_certificate_for_host(session_, certificate, host.c_str());
+        g_object_unref(certificate);
+    }
 }
 
 WebKitWebContext* WebKitShared::context() {
@@ -420,8 +482,8 @@ gboolean WebKitWebViewBackend::onScriptDialog(WebKitWebView*, WebKitScriptDialog
 }  // namespace tq::desktop
 
 extern "C" __attribute__((visibility("default"))) tq::WebViewBackendFactory* tqMakeWebKitBackendFactory(
-    const std::vector<std::filesystem::path>* folders) {
-    auto shared = std::make_shared<tq::desktop::WebKitShared>(*folders);
+    const tq::desktop::WebKitEngineSettings* settings) {
+    auto shared = std::make_shared<tq::desktop::WebKitShared>(*settings);
     return new tq::WebViewBackendFactory(
         [shared](tq::WebViewBackend::Host& host, const tq::WebViewConfiguration& configuration) {
             return std::make_unique<tq::desktop::WebKitWebViewBackend>(host, configuration, shared);

@@ -11,17 +11,17 @@
 #include <vector>
 
 #include "desktop/NativeWidget.h"
+#include "desktop/engines/webkit/WebKitModule.h"
 #include "platform/web/WebViewBackend.h"
 
 namespace tq::desktop {
 
 // What the web views of one environment share: the web context (its web process, the folders it
-// may read) and the network session. Made when the first web view needs its page, so a program
-// that shows no web page never starts WebKit.
+// may read) and the network session (with the routes to routed hosts). Made when the first web
+// view needs its page, so a program that shows no web page never starts WebKit.
 class WebKitShared {
 public:
-    // `readableFolders`: local folders pages may read (the bundle, the cache directory).
-    explicit WebKitShared(std::vector<std::filesystem::path> readableFolders);
+    explicit WebKitShared(WebKitEngineSettings settings);
     ~WebKitShared();
     WebKitShared(const WebKitShared&) = delete;
     WebKitShared& operator=(const WebKitShared&) = delete;
@@ -30,7 +30,8 @@ public:
 
 private:
     void start();
-    std::vector<std::filesystem::path> folders_;
+    void routeHosts();
+    WebKitEngineSettings settings_;
     WebKitWebContext* context_ = nullptr;
     WebKitNetworkSession* session_ = nullptr;
 };
