@@ -271,6 +271,15 @@ void WebKitWebViewBackend::startLoading(const WebNavigationRecord& navigation) {
     syncConfiguration();
     const std::string address = navigation.url().value_or("about:blank");
     loadFailed_ = false;
+    // A server's redirect of the navigation under way, now allowed: WebKit carries on with it.
+    if (auto held = held_.find(navigation.identifier);
+        held != held_.end() && navigation.redirects > 0 && navigation.origin != WebNavigationRecord::Origin::link) {
+        auto* decision = held->second;
+        held_.erase(held);
+        loading_ = navigation.identifier;
+        release(decision, true);
+        return;
+    }
     switch (navigation.origin) {
         case WebNavigationRecord::Origin::link:
             // The page's own navigation, now allowed: WebKit carries on with it.
@@ -316,7 +325,15 @@ void WebKitWebViewBackend::release(WebKitPolicyDecision* decision, bool use) {
 }
 
 void WebKitWebViewBackend::navigationCancelled(const WebNavigationRecord& navigation) {
-    if (navigation.origin != WebNavigationRecord::Origin::link) return;
+    if (navigation.origin != WebNavigationRecord::Origin::link) {
+        // A redirect the policy refused (the load the application asked for was under way).
+        auto held = held_.find(navigation.identifier);
+        if (held == held_.end()) return;
+        auto* decision = held->second;
+        held_.erase(held);
+        release(decision, false);
+        return;
+    }
     if (auto* decision = takeDecision(navigation.identifier)) release(decision, false);
 }
 
@@ -346,12 +363,12 @@ gboolean WebKitWebViewBackend::onDecidePolicy(WebKitWebView*, WebKitPolicyDecisi
     if (self->isOwnLoad(address)) {
         self->loading_ = self->ownLoad_->navigation;
         self->loadFailed_ = false;
+        self->committed_ = false;
         self->ownLoad_.reset();
         webkit_policy_decision_use(decision);
         return TRUE;
     }
-    // A server's redirect belongs to the navigation under way.
-    if (webkit_navigation_action_is_redirect(action)) return FALSE;
+    if (webkit_navigation_action_is_redirect(action)) return self->redirect(decision, address);
 
     // The page navigates by itself: hold WebKit's decision until the policy answers.
     g_object_ref(decision);
@@ -368,8 +385,32 @@ gboolean WebKitWebViewBackend::onDecidePolicy(WebKitWebView*, WebKitPolicyDecisi
     return TRUE;
 }
 
+// WebKit does not say which frame a redirect belongs to. The page's own navigation is redirected
+// only before the page is committed; a redirect reported after that is a frame's inside the page,
+// which WebKit follows as part of the page.
+gboolean WebKitWebViewBackend::redirect(WebKitPolicyDecision* decision, const std::string& address) {
+    if (!loading_ || committed_) return FALSE;
+    int navigation = loading_;
+    g_object_ref(decision);
+    held_[navigation] = decision;
+    std::weak_ptr<WebKitWebViewBackend*> cell = self_;
+    bool asked = host_.serverRedirects(navigation, address);
+    auto alive = cell.lock();
+    if (!alive || !*alive) return TRUE;  // the delegate let the web view go meanwhile
+    if (!asked) {
+        // The application no longer waits for this navigation: WebKit follows the redirect.
+        if (auto held = held_.find(navigation); held != held_.end() && held->second == decision) {
+            held_.erase(held);
+            release(decision, true);
+        }
+    }
+    return TRUE;
+}
+
 void WebKitWebViewBackend::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto* self = static_cast<WebKitWebViewBackend*>(data);
+    if (event == WEBKIT_LOAD_STARTED) self->committed_ = false;
+    if (event == WEBKIT_LOAD_COMMITTED) self->committed_ = true;
     if (event != WEBKIT_LOAD_FINISHED) return;
     int navigation = self->loading_;
     bool failed = self->loadFailed_;

@@ -39,7 +39,9 @@ private:
 // One web view's page in WebKitGTK. Every navigation the page makes by itself goes to the host's
 // navigation policy before anything loads: WebKit's decision is held until the policy answers
 // (startLoading uses it, navigationCancelled drops it). Loads the application asks for have already
-// passed the policy and go ahead. The WebKitWebView widget is made on first need and embedded by
+// passed the policy and go ahead; a server's redirect of one is held for the policy in the same way.
+// WebKitGTK does not say which frame navigates: a frame's navigation inside the page goes through
+// the policy as the page's own does. The WebKitWebView widget is made on first need and embedded by
 // the window through nativeWidget().
 class WebKitWebViewBackend : public WebViewBackend, public NativeWidgetProvider {
 public:
@@ -64,6 +66,7 @@ private:
     void release(WebKitPolicyDecision* decision, bool use);
     WebKitPolicyDecision* takeDecision(int navigation);
     bool isOwnLoad(const std::string& address) const;
+    gboolean redirect(WebKitPolicyDecision* decision, const std::string& address);
 
     static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
     static void onLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
@@ -92,6 +95,8 @@ private:
     // The navigation WebKit is loading, and whether it already failed.
     int loading_ = 0;
     bool loadFailed_ = false;
+    // Whether that navigation's page has been committed (shown in place of the last).
+    bool committed_ = false;
     // Asynchronous answers reach the backend through this cell, emptied on destruction.
     std::shared_ptr<WebKitWebViewBackend*> self_;
 };
