@@ -6,6 +6,9 @@
 
 namespace tq::desktop {
 
+// Set on the button drawn for a bar button item: the item it stands for (a `BarButtonItem*`).
+inline constexpr const char* kBarItemKey = "tq-bar-item";
+
 const Renderer& viewRenderer();
 const Renderer& labelRenderer();
 const Renderer& imageViewRenderer();
