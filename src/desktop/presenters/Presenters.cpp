@@ -3,6 +3,7 @@
 #include <string>
 
 #include "desktop/Signals.h"
+#include "desktop/presenters/PlayerControls.h"
 #include "desktop/presenters/Popovers.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/ActivityViewController.h"
@@ -57,10 +58,14 @@ GtkWidget* actionButton(GtkWidget* card, const std::string& title, const char* s
 }  // namespace
 
 Presenters::Presenters(GtkWidget* layer, std::shared_ptr<Window> window, Mirror& mirror)
-    : layer_(layer), window_(std::move(window)), popovers_(std::make_unique<Popovers>(layer, mirror)) {}
+    : layer_(layer),
+      window_(window),
+      popovers_(std::make_unique<Popovers>(layer, mirror)),
+      playerControls_(std::make_unique<PlayerControls>(layer, std::move(window))) {}
 
 Presenters::~Presenters() {
     popovers_.reset();
+    playerControls_.reset();
     clear();
 }
 
@@ -77,6 +82,7 @@ void Presenters::sync() {
         if (screen) show(screen);
     }
     popovers_->sync();
+    playerControls_->sync();
     const bool waiting = Environment::hasCurrent() && ProgressOverlay::shared().isVisible();
     if (waiting && !progress_) {
         progress_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
@@ -166,7 +172,7 @@ void Presenters::show(const std::shared_ptr<ViewController>& screen) {
 
 bool Presenters::cancel() {
     auto screen = shown_.lock();
-    if (!screen) return popovers_->cancel();
+    if (!screen) return playerControls_->cancel() || popovers_->cancel();
     if (auto alert = std::dynamic_pointer_cast<AlertController>(screen)) {
         for (const auto& action : alert->actions()) {
             if (action.style == AlertActionStyle::cancel) return alert->tap(action.title);

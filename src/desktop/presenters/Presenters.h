@@ -19,6 +19,7 @@ namespace tq::desktop {
 
 class Mirror;
 class Popovers;
+class PlayerControls;
 
 class Presenters {
 public:
@@ -29,11 +30,12 @@ public:
     Presenters& operator=(const Presenters&) = delete;
 
     void sync();
-    // Escape: cancels an alert or a share sheet, or closes a popover. Returns whether there was one.
+    // Escape: cancels an alert or a share sheet, leaves the video player or closes a popover. Returns whether there was one.
     bool cancel();
     // The dialog shown now, if any (tests click its buttons).
     GtkWidget* dialog() const { return dialog_; }
     Popovers& popovers() const { return *popovers_; }
+    PlayerControls& playerControls() const { return *playerControls_; }
 
 private:
     void show(const std::shared_ptr<ViewController>& screen);
@@ -45,6 +47,7 @@ private:
     GtkWidget* progress_ = nullptr;
     GtkWidget* progressLabel_ = nullptr;
     std::unique_ptr<Popovers> popovers_;
+    std::unique_ptr<PlayerControls> playerControls_;
 };
 
 }  // namespace tq::desktop
