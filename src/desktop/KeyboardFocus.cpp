@@ -158,9 +158,9 @@ void KeyboardFocus::move(bool forward) {
     for (long i = 0; i < count; ++i) {
         if (contains(stops[std::size_t(i)], focus)) at = i;
     }
+    // Rows of a table out of sight come before what follows the table.
     if (at >= 0 && moveAlongTable(stops[std::size_t(at)], forward)) return;
-    long next = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : -1) + count) % count;
-    // Leaving a table: its rows out of sight come first (moveAlongTable), then what follows it.
+    const long next = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : -1) + count) % count;
     gtk_widget_grab_focus(stops[std::size_t(next)]);
     gtk_window_set_focus_visible(window_, TRUE);
 }

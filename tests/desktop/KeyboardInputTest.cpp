@@ -273,6 +273,20 @@ TEST_F(KeyboardFocusTest, AnAlertKeepsTheKeysAndEscapeCancelsIt) {
     EXPECT_EQ(controls.firstTaps, 0) << "a key reached the screen under the alert";
 }
 
+// Escape from the keyboard goes back one screen.
+TEST(KeyboardEscapeTest, EscapeGoesBackOneScreen) {
+    DesktopFixture app(desktop::DeviceChoice::phone());
+    auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
+    app.open(showInWindow(nav));
+    nav->pushViewController(std::make_shared<ViewController>(), false);
+    app.turn();
+    ASSERT_EQ(nav->viewControllers().size(), 2u);
+    ASSERT_TRUE(pressKeys(GTK_WIDGET(app.desktop->gtkWindow()), {"Escape"}));
+    EXPECT_TRUE(app.waitFor([&] { return nav->viewControllers().size() == 1u; })) << "Escape did not go back";
+    app.turn();
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+}
+
 // A text field's keyboard toolbar shows under the field while it is first responder; its item is
 // tapped by a click, and by Return after Tab; leaving the field by Tab puts the keyboard away.
 TEST_F(KeyboardFocusTest, TheKeyboardToolbarShowsUnderTheFieldWhileItIsEdited) {
