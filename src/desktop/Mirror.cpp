@@ -281,6 +281,11 @@ void Mirror::flush() {
         sync(it->second, *view);
         reconcileChildren(it->second, *view);
     }
+    // A push or a pop changes a navigation column's subviews: its bar then shows the new top
+    // screen's items, which that screen may have set before its view joined the window.
+    for (auto [bar, nav] : bars_) {
+        if (nav->isViewLoaded() && dirty.count(&nav->view())) allBarsDirty_ = true;
+    }
     if (allBarsDirty_) {
         allBarsDirty_ = false;
         for (auto [bar, nav] : bars_) {

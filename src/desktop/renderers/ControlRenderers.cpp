@@ -222,7 +222,8 @@ public:
         }
         gtk_entry_set_icon_from_paintable(entry, GTK_ENTRY_ICON_PRIMARY, GDK_PAINTABLE(icon));
         gtk_widget_set_sensitive(parts.entry, field.isEnabled());
-        // The keyboard focus follows first responder (the entry's own text part holds it).
+        // The keyboard focus follows first responder (the entry's own text part holds it). Grabbing it
+        // again while it is there would select the whole text, and the next key would replace it.
         GtkRoot* root = gtk_widget_get_root(parts.entry);
         GtkWidget* focus = root ? gtk_root_get_focus(root) : nullptr;
         const bool focused = focus && (focus == parts.entry || gtk_widget_is_ancestor(focus, parts.entry));
