@@ -253,7 +253,7 @@ TEST_F(KeyboardFocusTest, ReturnAndSpaceActivateTheFocusedControl) {
 }
 
 // While an alert is up, Tab stays among its buttons and Return never reaches the screen under it;
-// Escape cancels the alert, and the focus left under it does not come back to life.
+// Escape cancels the alert; shown, its focus starts on the cancel action, never a destructive one.
 TEST_F(KeyboardFocusTest, AnAlertKeepsTheKeysAndEscapeCancelsIt) {
     press({"Tab"}, [&] { return focusIn(*controls.first); }, "the first button is not focused");
     bool cancelled = false, deleted = false;
@@ -273,6 +273,13 @@ TEST_F(KeyboardFocusTest, AnAlertKeepsTheKeysAndEscapeCancelsIt) {
     press({"Escape"}, [&] { return cancelled && !topPresented(*controls.screen); }, "Escape did not cancel the alert");
     EXPECT_FALSE(deleted);
     EXPECT_EQ(controls.firstTaps, 0) << "a key reached the screen under the alert";
+
+    // Shown again, the alert's focus starts on its cancel action: Return at once deletes nothing.
+    cancelled = false;
+    controls.screen->present(alert, false);
+    app.turn();
+    press({"Return"}, [&] { return cancelled && !topPresented(*controls.screen); }, "Return did not cancel the alert");
+    EXPECT_FALSE(deleted);
 }
 
 // Escape from the keyboard goes back one screen.
