@@ -37,6 +37,7 @@ button.tq-bar-button { padding: 2px 8px; min-height: 0; border: none; background
 tqview { color: black; }
 tqview:focus:focus-visible, button:focus:focus-visible, switch:focus:focus-visible, scale:focus:focus-visible,
 entry:focus-within { outline: 2px solid #007aff; outline-offset: -2px; }
+button, switch, scale, entry { transition: none; }
 )css";
 
 void installStyle() {
