@@ -78,6 +78,15 @@ Mirror::~Mirror() {
 
 void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "navigationItem") allBarsDirty_ = true;
+    if (property == "subviews") {
+        if (auto it = nodes_.find(&view); it != nodes_.end() && !it->second.children.empty()) {
+            std::set<const View*> present;
+            for (const auto& child : view.subviews()) present.insert(child.get());
+            for (const View* child : it->second.children) {
+                if (!present.count(child)) left_.insert(child);
+            }
+        }
+    }
     dirty_.insert(&view);
     if (recording_) reported_.emplace(&view, view.weak_from_this());
 }
@@ -192,7 +201,12 @@ void Mirror::reconcileChildren(Node& node, View& view) {
     if (previous && gtk_widget_get_parent(previous) != host) previous = nullptr;
     for (View* child : wanted) {
         Node* childNode = nodeFor(*child);
-        if (!childNode) childNode = &build(*child);
+        if (!childNode) {
+            childNode = &build(*child);
+        } else if (left_.count(child)) {
+            left_.erase(child);
+            resyncSubtree(*childNode, *child);
+        }
         placeAfter(childNode->widget, host, previous);
         previous = childNode->widget;
     }
@@ -203,6 +217,14 @@ void Mirror::reconcileChildren(Node& node, View& view) {
         if (it == nodes_.end()) continue;
         // A view that moved under another parent already has its widget there.
         if (gtk_widget_get_parent(it->second.widget) == host) drop(gone);
+    }
+}
+
+void Mirror::resyncSubtree(Node& node, View& view) {
+    sync(node, view);
+    reconcileChildren(node, view);
+    for (View* child : node.children) {
+        if (Node* childNode = nodeFor(*child)) resyncSubtree(*childNode, *child);
     }
 }
 
@@ -257,6 +279,7 @@ void Mirror::flush() {
             }
         }
     }
+    left_.clear();
     // Presented screens drawn by a presenter keep their widgets hidden.
     for (const View* key : presenterViews_) {
         if (Node* node = nodeFor(*key)) gtk_widget_set_visible(node->widget, false);

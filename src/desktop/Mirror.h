@@ -68,6 +68,8 @@ private:
     void drop(const View* key);
     void sync(Node& node, View& view);
     void reconcileChildren(Node& node, View& view);
+    // Reads a view and everything below it again.
+    void resyncSubtree(Node& node, View& view);
     void collectScreens();
 
     std::shared_ptr<Window> window_;
@@ -75,6 +77,10 @@ private:
     GtkWidget* root_ = nullptr;
     std::map<const View*, Node> nodes_;
     std::set<const View*> dirty_;
+    // Views that left their parent since the last flush. What changes while a view is out of the
+    // tree is reported to no one: one that comes back within the same turn (a table's recycled
+    // cell, filled again for another row) is read again whole.
+    std::set<const View*> left_;
     bool allBarsDirty_ = false;
     bool flushing_ = false;
     int flushes_ = 0;
