@@ -413,8 +413,8 @@
     '.tq-marker img { display: block; }',
     '.tq-marker .tq-shadow { position: absolute; left: 0; top: 0; width: 41px; height: 41px; pointer-events: none; }',
     '.tq-current img { filter: hue-rotate(150deg) saturate(3); }',
-    '.tq-number { position: absolute; left: 0; top: 3px; width: 25px; text-align: center; pointer-events: none; ' +
-      'font: 700 11px sans-serif; color: #fff; }',
+    '.tq-number { position: absolute; left: 6px; top: 5px; width: 13px; height: 13px; border-radius: 7px; ' +
+      'background: #fff; text-align: center; pointer-events: none; font: 700 10px/13px sans-serif; color: #1d3557; }',
     '.tq-around img { filter: hue-rotate(260deg); opacity: 0.9; }',
     '.tq-popup { font: 14px sans-serif; text-align: center; }',
     '.tq-name { font-weight: 600; margin-bottom: 6px; }',
