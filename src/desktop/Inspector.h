@@ -10,7 +10,7 @@
 //               "views": [{"kind", "id", "text", "x", "y", "w", "h", "hit", "parts"}...],
 //               "dialog": {"texts": [...], "buttons": [{"text", "x", "y", "w", "h"}...]} or null}
 // Coordinates are in the X window's pixels; `hit` says a click at the centre reaches the widget
-// (nothing covers it). `parts` lists the buttons drawn inside a widget (segments, bar items).
+// (nothing covers it); a switch's text is "on" or "off". `parts` lists the buttons drawn inside a widget (segments, bar items).
 
 #include <gio/gio.h>
 
