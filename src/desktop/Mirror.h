@@ -68,6 +68,8 @@ private:
     void drop(const View* key);
     void sync(Node& node, View& view);
     void reconcileChildren(Node& node, View& view);
+    void noteDepartures(const View& parent);
+    void refresh(Node& node, View& view);
     void collectScreens();
 
     std::shared_ptr<Window> window_;
@@ -75,6 +77,7 @@ private:
     GtkWidget* root_ = nullptr;
     std::map<const View*, Node> nodes_;
     std::set<const View*> dirty_;
+    std::set<const View*> departed_;  // taken out of their parent since the last flush
     bool allBarsDirty_ = false;
     bool flushing_ = false;
     int flushes_ = 0;

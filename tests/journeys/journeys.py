@@ -19,6 +19,10 @@ sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from driver import DemoService, Journey, StepFailed  # noqa: E402
 
+# The journeys of the other modules reuse this one's steps: they find it under its own name even
+# when it runs as the main program.
+sys.modules.setdefault("journeys", sys.modules[__name__])
+
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # The home screen's entry buttons in a landscape tablet window, and their pictures per language.
@@ -257,6 +261,24 @@ def check_stored(home, tour):
         raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
 
 
+def download_catalogue_tour(j, home):
+    """From the home screen: picks the catalogue's first tour, preloads it, answers the alerts and
+    checks that it is stored. Returns the tour's identifier."""
+    j.step("pick a tour of the catalogue")
+    tour = pick_catalogue_tour(j)
+
+    j.step("preload and confirm")
+    preload_and_confirm(j)
+
+    j.step('the "DownloadComplete" alert')
+    download_complete(j)
+
+    j.step("the tour is stored: its row and its folder")
+    check_stored(home, tour)
+    j.shot("stored")
+    return tour
+
+
 def journey_download(j, build, work):
     service = DemoService(build, os.path.join(work, "service")).start()
     home = os.path.join(work, "home")
@@ -264,19 +286,7 @@ def journey_download(j, build, work):
         j.step("home")
         j.launch(build, home, service)
         home_in(j.program, "en")
-
-        j.step("pick a tour of the catalogue")
-        tour = pick_catalogue_tour(j)
-
-        j.step("preload and confirm")
-        preload_and_confirm(j)
-
-        j.step('the "DownloadComplete" alert')
-        download_complete(j)
-
-        j.step("the tour is stored: its row and its folder")
-        check_stored(home, tour)
-        j.shot("stored")
+        download_catalogue_tour(j, home)
     finally:
         service.stop()
 
@@ -284,6 +294,7 @@ def journey_download(j, build, work):
 # The journeys of the other modules take their steps from this one, whichever way it was started.
 sys.modules.setdefault("journeys", sys.modules[__name__])
 import journeys_store  # noqa: E402
+import journeys_map  # noqa: E402
 
 JOURNEYS = [
     ("launch", journey_launch),
@@ -294,6 +305,10 @@ JOURNEYS = [
     ("search", journeys_store.journey_search),
     ("update-delete", journeys_store.journey_update_delete),
     ("faults", journeys_store.journey_faults),
+    ("map-offline", journeys_map.journey_map_offline),
+    ("content", journeys_map.journey_content),
+    ("native-map", journeys_map.journey_native_map),
+    ("rating", journeys_map.journey_rating),
 ]
 
 
