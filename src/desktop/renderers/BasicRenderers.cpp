@@ -74,6 +74,9 @@ public:
         auto* picture = GTK_PICTURE(viewWidgetState(node.widget).content);
         gtk_picture_set_content_fit(picture, fitFor(view.contentMode()));
         showPicture(picture, mirror.images(), imageView.image());
+        // A picture that nothing listens to lets clicks through to what lies below it (the map
+        // under the compass), as a picture view takes no touches on the device.
+        if (view.gestureRecognizers().empty() && view.subviews().empty()) gtk_widget_set_can_target(node.widget, FALSE);
     }
 };
 
