@@ -110,6 +110,7 @@ void Presenters::sync() {
 void Presenters::show(const std::shared_ptr<ViewController>& screen) {
     shown_ = screen;
     GtkWidget* card = nullptr;
+    GtkWidget* safe = nullptr;  // the action Return takes first: cancel, never a destructive one
     if (auto alert = std::dynamic_pointer_cast<AlertController>(screen)) {
         card = dialogCard(alert->shownTitle(), alert->shownMessage());
         std::weak_ptr<AlertController> weak = alert;
@@ -129,6 +130,7 @@ void Presenters::show(const std::shared_ptr<ViewController>& screen) {
                                                                               : "suggested-action";
             GtkWidget* button = actionButton(card, action.title, style);
             gtk_widget_set_sensitive(button, action.enabled);
+            if (action.style == AlertActionStyle::cancel) safe = button;
             std::string title = action.title;
             onSignal(button, "clicked", [weak, title] {
                 if (auto a = weak.lock()) a->tap(title);
@@ -167,7 +169,7 @@ void Presenters::show(const std::shared_ptr<ViewController>& screen) {
     gtk_widget_set_vexpand(card, TRUE);
     gtk_box_append(GTK_BOX(dialog_), card);
     gtk_overlay_add_overlay(GTK_OVERLAY(layer_), dialog_);
-    if (GtkWidget* first = gtk_widget_get_last_child(card)) gtk_widget_grab_focus(first);
+    if (GtkWidget* first = safe ? safe : gtk_widget_get_last_child(card)) gtk_widget_grab_focus(first);
 }
 
 bool Presenters::cancel() {

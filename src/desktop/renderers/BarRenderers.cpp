@@ -72,11 +72,16 @@ GtkWidget* itemWidget(const std::shared_ptr<BarButtonItem>& item, Images& images
     return button;
 }
 
-void fillItems(GtkWidget* box, const std::vector<std::shared_ptr<BarButtonItem>>& items, Images& images) {
+
+}  // namespace
+
+void fillBarItems(GtkWidget* box, const std::vector<std::shared_ptr<BarButtonItem>>& items, Images& images) {
     for (const auto& item : items) {
         if (item && !item->isHidden()) gtk_box_append(GTK_BOX(box), itemWidget(item, images));
     }
 }
+
+namespace {
 
 struct NavigationBarParts {
     GtkWidget* bar;
@@ -149,11 +154,11 @@ public:
             });
             gtk_box_append(GTK_BOX(parts.start), button);
         }
-        if (!back || item.leftItemsSupplementBackButton()) fillItems(parts.start, item.leftBarButtonItems(), mirror.images());
+        if (!back || item.leftItemsSupplementBackButton()) fillBarItems(parts.start, item.leftBarButtonItems(), mirror.images());
         // Right items run from the trailing edge inwards.
         auto right = item.rightBarButtonItems();
         std::reverse(right.begin(), right.end());
-        fillItems(parts.end, right, mirror.images());
+        fillBarItems(parts.end, right, mirror.images());
     }
 };
 
@@ -170,7 +175,7 @@ public:
     void sync(Node& node, View& view, Mirror& mirror) const override {
         GtkWidget* box = viewWidgetState(node.widget).content;
         clear(box);
-        fillItems(box, static_cast<Toolbar&>(view).items(), mirror.images());
+        fillBarItems(box, static_cast<Toolbar&>(view).items(), mirror.images());
     }
 };
 
