@@ -182,9 +182,11 @@
     });
   }
 
-  function pinIcon(isCurrent) {
+  // A pin carries the point's number in the tour, 1 for the first point.
+  function pinIcon(isCurrent, index) {
     var icon = uprightIcon('marker-icon.png', isCurrent ? 'tq-pin tq-current' : 'tq-pin', [25, 41], [12, 41]);
-    icon.options.html = '<img class="tq-shadow" src="marker-shadow.png" alt="">' + icon.options.html;
+    icon.options.html = '<img class="tq-shadow" src="marker-shadow.png" alt="">' + icon.options.html +
+      '<span class="tq-number tq-upright" style="transform-origin:12px 41px">' + (index + 1) + '</span>';
     return icon;
   }
 
@@ -216,7 +218,7 @@
   function markCurrent(index) {
     state.current = index;
     state.markers.forEach(function (marker, i) {
-      if (marker) { marker.setIcon(pinIcon(i === index)); }
+      if (marker) { marker.setIcon(pinIcon(i === index, i)); }
     });
     // The new pictures start unturned.
     state.map._tqApply();
@@ -231,7 +233,7 @@
         state.markers.push(null);
         return;
       }
-      var marker = L.marker(where, { icon: pinIcon(index === state.current), keyboard: false }).addTo(state.map);
+      var marker = L.marker(where, { icon: pinIcon(index === state.current, index), keyboard: false }).addTo(state.map);
       // The popup's content is made when it opens: made up front for every point, it would cost
       // more than drawing the markers of a large tour.
       marker.bindPopup(function () { return pointPopup(poi, index); },
@@ -411,6 +413,8 @@
     '.tq-marker img { display: block; }',
     '.tq-marker .tq-shadow { position: absolute; left: 0; top: 0; width: 41px; height: 41px; pointer-events: none; }',
     '.tq-current img { filter: hue-rotate(150deg) saturate(3); }',
+    '.tq-number { position: absolute; left: 6px; top: 5px; width: 13px; height: 13px; border-radius: 7px; ' +
+      'background: #fff; text-align: center; pointer-events: none; font: 700 10px/13px sans-serif; color: #1d3557; }',
     '.tq-around img { filter: hue-rotate(260deg); opacity: 0.9; }',
     '.tq-popup { font: 14px sans-serif; text-align: center; }',
     '.tq-name { font-weight: 600; margin-bottom: 6px; }',

@@ -115,7 +115,10 @@ TEST(GStreamerEngine, AVideoHeldByTheGateStartsWhenItOpensFromTheSeekAskedMeanwh
     auto gate = std::make_shared<desktop::PipelineGate>();
     Environment* env = &harness.env();
     harness.env().shared<MediaEngine>().setVideoBackendFactory([env, gate] {
-        return std::make_unique<desktop::GstVideoBackend>(*env, desktop::GstVideoOutput{"fakesink sync=true", {}, gate});
+        desktop::GstVideoOutput output;
+        output.audioSink = "fakesink sync=true";
+        output.gate = gate;
+        return std::make_unique<desktop::GstVideoBackend>(*env, output);
     });
     auto clip = makeVideoFile(harness.testEnv().root(), 2.0);
     auto player = VideoPlayer::withURL(harness.env(), fileURL(clip));
