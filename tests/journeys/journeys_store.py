@@ -234,6 +234,8 @@ def links_into_running_program(j):
     j.program.wait("the linked tour's map in the running program (MapLeafletController)",
                    lambda t: t["screen"] == "MapLeafletController", timeout=20)
     j.program.wait_view("the map's point controls", id="btnNext")
+    j.program.wait_page("the linked tour's points drawn on its map", "map", ".leaflet-marker-icon",
+                        lambda found: [m for m in found if m["hit"]], timeout=30)
     j.shot("linked-in-running-program")
 
 
