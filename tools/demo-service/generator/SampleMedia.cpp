@@ -99,7 +99,8 @@ bool writeVideo(const std::filesystem::path& mp4, const std::string& title, Colo
     std::filesystem::create_directories(mp4.parent_path());
     std::string command = "gst-launch-1.0 -q fdsrc fd=0 ! rawvideoparse width=" + std::to_string(kWidth) +
                           " height=" + std::to_string(kHeight) + " format=rgb framerate=" + std::to_string(kRate) +
-                          "/1 ! videoconvert ! avenc_mpeg4 bitrate=600000 threads=1 ! mp4mux ! filesink location=" +
+                          "/1 ! videoconvert ! video/x-raw,format=I420 ! openh264enc bitrate=600000 gop-size=" +
+                          std::to_string(kFrames) + " ! h264parse ! mp4mux ! filesink location=" +
                           shellQuoted(mp4.string()) + " >/dev/null 2>&1";
     FILE* pipe = popen(command.c_str(), "w");
     if (!pipe) {
