@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "desktop/Signals.h"
 #include "desktop/ViewWidget.h"
@@ -25,26 +26,45 @@ namespace {
 
 constexpr const char* kViewKey = "tq-view";
 
+// How far a pointer or finger must travel for a swipe, and how much more along its way than
+// across it: a swipe is told by its path, so a slow mouse drag swipes as a quick flick does.
+constexpr double kSwipeDistance = 50;
+constexpr double kSwipeStraightness = 2;
+
+std::optional<SwipeDirection> swipeOf(double dx, double dy) {
+    const double along = std::max(std::abs(dx), std::abs(dy)), across = std::min(std::abs(dx), std::abs(dy));
+    if (along < kSwipeDistance || along < kSwipeStraightness * across) return std::nullopt;
+    if (std::abs(dx) > std::abs(dy)) return dx > 0 ? SwipeDirection::right : SwipeDirection::left;
+    return dy > 0 ? SwipeDirection::down : SwipeDirection::up;
+}
+
 // A view with gesture recognizers hears a person's clicks and swipes on its widget through them.
 void routeGestures(GtkWidget* widget, View& view) {
     std::weak_ptr<View> weak = view.weak_from_this();
     onClick(widget, [weak](double, double) {
         if (auto v = weak.lock()) v->tapGesture();
     });
-    GtkGesture* swipe = gtk_gesture_swipe_new();
+    GtkGesture* drag = gtk_gesture_drag_new();
     auto* holder = new std::weak_ptr<View>(weak);
     g_signal_connect_data(
-        swipe, "swipe", G_CALLBACK(+[](GtkGestureSwipe*, double vx, double vy, gpointer data) {
+        drag, "drag-end", G_CALLBACK(+[](GtkGestureDrag*, double dx, double dy, gpointer data) {
             auto v = static_cast<std::weak_ptr<View>*>(data)->lock();
-            if (!v || std::max(std::abs(vx), std::abs(vy)) < 200) return;
-            if (std::abs(vx) > std::abs(vy)) {
-                v->swipe(vx > 0 ? SwipeDirection::right : SwipeDirection::left);
-            } else {
-                v->swipe(vy > 0 ? SwipeDirection::down : SwipeDirection::up);
-            }
+            if (auto direction = swipeOf(dx, dy); v && direction) v->swipe(*direction);
         }),
         holder, +[](gpointer data, GClosure*) { delete static_cast<std::weak_ptr<View>*>(data); }, GConnectFlags(0));
-    gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(swipe));
+    gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
+}
+
+// Properties that change only how a view is drawn, never its size or anyone's place (the rules
+// ignore alpha and transforms, and a scroll offset moves the content GTK scrolls). Any other
+// property may: a text, a picture, a frame, a constraint, the subviews, hidden...
+bool changesLookOnly(std::string_view property) {
+    static const std::set<std::string_view> lookOnly = {
+        "alpha", "backgroundColor", "barTintColor", "borderColor", "borderWidth", "clipsToBounds",
+        "contentOffset", "cornerRadius", "gestureRecognizers", "identifier", "markerTintColor", "onTintColor",
+        "selectedSegmentTintColor", "showsHorizontalScrollIndicator", "showsVerticalScrollIndicator", "tag",
+        "textColor", "tintColor", "titleColor", "transform", "userInteractionEnabled"};
+    return lookOnly.count(property) > 0;
 }
 
 void placeAfter(GtkWidget* widget, GtkWidget* host, GtkWidget* previous) {
@@ -78,7 +98,9 @@ Mirror::~Mirror() {
 
 void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "navigationItem") allBarsDirty_ = true;
+    if (property == "subviews") noteDepartures(view);
     dirty_.insert(&view);
+    if (!changesLookOnly(property)) relayout_.insert(&view);
     if (recording_) reported_.emplace(&view, view.weak_from_this());
 }
 
@@ -99,6 +121,27 @@ std::vector<std::string> Mirror::changedButNotRendered() const {
         missed.push_back(view->identifier().empty() ? std::string(typeid(*view).name()) : view->identifier());
     }
     return missed;
+}
+
+// A view taken out of its parent reports nothing while it is out (a table's cell waiting for
+// reuse gets new text then): when it comes back, even to the same parent before the flush, it is
+// read again whole.
+void Mirror::noteDepartures(const View& parent) {
+    auto it = nodes_.find(&parent);
+    if (it == nodes_.end()) return;
+    for (View* child : it->second.children) {
+        const auto& now = parent.subviews();
+        if (std::none_of(now.begin(), now.end(), [&](const auto& v) { return v.get() == child; })) departed_.insert(child);
+    }
+}
+
+void Mirror::refresh(Node& node, View& view) {
+    sync(node, view);
+    reconcileChildren(node, view);
+    queueRelayout(node, view);  // what it reported while out was not counted
+    for (View* child : node.children) {
+        if (Node* childNode = nodeFor(*child)) refresh(*childNode, *child);
+    }
 }
 
 Node* Mirror::nodeFor(const View& view) {
@@ -128,6 +171,30 @@ std::shared_ptr<View> Mirror::viewFor(GtkWidget* widget) const {
 int Mirror::syncCount(const View& view) const {
     auto it = nodes_.find(&view);
     return it == nodes_.end() ? 0 : it->second.syncs;
+}
+
+int Mirror::layoutCount(const View& view) const {
+    auto it = nodes_.find(&view);
+    if (it == nodes_.end()) return 0;
+    const Node& node = it->second;
+    int count = viewWidgetState(node.widget).layouts;
+    if (node.childHost != node.widget) count += viewWidgetState(node.childHost).layouts;
+    return count;
+}
+
+void Mirror::queueRelayout(const Node& node, const View& view) {
+    // GTK measures and places again the widget and its ancestors; the parent too, for a widget
+    // just hidden (a hidden widget passes nothing up).
+    gtk_widget_queue_resize(node.widget);
+    if (node.childHost != node.widget) gtk_widget_queue_resize(node.childHost);
+    if (GtkWidget* parent = gtk_widget_get_parent(node.widget)) gtk_widget_queue_resize(parent);
+    // A constraint places its items inside their own containers, which may lie below its holder.
+    for (const auto& constraint : view.constraints()) {
+        for (const auto& item : {constraint->firstItem(), constraint->secondItem()}) {
+            if (!item || item.get() == &view) continue;
+            if (GtkWidget* widget = widgetFor(*item)) gtk_widget_queue_resize(widget);
+        }
+    }
 }
 
 Node& Mirror::build(View& view) {
@@ -192,7 +259,11 @@ void Mirror::reconcileChildren(Node& node, View& view) {
     if (previous && gtk_widget_get_parent(previous) != host) previous = nullptr;
     for (View* child : wanted) {
         Node* childNode = nodeFor(*child);
-        if (!childNode) childNode = &build(*child);
+        if (!childNode) {
+            childNode = &build(*child);
+        } else if (departed_.erase(child)) {
+            refresh(*childNode, *child);
+        }
         placeAfter(childNode->widget, host, previous);
         previous = childNode->widget;
     }
@@ -237,6 +308,8 @@ void Mirror::flush() {
     collectScreens();
     auto dirty = std::move(dirty_);
     dirty_.clear();
+    auto relayout = std::move(relayout_);
+    relayout_.clear();
     for (const View* key : dirty) {
         auto it = nodes_.find(key);
         if (it == nodes_.end()) continue;  // not mirrored (yet), or gone with a dropped subtree
@@ -247,6 +320,11 @@ void Mirror::flush() {
         }
         sync(it->second, *view);
         reconcileChildren(it->second, *view);
+    }
+    // A push or a pop changes a navigation column's subviews: its bar then shows the new top
+    // screen's items, which that screen may have set before its view joined the window.
+    for (auto [bar, nav] : bars_) {
+        if (nav->isViewLoaded() && dirty.count(&nav->view())) allBarsDirty_ = true;
     }
     if (allBarsDirty_) {
         allBarsDirty_ = false;
@@ -261,14 +339,13 @@ void Mirror::flush() {
     for (const View* key : presenterViews_) {
         if (Node* node = nodeFor(*key)) gtk_widget_set_visible(node->widget, false);
     }
-    // Any change may move views anywhere below its holder (a constraint moves its item, a frame
-    // its view): the layout runs again over the whole window, by the rules, at the next frame.
-    if (!dirty.empty()) {
-        for (auto& [key, node] : nodes_) {
-            gtk_widget_queue_resize(node.widget);
-            if (node.childHost != node.widget) gtk_widget_queue_resize(node.childHost);
-        }
+    for (const View* key : relayout) {
+        auto it = nodes_.find(key);
+        if (it == nodes_.end()) continue;
+        auto view = it->second.view.lock();
+        if (view.get() == key) queueRelayout(it->second, *view);
     }
+    departed_.clear();
     flushing_ = false;
 }
 

@@ -4,6 +4,8 @@
 // platform/ui/LayoutBuilder.h), checked over a whole tree. Header-only, for screen tests.
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,12 +118,54 @@ inline void misplacedOffsets(const View& container, std::vector<std::string>& fa
     }
 }
 
+// Which edge of a rectangle an attribute names, counted in its own direction: the x or y of that
+// edge (or of the centre).
+inline std::optional<double> edgeOf(const Rect& r, LayoutAttribute a) {
+    switch (a) {
+        case LayoutAttribute::left:
+        case LayoutAttribute::leading: return r.origin.x;
+        case LayoutAttribute::right:
+        case LayoutAttribute::trailing: return r.origin.x + r.width();
+        case LayoutAttribute::top: return r.origin.y;
+        case LayoutAttribute::bottom: return r.origin.y + r.height();
+        case LayoutAttribute::centerX: return r.origin.x + r.width() / 2;
+        case LayoutAttribute::centerY: return r.origin.y + r.height() / 2;
+        default: return std::nullopt;
+    }
+}
+
+// An edge offset held by a view above the item's container. The rules measure it from the
+// container's edge; the holder says it measures from its own. Both hold only when the container
+// lies flush with the holder on that edge: otherwise the item is drawn away from where the holder
+// puts it (a row of stacks centred at its natural width, while the stacks' offsets pin them to the
+// panel's sides).
+inline void offsetsHeldAbove(const LayoutPlan& plan, const View& holder, std::vector<std::string>& faults) {
+    const auto* holderPlace = plan.placement(holder);
+    if (!holderPlace) return;
+    for (const auto& c : holder.constraints()) {
+        if (!c->isActive() || c->anchor() != LayoutAnchor::containerEdge) continue;
+        auto item = c->firstItem();
+        if (!item || !item->superview() || item->superview() == &holder || !item->isDescendant(holder)) continue;
+        const View& container = *item->superview();
+        const auto* containerPlace = plan.placement(container);
+        if (!containerPlace || !plan.placement(*item)) continue;
+        const auto expected = edgeOf(holderPlace->rect, c->firstAttribute());
+        const auto actual = edgeOf(containerPlace->rect, c->firstAttribute());
+        if (!expected || !actual || std::abs(*expected - *actual) <= 0.5) continue;
+        faults.push_back(c->identifier() + " on " + describeView(*item) + ": held by " + describeView(holder) +
+                         ", but " + describeView(container) + ", which places it, lies " +
+                         std::to_string(int(std::abs(*expected - *actual))) + " points in from that edge");
+    }
+}
+
 }  // namespace walk_detail
 
 // Every place where the shown tree below `root`, laid out by the rules of platform/ui/LayoutRules.h
 // at `screen`, cannot be drawn as meant, one line each; empty when it holds:
 // - a column, row or scroll with room to spare says where it goes (a child stretches, or its pack);
 // - an edge offset on a child of a column or row places something;
+// - an edge offset held above the item's container is where the holder says (the container lies
+//   flush with the holder on that edge);
 // - a shown view with content (a text, a picture, a control, a page) gets a width and a height;
 // - no two shown siblings of a column or row lie at one rectangle;
 // - a navigation bar comes first in its column;
@@ -161,6 +205,7 @@ inline std::vector<std::string> layoutFaults(const View& root, Rect screen) {
             }
         }
         misplacedOffsets(*view, faults);
+        offsetsHeldAbove(plan, *view, faults);
         const bool scrolls = scrollsContent(*view);
         if (!view->drawsContent() && !scrolls) continue;
         if (view->drawsContent() && (placed.rect.width() <= 0 || placed.rect.height() <= 0)) {

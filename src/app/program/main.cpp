@@ -1,7 +1,8 @@
 // The program: builds the Environment, runs the launch sequence and then the loop until it is
 // closed (the window closed, SIGINT or SIGTERM, or --run-for SECONDS). By default it opens a
 // window on the desktop that stands for a tablet; --headless runs the view tree with no window.
-// Console lines go to standard error.
+// Console lines go to standard error. A start with --open-url while the program already runs on
+// the desktop hands the address to the running one and ends (desktop/LinkChannel.h).
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -14,7 +15,9 @@
 #include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
+#include "desktop/FirstFrame.h"
 #include "desktop/Inspector.h"
+#include "desktop/LinkChannel.h"
 #include "desktop/LoopSource.h"
 #include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
@@ -29,6 +32,8 @@ struct Options {
     std::optional<double> runFor;
     // Test-only: the socket on which the window answers what it shows (desktop/Inspector.h).
     std::optional<std::string> inspectSocket;
+    // For benchmarks: "first frame" on standard output once the window has drawn its first frame.
+    bool reportFirstFrame = false;
     bool headless = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
     tq::ServiceChoice service = tq::ServiceChoice::unset;
@@ -66,6 +71,8 @@ const OptionSpec kOptions[] = {
     {"--run-for", "SECONDS", "quits after so many seconds", [](Options& o, const char* v) { return readSeconds(v, o.runFor); }},
     {"--inspect-socket", "PATH", "for tests driving the window: answers on this local socket what the window shows",
      [](Options& o, const char* v) { return o.inspectSocket = v, true; }},
+    {"--report-first-frame", nullptr, "for benchmarks: prints \"first frame\" on standard output once the window is drawn",
+     [](Options& o, const char*) { return o.reportFirstFrame = true; }},
     {"--headless", nullptr, "runs the application with no window", [](Options& o, const char*) { return o.headless = true; }},
     {"--device", "tablet|phone", "the device the window stands for: tablet 1024x768 (default) or phone 375x812",
      [](Options& o, const char* v) {
@@ -138,6 +145,15 @@ void runWindow(tq::Environment& env, const Options& options) {
     source->quitOnSignals();
     std::optional<tq::desktop::Inspector> inspector;
     if (options.inspectSocket) inspector.emplace(window, *options.inspectSocket);
+    // A link handed over by a second start is routed as one opened at launch, on the
+    // application's loop, and the window comes to the front.
+    tq::desktop::LinkChannel links(tq::desktop::defaultLinkSocketPath(), [&env, &window](const std::string& address) {
+        env.loop().post([address] { tq::Application::shared().delegate().openURL(address); });
+        gtk_window_present(window.gtkWindow());
+    });
+    if (options.reportFirstFrame) {
+        tq::desktop::onFirstFrame(GTK_WIDGET(window.gtkWindow()), [] { std::cout << "first frame" << std::endl; });
+    }
     if (options.runFor) env.loop().postAfter(*options.runFor, quit);
     source->run();
     source.reset();  // before the window it draws
@@ -150,6 +166,11 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options)) {
         printUsage();
         return 2;
+    }
+    if (options.openURL && !options.headless &&
+        tq::desktop::handLinkToRunningProgram(tq::desktop::defaultLinkSocketPath(), *options.openURL)) {
+        std::cerr << "trelvoquest: the link went to the program already running\n";
+        return 0;
     }
     if (!options.headless && !tq::desktop::openDisplay()) {
         std::cerr << "trelvoquest: cannot open a display for the window; run it with --headless to go without one\n";

@@ -94,10 +94,12 @@ struct HomeLayout {
 
     void buildLandscape(View& root) {
         // The logo on top; under it a row that takes the rest of the height: two stacks of buttons
-        // sharing the width on either side of the compass.
+        // sharing the width on either side of the compass. The stacks' outer offsets are held by the
+        // panel and measured from its sides, so the row spans the panel's whole width (the logo,
+        // which asks for a width, stays centred).
         auto& panel = *(s.landscapeButtonView = make<View>(root, "landscapeButtonView"));
         s.landscapeButtonView->setHidden(true);
-        panel.setArrangement(Arrangement::column(0, Alignment::center));
+        panel.setArrangement(Arrangement::column(0, Alignment::fill));
         s.imageLogoLand = make<ImageView>(panel, "imageLogoLand");
         s.constLogoTopLand = edge(panel, s.imageLogoLand, LayoutAttribute::top, 20, "constLogoTopLand");
         s.constLogoWidthLand = size(panel, s.imageLogoLand, LayoutAttribute::width, 240, "constLogoWidthLand");
@@ -122,6 +124,8 @@ struct HomeLayout {
 
         s.constBtnCatalogHeightLand =
             size(panel, s.btnCatalogLand, LayoutAttribute::height, 100, "constBtnCatalogHeightLand");
+        // The right stack's buttons as high as the left's, so the two stacks match beside the compass.
+        size(panel, s.btnSearchLand, LayoutAttribute::height, 100, "constBtnSearchHeightLand");
         s.constBtnCompassWidthLand = size(panel, s.btnCompassLand, LayoutAttribute::width, 150, "constBtnCompassWidthLand");
         s.constBtnCompassHeightLand =
             size(panel, s.btnCompassLand, LayoutAttribute::height, 150, "constBtnCompassHeightLand");

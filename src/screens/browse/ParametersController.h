@@ -65,6 +65,8 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
+    // The information table lays its rows out at its own width: it follows the screen's.
+    void viewDidResize() override;
 
 private:
     friend struct ParametersLayout;

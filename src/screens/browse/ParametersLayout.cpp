@@ -1,6 +1,7 @@
 // The layout of the settings screen, built in code as the storyboards "Settings-ipad" and "Main"
-// hold it: one column scrolling over 400 by 1100 points, with the three choices on top, then the
-// About text, a picture and the table of information entries.
+// hold it: one column scrolling over the whole screen, with the three choices on top, then the
+// About text, a picture and the table of information entries. Every part spans the screen's width,
+// so a turned device lays the same column out at its new width.
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,41 +15,67 @@ namespace tq {
 
 struct ParametersLayout {
     ParametersController& s;
-    double width;
 
-    std::shared_ptr<SegmentedControl> segments(View& parent, const std::string& name, std::vector<std::string> titles,
-                                               double y) {
-        auto control = std::make_shared<SegmentedControl>(titles);
-        control->setIdentifier(name);
-        control->setFrame(Rect(20, y, width - 40, 32));
-        parent.addSubview(control);
-        return control;
+    static constexpr double kSideInset = 20;
+
+    // `view` as the next part of `column`: `height` high, `gap` under the part before it (the first
+    // part: under the column's top), and `inset` in from both sides.
+    template <class T>
+    static std::shared_ptr<T> place(View& column, std::shared_ptr<T> view, const std::string& name, double gap,
+                                    double height, double inset) {
+        view->setIdentifier(name);
+        const bool first = column.subviews().empty();
+        column.addSubview(view);
+        sizeConstraint(column, view, LayoutAttribute::height, height, name + "Height");
+        offsetConstraint(column, view, LayoutAttribute::top,
+                         first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling, gap, name + "Top");
+        if (inset > 0) {
+            offsetConstraint(column, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, inset,
+                             name + "Leading");
+            offsetConstraint(column, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, inset,
+                             name + "Trailing");
+        }
+        return view;
+    }
+    template <class T>
+    static std::shared_ptr<T> place(View& column, const std::string& name, double gap, double height, double inset) {
+        return place(column, std::make_shared<T>(), name, gap, height, inset);
+    }
+    std::shared_ptr<SegmentedControl> segments(View& column, const std::string& name, std::vector<std::string> titles,
+                                               double gap) {
+        return place(column, std::make_shared<SegmentedControl>(std::move(titles)), name, gap, 32, kSideInset);
     }
 
     void build(View& root) {
-        // Every view sits at a frame of its own; the scroll view fills the screen.
         root.setArrangement(Arrangement::overlay());
         s.scrollView = addView<ScrollView>(root, "scrollView", root.bounds());
-        s.scrollView->setArrangement(Arrangement::fixed());
+        s.scrollView->setArrangement(Arrangement::scroll().packed(Pack::start));
         auto& column = *s.scrollView;
 
-        s.choicesView = addView<View>(column, "choicesView", Rect(0, 0, width, 300));
-        s.choicesView->setArrangement(Arrangement::fixed());
+        s.choicesView = place<View>(column, "choicesView", 0, 300, 0);
+        s.choicesView->setArrangement(Arrangement::column().packed(Pack::start));
         auto& choices = *s.choicesView;
-        s.lblLanguage = addView<Label>(choices, "lblLanguage", Rect(20, 10, width - 40, 24));
-        s.segLang = segments(choices, "segLang", {"English", "Français", "Español"}, 40);
-        s.lblUnit = addView<Label>(choices, "lblUnit", Rect(20, 90, width - 40, 24));
-        s.segUnits = segments(choices, "segUnits", {"Kilometers", "Miles"}, 120);
-        s.lblOpenAppTitle = addView<Label>(choices, "lblOpenAppTitle", Rect(20, 170, width - 40, 44));
+        s.lblLanguage = place<Label>(choices, "lblLanguage", 10, 24, kSideInset);
+        s.segLang = segments(choices, "segLang", {"English", "Français", "Español"}, 6);
+        s.lblUnit = place<Label>(choices, "lblUnit", 18, 24, kSideInset);
+        s.segUnits = segments(choices, "segUnits", {"Kilometers", "Miles"}, 6);
+        s.lblOpenAppTitle = place<Label>(choices, "lblOpenAppTitle", 18, 44, kSideInset);
         s.lblOpenAppTitle->setNumberOfLines(2);
-        s.lblOpenApp = addView<Label>(choices, "lblOpenApp", Rect(20, 215, width - 40, 20));
-        s.segOpenApp = segments(choices, "segOpenApp", {"Classic", "Catalog"}, 240);
+        s.lblOpenApp = place<Label>(choices, "lblOpenApp", 1, 20, kSideInset);
+        s.segOpenApp = segments(choices, "segOpenApp", {"Classic", "Catalog"}, 5);
 
-        s.webView = addView<WebView>(column, "webView", Rect(0, 300, width, 260));
-        s.imgPatrimoine = addView<ImageView>(column, "imgPatrimoine", Rect(20, 570, width - 40, 80));
+        s.webView = place<WebView>(column, "webView", 0, 260, 0);
+        s.imgPatrimoine = place<ImageView>(column, "imgPatrimoine", 10, 80, kSideInset);
         s.imgPatrimoine->setContentMode(ContentMode::scaleAspectFit);
-        s.tableViewInformation = addView<TableView>(column, "tableViewInformation", Rect(0, 660, width, 9 * 44));
+        s.tableViewInformation = place<TableView>(column, "tableViewInformation", 10, kTableHeight, 0);
         s.tableViewInformation->setScrollEnabled(false);
+        fitTable(s, root.frame().width());
+    }
+
+    // Every row in sight at once (the table does not scroll), as wide as the screen.
+    static constexpr double kTableHeight = 9 * 44;
+    static void fitTable(ParametersController& screen, double width) {
+        screen.tableViewInformation->setFrame(Rect(0, 0, width, kTableHeight));
     }
 };
 
@@ -56,8 +83,12 @@ void ParametersController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     setView(root);
-    ParametersLayout{*this, size.width}.build(*root);
+    ParametersLayout{*this}.build(*root);
     wireActions();
+}
+
+void ParametersController::viewDidResize() {
+    if (tableViewInformation && isViewLoaded()) ParametersLayout::fitTable(*this, view().frame().width());
 }
 
 void ParametersController::registerIn(StoryboardRegistry& registry) {

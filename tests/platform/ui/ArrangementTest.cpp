@@ -78,6 +78,35 @@ TEST(ArrangementWalkRules, FindEachKindOfUnplaceableView) {
     }
 }
 
+// A panel holds its buttons' offsets from its own sides while a row between them places the
+// buttons: the walk finds the row that does not reach the panel's side.
+TEST(ArrangementWalkRules, FindOffsetsHeldAboveTheContainerThatDoesNotReachTheHoldersEdge) {
+    for (const auto alignment : {Alignment::center, Alignment::fill}) {
+        auto panel = std::make_shared<View>(Rect(0, 0, 1024, 300));
+        panel->setIdentifier("panel");
+        panel->setArrangement(Arrangement::column(0, alignment));
+        auto row = addView<View>(*panel, "row");
+        row->setArrangement(Arrangement::row(0, Alignment::center));
+        row->setStretches(true);
+        auto left = addView<Button>(*row, "btnLeft");
+        auto right = addView<Button>(*row, "btnRight");
+        left->setStretches(true);
+        right->setStretches(true);
+        offsetConstraint(*panel, left, LayoutAttribute::leading, LayoutAnchor::containerEdge, 20, "constLeftLeading");
+        offsetConstraint(*panel, right, LayoutAttribute::trailing, LayoutAnchor::containerEdge, 20, "constRightTrailing");
+
+        const auto faults = test::layoutFaults(*panel, panel->frame());
+        if (alignment == Alignment::fill) {
+            EXPECT_TRUE(faults.empty()) << faults.front();
+            continue;
+        }
+        // Centred at its natural width, the row leaves both buttons narrow and far from the sides.
+        ASSERT_EQ(faults.size(), 2u);
+        EXPECT_TRUE(anyFaultMentions(faults, "constLeftLeading on btnLeft: held by panel, but row"));
+        EXPECT_TRUE(anyFaultMentions(faults, "constRightTrailing on btnRight: held by panel, but row"));
+    }
+}
+
 TEST(Arrangement, ViewKindsComeWithTheArrangementTheyNeed) {
     EXPECT_EQ(View().arrangement().kind, ArrangementKind::none);
     EXPECT_EQ(ScrollView().arrangement().kind, ArrangementKind::scroll);
@@ -92,7 +121,8 @@ TEST(Arrangement, ViewKindsComeWithTheArrangementTheyNeed) {
 }
 
 TEST(Arrangement, AStackViewsAxisSpacingAndAlignmentAreItsArrangement) {
-    StackView stack;
+    auto held = std::make_shared<StackView>();  // on the heap, as views live (and GCC reads it right)
+    StackView& stack = *held;
     stack.setAxis(LayoutAxis::vertical);
     stack.setSpacing(6);
     stack.setAlignment(StackAlignment::center);

@@ -6,6 +6,7 @@
 
 #include "app/AppDelegate.h"
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutRules.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ProgressOverlay.h"
 #include "platform/ui/Storyboard.h"
@@ -255,6 +256,38 @@ TEST_F(SettingsOnPadTest, TheAboutTextUsesTheLargerTemplate) {
     ASSERT_TRUE(screen);
     EXPECT_EQ(screen->webView->lastHTML(), aboutPageHtml(app().text("AboutIntro"), true));
     EXPECT_NE(screen->webView->lastHTML()->find("font-size:18px"), std::string::npos);
+}
+
+// Opened upright, then turned either way: the choices, the About text and the information rows
+// span the screen's new width (with the choices' 20-point sides), and every row stays in sight.
+TEST_F(SettingsOnPadTest, TurnedTheScreenFollowsTheNewWidth) {
+    auto screen = openSettings();
+    ASSERT_TRUE(screen);
+    env.settle();
+    for (const auto orientation : {DeviceOrientation::landscapeLeft, DeviceOrientation::portrait}) {
+        test::rotate(orientation);
+        env.advance(1.0);
+        env.settle();
+        const Size size = env->device().screenBounds;
+        const auto plan = planLayout(*window, Rect(0, 0, size.width, size.height));
+        auto rect = [&](const View& view) {
+            const auto* placed = plan.placement(view);
+            return placed ? placed->rect : Rect();
+        };
+        const std::string where = size.width > size.height ? "landscape" : "portrait";
+        EXPECT_EQ(rect(*screen->scrollView).width(), size.width) << where;
+        for (const View* choice : std::initializer_list<const View*>{screen->segLang.get(), screen->segUnits.get(),
+                                                                      screen->segOpenApp.get(),
+                                                                      screen->lblOpenAppTitle.get()}) {
+            EXPECT_EQ(rect(*choice).origin.x, 20) << where << ": " << choice->identifier();
+            EXPECT_EQ(rect(*choice).width(), size.width - 40) << where << ": " << choice->identifier();
+        }
+        EXPECT_EQ(rect(*screen->webView).width(), size.width) << where;
+        EXPECT_EQ(rect(*screen->tableViewInformation).width(), size.width) << where;
+        const auto cells = screen->tableViewInformation->visibleCells();
+        ASSERT_EQ(cells.size(), 9u) << where;
+        for (const auto& cell : cells) EXPECT_EQ(rect(*cell).width(), size.width) << where;
+    }
 }
 
 }  // namespace
