@@ -72,6 +72,15 @@ std::optional<IndexPath> neighbourRow(const TableView& table, IndexPath at, bool
     return std::nullopt;
 }
 
+const TextField* firstResponderIn(const View& view) {
+    if (view.isHidden()) return nullptr;
+    if (auto* field = dynamic_cast<const TextField*>(&view)) return field->isFirstResponder() ? field : nullptr;
+    for (const auto& child : view.subviews()) {
+        if (const auto* found = firstResponderIn(*child)) return found;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 KeyboardFocus::KeyboardFocus(GtkWindow* window, Mirror& mirror, Presenters& presenters, KeyboardAccessory& accessory)
@@ -158,9 +167,9 @@ void KeyboardFocus::move(bool forward) {
     for (long i = 0; i < count; ++i) {
         if (contains(stops[std::size_t(i)], focus)) at = i;
     }
+    // Rows of a table out of sight come before what follows the table.
     if (at >= 0 && moveAlongTable(stops[std::size_t(at)], forward)) return;
-    long next = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : -1) + count) % count;
-    // Leaving a table: its rows out of sight come first (moveAlongTable), then what follows it.
+    const long next = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : -1) + count) % count;
     gtk_widget_grab_focus(stops[std::size_t(next)]);
     gtk_window_set_focus_visible(window_, TRUE);
 }
@@ -193,11 +202,23 @@ bool KeyboardFocus::moveAlongTable(GtkWidget* from, bool forward) {
 }
 
 void KeyboardFocus::sync() {
+    focusFirstResponder();
     GtkWidget* focus = gtk_root_get_focus(GTK_ROOT(window_));
     if (!focus || !contains(mirror_.rootWidget(), focus)) return;  // none, or the window's own (the header bar)
     if (contains(topLayer(), focus)) return;
     // The screen that held the focus is underneath now (or gone): its controls take no keys.
     gtk_window_set_focus(window_, nullptr);
+}
+
+// A field that became first responder while it could not take the focus (its view was still
+// hidden when it was drawn) takes it once it is shown: the keys typed go to it.
+void KeyboardFocus::focusFirstResponder() {
+    const View* screen = topScreen();
+    const TextField* field = screen ? firstResponderIn(*screen) : nullptr;
+    GtkWidget* widget = field ? mirror_.widgetFor(*field) : nullptr;
+    GtkWidget* entry = widget ? viewWidgetState(widget).content : nullptr;
+    if (!entry || !GTK_IS_ENTRY(entry) || !gtk_widget_get_mapped(entry) || !gtk_widget_is_sensitive(entry)) return;
+    if (!contains(entry, gtk_root_get_focus(GTK_ROOT(window_)))) gtk_widget_grab_focus(entry);
 }
 
 std::shared_ptr<TextField> KeyboardFocus::fieldOf(GtkWidget* widget) const {

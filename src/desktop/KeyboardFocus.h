@@ -45,6 +45,7 @@ private:
     bool canTakeFocus(GtkWidget* widget) const;
     bool moveAlongTable(GtkWidget* from, bool forward);
     std::shared_ptr<TextField> fieldOf(GtkWidget* widget) const;
+    void focusFirstResponder();
     void focusChanged();
 
     GtkWindow* window_;

@@ -17,6 +17,8 @@
 #include "platform/ui/Slider.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TextField.h"
+#include "app/AppDelegate.h"
+#include "screens/browse/SearchController.h"
 #include "support/UiTestHelpers.h"
 #include "ui/common/TextFieldHelpers.h"
 
@@ -251,7 +253,7 @@ TEST_F(KeyboardFocusTest, ReturnAndSpaceActivateTheFocusedControl) {
 }
 
 // While an alert is up, Tab stays among its buttons and Return never reaches the screen under it;
-// Escape cancels the alert, and the focus left under it does not come back to life.
+// Escape cancels the alert; shown, its focus starts on the cancel action, never a destructive one.
 TEST_F(KeyboardFocusTest, AnAlertKeepsTheKeysAndEscapeCancelsIt) {
     press({"Tab"}, [&] { return focusIn(*controls.first); }, "the first button is not focused");
     bool cancelled = false, deleted = false;
@@ -271,6 +273,27 @@ TEST_F(KeyboardFocusTest, AnAlertKeepsTheKeysAndEscapeCancelsIt) {
     press({"Escape"}, [&] { return cancelled && !topPresented(*controls.screen); }, "Escape did not cancel the alert");
     EXPECT_FALSE(deleted);
     EXPECT_EQ(controls.firstTaps, 0) << "a key reached the screen under the alert";
+
+    // Shown again, the alert's focus starts on its cancel action: Return at once deletes nothing.
+    cancelled = false;
+    controls.screen->present(alert, false);
+    app.turn();
+    press({"Return"}, [&] { return cancelled && !topPresented(*controls.screen); }, "Return did not cancel the alert");
+    EXPECT_FALSE(deleted);
+}
+
+// Escape from the keyboard goes back one screen.
+TEST(KeyboardEscapeTest, EscapeGoesBackOneScreen) {
+    DesktopFixture app(desktop::DeviceChoice::phone());
+    auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
+    app.open(showInWindow(nav));
+    nav->pushViewController(std::make_shared<ViewController>(), false);
+    app.turn();
+    ASSERT_EQ(nav->viewControllers().size(), 2u);
+    ASSERT_TRUE(pressKeys(GTK_WIDGET(app.desktop->gtkWindow()), {"Escape"}));
+    EXPECT_TRUE(app.waitFor([&] { return nav->viewControllers().size() == 1u; })) << "Escape did not go back";
+    app.turn();
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
 }
 
 // A text field's keyboard toolbar shows under the field while it is first responder; its item is
@@ -335,6 +358,55 @@ TEST_F(KeyboardFocusTest, TheKeyboardToolbarShowsUnderTheFieldWhileItIsEdited) {
             EXPECT_TRUE(desktop::writePng(stage, path));
         }
     }
+}
+
+// The search screen used from the keyboard alone: Tab to the keyword segment, Space opens the
+// keyword search with the field edited and its toolbar under it, the keys typed all stay, and Return
+// searches and puts the keyboard away.
+TEST(KeyboardOnTheSearchScreenTest, AKeywordSearchFromTheKeyboard) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
+    app.open(showInWindow(nav));
+    auto screen = StoryboardRegistry::shared().named("Search-ipad")->instantiate<SearchController>("SearchController");
+    ASSERT_TRUE(screen);
+    nav->pushViewController(screen, false);
+    app.settle();
+    GtkWidget* window = GTK_WIDGET(app.desktop->gtkWindow());
+    auto focus = [&] { return gtk_root_get_focus(GTK_ROOT(window)); };
+    auto& control = *screen->segmentTypeSearch;
+    std::vector<GtkWidget*> segments;
+    findWidget(app.widgetOf(control), [&](GtkWidget* w) {
+        if (GTK_IS_TOGGLE_BUTTON(w)) segments.push_back(w);
+        return false;
+    });
+    ASSERT_EQ(int(segments.size()), control.numberOfSegments());
+    GtkWidget* keywordSegment = segments.back();
+    for (int tabs = 0; tabs < 40 && !(focus() && (focus() == keywordSegment)); ++tabs) {
+        ASSERT_TRUE(pressKeys(window, {"Tab"}));
+        app.waitFor([&, previous = focus()] { return focus() != previous; }, 2.0);
+    }
+    ASSERT_EQ(focus(), keywordSegment) << "Tab never reached the keyword segment";
+    EXPECT_TRUE(gtk_widget_get_state_flags(keywordSegment) & GTK_STATE_FLAG_FOCUS_VISIBLE) << "the focus is not marked";
+    app.turn();
+    app.screenshot("keyboard-focus-search");
+    auto& accessory = app.desktop->keyboardAccessory();
+    ASSERT_TRUE(pressKeys(window, {"space"}));
+    EXPECT_TRUE(app.waitFor([&] { return screen->txtKeyword->isFirstResponder() && accessory.bar(); }))
+        << "the keyword search did not open with its toolbar";
+    app.turn();
+    ASSERT_TRUE(pressKeys(window, {"l", "y", "o", "n"}));
+    EXPECT_TRUE(app.waitFor([&] { return screen->txtKeyword->text() == "lyon"; })) << "typed " << screen->txtKeyword->text();
+    app.turn();
+    EXPECT_TRUE(desktop::writePng(gtk_window_get_child(GTK_WINDOW(window)),
+                                  std::filesystem::path(TQ_SCREENSHOT_DIR) / "keyboard-toolbar-search.png"));
+    const auto asked = app.service.requests().size();
+    ASSERT_TRUE(pressKeys(window, {"Return"}));
+    EXPECT_TRUE(app.waitFor([&] {
+        return !screen->txtKeyword->isFirstResponder() && !accessory.bar() && app.service.requests().size() > asked;
+    })) << "Return did not search and put the keyboard away";
+    app.settle();
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
 }
 
 }  // namespace

@@ -132,7 +132,8 @@ class Program:
             "XDG_CACHE_HOME": os.path.join(home, "cache"),
             "XDG_CONFIG_HOME": os.path.join(home, "config"),
             "LANG": language, "LC_ALL": "", "LC_MESSAGES": "", "LANGUAGE": "",
-            "TQ_AUDIO_SINK": "fakesink", "TQ_VIDEO_SINK": "fakesink",
+            # Media play in real time, so that a clock moves and a video ends when it should.
+            "TQ_AUDIO_SINK": "fakesink sync=true", "TQ_VIDEO_SINK": "fakesink sync=true",
         })
         if service is not None:
             env["TQ_SERVICE_ROUTE"] = service.address

@@ -3,6 +3,7 @@ points, the native map, and the rating at the tour's end. They reuse the downloa
 and run as the other journeys do (see journeys.py)."""
 
 import html
+import http.client
 import json
 import os
 import re
@@ -11,7 +12,8 @@ import subprocess
 import urllib.request
 
 from driver import DemoService, StepFailed, find
-from journeys import CATALOGUE_BUTTON, dialog_says, dictionary_texts, download_catalogue_tour, home_in
+from journeys import (CATALOGUE_BUTTON, dialog_says, dictionary_texts, download_catalogue_tour, home_in,
+                      sample_tour_id)
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MY_TOURS_BUTTON = "btnMyToursLand"
@@ -99,13 +101,16 @@ def go_back(program, description):
 
 # --- the offline web map -----------------------------------------------------------------------
 
-def pins(program, timeout=15, count=None):
-    """The numbered pins of the web map page, in the tour's order, once every one can be clicked."""
+def pins(program, timeout=15, count=None, reachable=None):
+    """The numbered pins of the web map page, in the tour's order, once the pins numbered in
+    `reachable` (all of them when None) can be clicked."""
     def drawn(elements):
-        return elements and (count is None or len(elements) == count) and all(e["hit"] for e in elements)
-    found = program.wait_page("the map page's pins drawn where a click reaches them", "map", ".tq-pin",
-                              drawn, timeout)
-    return found
+        wanted = range(1, len(elements) + 1) if reachable is None else reachable
+        return (elements and (count is None or len(elements) == count) and
+                all(n <= len(elements) and elements[n - 1]["hit"] for n in wanted))
+    which = "every pin" if reachable is None else "pins " + ", ".join(map(str, reachable))
+    return program.wait_page(f"the map page's pins drawn, {which} where a click reaches it", "map", ".tq-pin",
+                             drawn, timeout)
 
 
 def pin_numbers(elements):
@@ -165,14 +170,14 @@ def open_stored_tour_map(j, tour_title):
 def open_point_from_map(j, point, number):
     """Taps a pin of the web map and its popup's button: the content player opens on that point."""
     j.step(f"tap point {number} on the map")
-    pin = pins(j.program)[number - 1]
+    pin = pins(j.program, reachable=[number])[number - 1]
     j.program.click(pin)
     current_pin(j.program, number)
-    button = j.program.wait_page(f"the popup of point {number} with its button", "map", ".tq-popup .tq-show",
-                                 lambda found: found and found[0]["hit"])[0]
-    name = j.program.page("map", ".tq-popup .tq-name")
-    if not name or name[0]["text"] != point["poi_name"]:
-        raise StepFailed(f'the popup names {name[0]["text"] if name else "nothing"}, not "{point["poi_name"]}"')
+    # The popup of the point before may still be fading out.
+    j.program.wait_page(f'the popup of point {number} naming "{point["poi_name"]}" alone', "map", ".tq-popup .tq-name",
+                        lambda found: [e["text"] for e in found] == [point["poi_name"]])
+    button = j.program.wait_page(f"the popup's button to open point {number}", "map", ".tq-popup .tq-show",
+                                 lambda found: len(found) == 1 and found[0]["hit"])[0]
     j.shot(f"point-{number}-popup")
 
     j.step(f"the content player opens on point {number}")
@@ -287,7 +292,8 @@ def return_to_map(j, point):
     j.program.wait("the next button's label back to the map", lambda t: (find(t, id="lblNext") or {}).get("text") in back)
     j.program.tap("the content player's next button", id="btnNext")
     screen_is(j.program, "MapLeafletController")
-    pins(j.program)
+    pins(j.program, reachable=[])
+    j.shot("back-on-the-map")
 
 
 def journey_content(j, build, work):
@@ -400,5 +406,72 @@ def journey_native_map(j, build, work):
     raise StepFailed("not yet")
 
 
+# --- the rating --------------------------------------------------------------------------------
+
+def service_totals(service, tour):
+    """The rating totals the demo service gives the tour now, asked as the application asks."""
+    host, port = service.address.rsplit(":", 1)
+    context = ssl.create_default_context(cafile=service.authority)
+    connection = http.client.HTTPSConnection(host, int(port), context=context, timeout=10)
+    try:
+        connection.request("GET", f"/public/webservice/getFullCircuit/{tour}?callback=no",
+                           headers={"Host": WEB_SERVICE_HOST, "api-version": "1.1"})
+        reply = json.loads(connection.getresponse().read())
+    finally:
+        connection.close()
+    if reply.get("status") != "success" or not reply.get("results"):
+        raise StepFailed(f"the demo service has no tour {tour}: {reply}")
+    found = reply["results"][0]
+    return float(found["rating_total_score"]), int(found["rating_total_counter"])
+
+
 def journey_rating(j, build, work):
-    raise StepFailed("not yet")
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("home")
+        j.launch(build, os.path.join(work, "home"), service)
+        home_in(j.program, "en")
+
+        j.step("a tour of the catalogue and its map")
+        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+        j.program.tap("a tour of the list", id="lblTitle")
+        title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
+        tour = sample_tour_id(title)
+        sample = sample_tour(build, tour)
+        before = service_totals(service, tour)
+        j.program.tap("the start button", id="btnConsultTop")
+        screen_is(j.program, "MapLeafletController", timeout=20)
+        tree = j.program.wait("the map's buttons", lambda t: find(t, id="btnNext") is not None)
+        if find(tree, id="btnClosePopup", clickable=True):
+            j.program.tap("the hint's close button", id="btnClosePopup")
+        j.shot("map")
+
+        j.step("past the last point, the rating screen")
+        for _ in range(len(sample["poi"])):
+            j.program.tap("the next-point button", id="btnNext")
+        screen_is(j.program, "RateTourController")
+        stars = j.program.wait_view("the rating's stars", clickable=True, id="ratingView")
+        j.shot("rating")
+
+        j.step("rate 3.5 stars")
+        size = min(stars["w"] / 5, stars["h"])  # the stars are squares drawn from the left
+        j.program.click_at(stars["x"] + 3.25 * size, stars["y"] + stars["h"] / 2)
+        j.program.wait_view('the mark "3.5"', id="ratingResults", text="3.5")
+        j.shot("rated")
+
+        j.step("send the rating")
+        j.program.tap("the send button", id="btnRate")
+        j.program.wait('the result alert (its "ThanksMessage")', lambda t: dialog_says(t, "ThanksMessage"))
+        j.shot("result")
+
+        j.step("the result alert closes by itself")
+        j.program.wait("the result alert to close by itself", lambda t: not t["dialog"], timeout=10)
+        screen_is(j.program, "RateTourController")
+        j.shot("result-closed")
+
+        j.step("the demo service's totals for the tour changed")
+        after = service_totals(service, tour)
+        if after != (before[0] + 3.5, before[1] + 1):
+            raise StepFailed(f"the totals went from {before} to {after}, not by one rating of 3.5")
+    finally:
+        service.stop()

@@ -29,6 +29,7 @@ namespace {
 // The addresses the application fetches, and where their files lie in the output folder: the
 // product's site under www/, the media host under media/.
 constexpr const char* kMediaAddress = "media.trelvoquest.com/public/media/";
+constexpr const char* kSiteAssetsAddress = "https://www.trelvoquest.com/public/assets/";
 
 struct Output {
     fs::path root;
@@ -328,7 +329,9 @@ struct Generator {
             {"state_name_fr", state.at("fr")},
             {"state_name_en", state.at("en")},
             {"state_name_es", state.at("es")},
-            {"description", "<p>" + version.at("description").get<std::string>() + "</p>"},
+            // Descriptions on the product's site carry pictures from it, as this one its main image.
+            {"description", "<p>" + version.at("description").get<std::string>() + "</p><p><img src='" +
+                                std::string(kSiteAssetsAddress) + imagepath + "' style='max-width:100%' alt=''></p>"},
             {"length", group.at("length")},
             {"duration_foot", group.at("duration_foot")},
             {"min_zoom", std::to_string(group.at("min_zoom").get<int>())},
