@@ -405,35 +405,42 @@ def journey_content(j, build, work):
 # --- the native map ------------------------------------------------------------------------------
 
 def native_pins(tree):
-    """The pins of the native map, each with the callout drawn beside it (or None), in the
-    order the map draws them. A pin reads its number, or while its callout is up its title."""
+    """The pins of the native map as the map draws them: each reads its number, or while its
+    callout is up its title."""
     view = find(tree, kind="MapView")
-    found = []
-    for part in (view or {}).get("parts", []):
-        if part["text"] == "\u203A" and found:
-            found[-1]["callout"] = part
-        else:
-            found.append(dict(part, callout=None))
-    return found
+    return [part for part in (view or {}).get("parts", []) if part["text"]]
+
+
+def callout_button(tree):
+    """The button of the callout that is up (it shows a sign, no text), where a click reaches it."""
+    view = find(tree, kind="MapView")
+    return next((part for part in (view or {}).get("parts", []) if not part["text"] and part["hit"]), None)
 
 
 def pin_number(pin):
-    return pin["text"].split(" - ")[0].strip()
+    return pin["text"].strip()
 
 
-def callout_of(tree, number):
-    pin = next((p for p in native_pins(tree) if pin_number(p) == str(number)), None)
-    return pin and pin["callout"] and pin["callout"]["hit"] and pin
+def callout_pin(tree):
+    """The number of the pin the callout stands over: the card is centred above its pin, so that
+    pin is the nearest below the card's button, to its right, that the card does not cover."""
+    button = callout_button(tree)
+    if not button:
+        return None
+    below = [p for p in native_pins(tree)
+             if p["hit"] and p["y"] > button["y"] and 0 < p["x"] + p["w"] / 2 - button["x"] < 400]
+    nearest = min(below, key=lambda p: p["y"] - button["y"], default=None)
+    return nearest and pin_number(nearest)
 
 
 def open_from_callout(j, sample, number):
     """Clicks the callout of pin `number`: the content player opens on that point."""
     point = sample["poi"][number - 1]
     title = f'{number} - {point["poi_name"]}'
-    tree = j.program.wait(f'the callout of pin {number} ("{title}")',
-                          lambda t: (callout_of(t, number) or {}).get("text") == title)
+    tree = j.program.wait(f'the callout of pin {number} ("{title}") with its button',
+                          lambda t: callout_pin(t) == str(number))
     j.shot(f"callout-{number}")
-    j.program.click(callout_of(tree, number)["callout"])
+    j.program.click(callout_button(tree))
     screen_is(j.program, "ContentController")
     first = point["content"][0]["title"]
     j.program.wait_view(f'the first content of point {number}: "{first}"', id="lblTitle", text=first)
@@ -475,7 +482,7 @@ def journey_native_map(j, build, work):
 
         j.step("another pin's callout opens its own point")
         def other_pin(tree):
-            return next((p for p in native_pins(tree) if p["hit"] and not p["callout"] and pin_number(p) != "2"), None)
+            return next((p for p in native_pins(tree) if p["hit"] and pin_number(p) != "2"), None)
         tree = j.program.wait("a pin other than the current one where a click reaches it", other_pin)
         other = other_pin(tree)
         j.program.click(other)
