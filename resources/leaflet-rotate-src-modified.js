@@ -164,9 +164,11 @@
     });
   }
 
-  function pinIcon(isCurrent) {
+  // A pin carries the point's number in the tour, 1 for the first point.
+  function pinIcon(isCurrent, index) {
     var icon = uprightIcon('marker-icon.png', isCurrent ? 'tq-pin tq-current' : 'tq-pin', [25, 41], [12, 41]);
-    icon.options.html = '<img class="tq-shadow" src="marker-shadow.png" alt="">' + icon.options.html;
+    icon.options.html = '<img class="tq-shadow" src="marker-shadow.png" alt="">' + icon.options.html +
+      '<span class="tq-number tq-upright" style="transform-origin:12px 41px">' + (index + 1) + '</span>';
     return icon;
   }
 
@@ -198,7 +200,7 @@
   function markCurrent(index) {
     state.current = index;
     state.markers.forEach(function (marker, i) {
-      if (marker) { marker.setIcon(pinIcon(i === index)); }
+      if (marker) { marker.setIcon(pinIcon(i === index, i)); }
     });
   }
 
@@ -211,7 +213,7 @@
         state.markers.push(null);
         return;
       }
-      var marker = L.marker(where, { icon: pinIcon(index === state.current), keyboard: false }).addTo(state.map);
+      var marker = L.marker(where, { icon: pinIcon(index === state.current, index), keyboard: false }).addTo(state.map);
       marker.bindPopup(pointPopup(poi, index), { closeButton: false, autoPanPadding: [padding(), padding()] });
       marker.on('click', function () {
         state.tappedPoi = index;
@@ -388,6 +390,8 @@
     '.tq-marker img { display: block; }',
     '.tq-marker .tq-shadow { position: absolute; left: 0; top: 0; width: 41px; height: 41px; pointer-events: none; }',
     '.tq-current img { filter: hue-rotate(150deg) saturate(3); }',
+    '.tq-number { position: absolute; left: 0; top: 3px; width: 25px; text-align: center; pointer-events: none; ' +
+      'font: 700 11px sans-serif; color: #fff; }',
     '.tq-around img { filter: hue-rotate(260deg); opacity: 0.9; }',
     '.tq-popup { font: 14px sans-serif; text-align: center; }',
     '.tq-name { font-weight: 600; margin-bottom: 6px; }',

@@ -87,7 +87,8 @@ void arrangementAllocate(GtkLayoutManager*, GtkWidget* widget, int width, int he
     for (const auto& placement : layout.children) {
         auto it = children.find(placement.child);
         if (it == children.end()) continue;
-        allocateChild(it->second, placement.rect);
+        const auto& presented = tq::desktop::viewWidgetState(it->second).placement;
+        allocateChild(it->second, presented ? *presented : placement.rect);
         children.erase(it);
     }
     // What the rules do not place (a view the tree no longer holds, drawn until the next flush).

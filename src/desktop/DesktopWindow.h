@@ -2,8 +2,9 @@
 
 // The application's window on the desktop: the window is the device. It shows the key Window's
 // view tree at the device's size, with a header bar whose button (and Ctrl+R) turns the device,
-// routes keys (Tab moves the focus, Return activates, Escape goes back or cancels an alert), and
-// draws the changes once per turn of the application's loop.
+// routes keys (Tab moves the focus through the screen on top, see KeyboardFocus; Return activates;
+// Escape goes back or cancels an alert), and draws the changes once per turn of the application's
+// loop.
 
 #include <gtk/gtk.h>
 
@@ -20,6 +21,8 @@ class Window;
 namespace tq::desktop {
 
 class Images;
+class KeyboardAccessory;
+class KeyboardFocus;
 class LoopSource;
 class Mirror;
 class Presenters;
@@ -49,6 +52,8 @@ public:
     GtkWindow* gtkWindow() const { return GTK_WINDOW(window_); }
     Mirror& mirror() const { return *mirror_; }
     Presenters& presenters() const { return *presenters_; }
+    KeyboardAccessory& keyboardAccessory() const { return *accessory_; }
+    KeyboardFocus& keyboardFocus() const { return *focus_; }
     // The widget that stands for the device's screen.
     GtkWidget* screen() const;
 
@@ -66,6 +71,8 @@ private:
     std::unique_ptr<Images> images_;
     std::shared_ptr<Mirror> mirror_;
     std::unique_ptr<Presenters> presenters_;
+    std::unique_ptr<KeyboardAccessory> accessory_;
+    std::unique_ptr<KeyboardFocus> focus_;
     GtkWidget* window_ = nullptr;
     GtkWidget* stage_ = nullptr;
     std::function<void()> onClose_;

@@ -21,6 +21,7 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/web/WebView.h"
 
 namespace tq::desktop {
 namespace {
@@ -167,6 +168,72 @@ json tree(const DesktopWindow& window) {
     return reply;
 }
 
+// The first shown web view with this identifier, and the widget that draws it.
+std::pair<WebView*, GtkWidget*> shownWebView(View& view, const Mirror& mirror, const std::string& identifier) {
+    if (view.isHidden()) return {};
+    if (auto* page = dynamic_cast<WebView*>(&view); page && view.identifier() == identifier) {
+        GtkWidget* widget = mirror.widgetFor(view);
+        if (widget && placementOf(widget).onScreen) return {page, widget};
+    }
+    for (const auto& child : view.subviews()) {
+        if (auto found = shownWebView(*child, mirror, identifier); found.first) return found;
+    }
+    return {};
+}
+
+// Lists the page's elements that match a selector, where the page lays them out and whether a
+// click at their centre reaches them inside the page. It only reads the page.
+std::string elementsScript(const std::string& selector) {
+    return "(function (selector) {"
+           "  var found = [];"
+           "  var list = document.querySelectorAll(selector);"
+           "  for (var i = 0; i < list.length; i++) {"
+           "    var e = list[i], r = e.getBoundingClientRect();"
+           "    if (r.width <= 0 || r.height <= 0) { continue; }"
+           "    var top = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);"
+           "    found.push({x: r.left, y: r.top, w: r.width, h: r.height, hit: !!top && (top === e || e.contains(top)),"
+           "                text: e.textContent || '', src: e.getAttribute('src') || '', classes: String(e.className || '')});"
+           "  }"
+           "  return JSON.stringify(found);"
+           "})(" + json(selector).dump() + ")";
+}
+
+// The page's elements moved into the X window's pixels; an element is hit when a click at its
+// centre reaches it inside the page and nothing of the window covers the page there.
+json placedElements(const std::string& found, GtkWidget* widget) {
+    json elements = json::parse(found, nullptr, false);
+    if (!elements.is_array()) return json{{"error", "the page answered no list of elements"}};
+    GtkNative* native = gtk_widget_get_native(widget);
+    graphene_rect_t bounds;
+    if (!native || !gtk_widget_compute_bounds(widget, GTK_WIDGET(native), &bounds)) {
+        return json{{"error", "the web view is no longer shown"}};
+    }
+    double sx = 0, sy = 0;
+    gtk_native_get_surface_transform(native, &sx, &sy);
+    for (auto& element : elements) {
+        const double x = bounds.origin.x + element.value("x", 0.0), y = bounds.origin.y + element.value("y", 0.0);
+        const double w = element.value("w", 0.0), h = element.value("h", 0.0);
+        GtkWidget* picked = gtk_widget_pick(GTK_WIDGET(native), x + w / 2, y + h / 2, GTK_PICK_DEFAULT);
+        const bool reached = picked && (picked == widget || gtk_widget_is_ancestor(picked, widget));
+        element["x"] = x + sx;
+        element["y"] = y + sy;
+        element["hit"] = reached && element.value("hit", false);
+    }
+    return json{{"elements", std::move(elements)}};
+}
+
+void sendLine(GSocketConnection* connection, const std::string& text) {
+    GSocket* socket = g_socket_connection_get_socket(connection);
+    const std::string reply = text + "\n";
+    size_t sent = 0;
+    while (sent < reply.size()) {
+        gssize wrote = g_socket_send(socket, reply.data() + sent, reply.size() - sent, nullptr, nullptr);
+        if (wrote <= 0) break;
+        sent += size_t(wrote);
+    }
+    g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
+}
+
 gboolean onIncoming(GSocketService*, GSocketConnection* connection, GObject*, gpointer data) {
     auto* inspector = static_cast<Inspector*>(data);
     GSocket* socket = g_socket_connection_get_socket(connection);
@@ -180,14 +247,7 @@ gboolean onIncoming(GSocketService*, GSocketConnection* connection, GObject*, gp
         request.append(buffer, size_t(got));
     }
     if (auto end = request.find('\n'); end != std::string::npos) request.resize(end);
-    const std::string reply = inspector->answer(request) + "\n";
-    size_t sent = 0;
-    while (sent < reply.size()) {
-        gssize wrote = g_socket_send(socket, reply.data() + sent, reply.size() - sent, nullptr, nullptr);
-        if (wrote <= 0) break;
-        sent += size_t(wrote);
-    }
-    g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
+    inspector->answerLater(connection, request);
     return TRUE;
 }
 
@@ -213,6 +273,11 @@ Inspector::Inspector(DesktopWindow& window, std::string path) : window_(window),
 }
 
 Inspector::~Inspector() {
+    *alive_ = false;
+    for (auto& [id, connection] : waiting_) {
+        g_io_stream_close(G_IO_STREAM(connection), nullptr, nullptr);
+        g_object_unref(connection);
+    }
     if (service_) {
         g_socket_service_stop(service_);
         g_socket_listener_close(G_SOCKET_LISTENER(service_));
@@ -222,9 +287,44 @@ Inspector::~Inspector() {
     }
 }
 
-std::string Inspector::answer(const std::string& request) const {
-    if (request == "tree") return tree(window_).dump();
-    return json{{"error", "unknown request: " + request}}.dump();
+void Inspector::answerLater(GSocketConnection* connection, const std::string& request) {
+    const int id = nextWaiting_++;
+    waiting_[id] = G_SOCKET_CONNECTION(g_object_ref(connection));
+    std::weak_ptr<bool> alive = alive_;
+    answer(request, [this, alive, id](std::string reply) {
+        if (!alive.lock()) return;
+        auto found = waiting_.find(id);
+        if (found == waiting_.end()) return;
+        GSocketConnection* waiting = found->second;
+        waiting_.erase(found);
+        sendLine(waiting, reply);
+        g_object_unref(waiting);
+    });
+}
+
+void Inspector::answer(const std::string& request, std::function<void(std::string)> reply) {
+    if (request == "tree") return reply(tree(window_).dump());
+    if (request.rfind("page ", 0) == 0) {
+        const std::string rest = request.substr(5);
+        const auto space = rest.find(' ');
+        const std::string identifier = rest.substr(0, space);
+        const std::string selector = space == std::string::npos ? std::string() : rest.substr(space + 1);
+        auto [page, widget] = shownWebView(window_.mirror().window(), window_.mirror(), identifier);
+        if (!page || selector.empty()) return reply(json{{"error", "no web view \"" + identifier + "\" is shown"}}.dump());
+        GtkWidget* held = GTK_WIDGET(g_object_ref(widget));
+        page->evaluateJavaScript(elementsScript(selector),
+                                 [reply, held](const ScriptValue& value, const std::optional<WebError>& error) {
+                                     const auto* text = std::get_if<std::string>(&value);
+                                     if (error || !text) {
+                                         reply(json{{"error", error ? error->description : "the page answered no text"}}.dump());
+                                     } else {
+                                         reply(placedElements(*text, held).dump());
+                                     }
+                                     g_object_unref(held);
+                                 });
+        return;
+    }
+    reply(json{{"error", "unknown request: " + request}}.dump());
 }
 
 }  // namespace tq::desktop

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "desktop/Signals.h"
 #include "desktop/ViewWidget.h"
@@ -25,26 +26,33 @@ namespace {
 
 constexpr const char* kViewKey = "tq-view";
 
+// How far a pointer or finger must travel for a swipe, and how much more along its way than
+// across it: a swipe is told by its path, so a slow mouse drag swipes as a quick flick does.
+constexpr double kSwipeDistance = 50;
+constexpr double kSwipeStraightness = 2;
+
+std::optional<SwipeDirection> swipeOf(double dx, double dy) {
+    const double along = std::max(std::abs(dx), std::abs(dy)), across = std::min(std::abs(dx), std::abs(dy));
+    if (along < kSwipeDistance || along < kSwipeStraightness * across) return std::nullopt;
+    if (std::abs(dx) > std::abs(dy)) return dx > 0 ? SwipeDirection::right : SwipeDirection::left;
+    return dy > 0 ? SwipeDirection::down : SwipeDirection::up;
+}
+
 // A view with gesture recognizers hears a person's clicks and swipes on its widget through them.
 void routeGestures(GtkWidget* widget, View& view) {
     std::weak_ptr<View> weak = view.weak_from_this();
     onClick(widget, [weak](double, double) {
         if (auto v = weak.lock()) v->tapGesture();
     });
-    GtkGesture* swipe = gtk_gesture_swipe_new();
+    GtkGesture* drag = gtk_gesture_drag_new();
     auto* holder = new std::weak_ptr<View>(weak);
     g_signal_connect_data(
-        swipe, "swipe", G_CALLBACK(+[](GtkGestureSwipe*, double vx, double vy, gpointer data) {
+        drag, "drag-end", G_CALLBACK(+[](GtkGestureDrag*, double dx, double dy, gpointer data) {
             auto v = static_cast<std::weak_ptr<View>*>(data)->lock();
-            if (!v || std::max(std::abs(vx), std::abs(vy)) < 200) return;
-            if (std::abs(vx) > std::abs(vy)) {
-                v->swipe(vx > 0 ? SwipeDirection::right : SwipeDirection::left);
-            } else {
-                v->swipe(vy > 0 ? SwipeDirection::down : SwipeDirection::up);
-            }
+            if (auto direction = swipeOf(dx, dy); v && direction) v->swipe(*direction);
         }),
         holder, +[](gpointer data, GClosure*) { delete static_cast<std::weak_ptr<View>*>(data); }, GConnectFlags(0));
-    gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(swipe));
+    gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
 }
 
 // Properties that change only how a view is drawn, never its size or anyone's place (the rules
@@ -90,6 +98,7 @@ Mirror::~Mirror() {
 
 void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "navigationItem") allBarsDirty_ = true;
+    if (property == "subviews") noteDepartures(view);
     dirty_.insert(&view);
     if (!changesLookOnly(property)) relayout_.insert(&view);
     if (recording_) reported_.emplace(&view, view.weak_from_this());
@@ -112,6 +121,27 @@ std::vector<std::string> Mirror::changedButNotRendered() const {
         missed.push_back(view->identifier().empty() ? std::string(typeid(*view).name()) : view->identifier());
     }
     return missed;
+}
+
+// A view taken out of its parent reports nothing while it is out (a table's cell waiting for
+// reuse gets new text then): when it comes back, even to the same parent before the flush, it is
+// read again whole.
+void Mirror::noteDepartures(const View& parent) {
+    auto it = nodes_.find(&parent);
+    if (it == nodes_.end()) return;
+    for (View* child : it->second.children) {
+        const auto& now = parent.subviews();
+        if (std::none_of(now.begin(), now.end(), [&](const auto& v) { return v.get() == child; })) departed_.insert(child);
+    }
+}
+
+void Mirror::refresh(Node& node, View& view) {
+    sync(node, view);
+    reconcileChildren(node, view);
+    queueRelayout(node, view);  // whatever changed while it was out of the tree, it is read whole
+    for (View* child : node.children) {
+        if (Node* childNode = nodeFor(*child)) refresh(*childNode, *child);
+    }
 }
 
 Node* Mirror::nodeFor(const View& view) {
@@ -229,7 +259,11 @@ void Mirror::reconcileChildren(Node& node, View& view) {
     if (previous && gtk_widget_get_parent(previous) != host) previous = nullptr;
     for (View* child : wanted) {
         Node* childNode = nodeFor(*child);
-        if (!childNode) childNode = &build(*child);
+        if (!childNode) {
+            childNode = &build(*child);
+        } else if (departed_.erase(child)) {
+            refresh(*childNode, *child);
+        }
         placeAfter(childNode->widget, host, previous);
         previous = childNode->widget;
     }
@@ -287,6 +321,11 @@ void Mirror::flush() {
         sync(it->second, *view);
         reconcileChildren(it->second, *view);
     }
+    // A push or a pop changes a navigation column's subviews: its bar then shows the new top
+    // screen's items, which that screen may have set before its view joined the window.
+    for (auto [bar, nav] : bars_) {
+        if (nav->isViewLoaded() && dirty.count(&nav->view())) allBarsDirty_ = true;
+    }
     if (allBarsDirty_) {
         allBarsDirty_ = false;
         for (auto [bar, nav] : bars_) {
@@ -306,6 +345,7 @@ void Mirror::flush() {
         auto view = it->second.view.lock();
         if (view.get() == key) queueRelayout(it->second, *view);
     }
+    departed_.clear();
     flushing_ = false;
 }
 

@@ -75,6 +75,8 @@ private:
     void sync(Node& node, View& view);
     void reconcileChildren(Node& node, View& view);
     void queueRelayout(const Node& node, const View& view);
+    void noteDepartures(const View& parent);
+    void refresh(Node& node, View& view);
     void collectScreens();
 
     std::shared_ptr<Window> window_;
@@ -83,6 +85,7 @@ private:
     std::map<const View*, Node> nodes_;
     std::set<const View*> dirty_;
     std::set<const View*> relayout_;  // dirty views with a change that may move or size something
+    std::set<const View*> departed_;  // taken out of their parent since the last flush
     bool allBarsDirty_ = false;
     bool flushing_ = false;
     int flushes_ = 0;

@@ -42,6 +42,9 @@ struct ViewWidgetState {
     int layouts = 0;
     // The window's own widget is the device's screen: exactly this size, whatever it holds.
     std::optional<Size> exactSize;
+    // Where a presenter shows this widget in its parent instead of where the rules place it (a
+    // screen presented as a popover sits next to what it points at).
+    std::optional<Rect> placement;
 };
 
 // A new view widget (a floating reference, as GTK widgets are made).

@@ -83,7 +83,7 @@ auto DownloadTourManager::onReply(const JobRef& job, Handler handler) {
 
 DownloadTourManager::DownloadTourManager(Environment& env)
     : cachesDirectory(env.cacheDir()),
-      mediaBaseUrl("https://media.trelvoquest.com/"),
+      mediaBaseUrl(std::string("https://") + ProductSites::media + "/"),
       assetsBaseUrl(std::string("https://") + ProductSites::french + "/public/assets/"),
       headers{{"api-version", "1.1"}},
       env_(env),

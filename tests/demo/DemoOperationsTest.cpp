@@ -151,6 +151,9 @@ TEST_F(DemoOperationsTest, RegionsHaveToursAndTheRegionSearchFiltersByLanguage) 
     EXPECT_EQ(idsOf(network.searchCatalogue), std::vector<std::string>{"9122"});
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("FR", RegionType::country, 0, done); }));
     EXPECT_EQ(network.searchCatalogue.size(), 7u);
+    // 4 is what the search screen sends for every language.
+    ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("69123", RegionType::city, 4, done); }));
+    EXPECT_EQ(network.searchCatalogue.size(), 7u);
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("ARA", RegionType::state, 3, done); }));
     EXPECT_EQ(idsOf(network.searchCatalogue), std::vector<std::string>{"9103"});
 
@@ -244,6 +247,46 @@ TEST_F(DemoOperationsTest, MediaAddressesOfTheToursServeTheGeneratedFiles) {
     network.downloadData("https://www.trelvoquest.com/circuits/thumbHD/9102.jpg", [&](const std::string& b) { bytes = b; });
     ASSERT_TRUE(env.runUntil([&] { return bytes.has_value(); }));
     EXPECT_EQ(*bytes, readFile(std::filesystem::path(TQ_DEMO_DATA_DIR) / "www/circuits/thumbHD/9102.jpg"));
+}
+
+// The archive gate holds a tile archive halfway until it is released, and a service stopped
+// while it holds one still ends at once.
+TEST(DemoArchiveGateTest, AHeldArchiveArrivesWholeOnceReleasedAndAStopDropsIt) {
+    const std::string archive = "https://www.trelvoquest.com/public/assets/map_tiles/circuit9102/9102.zip";
+    const auto expected = readFile(std::filesystem::path(TQ_DEMO_DATA_DIR) / "www/public/assets/map_tiles/circuit9102/9102.zip");
+    auto post = [](const DemoServiceProcess& service, const std::string& path) {
+        return exchange(service, {"127.0.0.1", "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                               "Content-Length: 0\r\nConnection: close\r\n"}).status;
+    };
+    // How many times the service said it holds the archive.
+    auto held = [](const DemoServiceProcess& service) {
+        const std::string out = service.output(), line = "holding archive 9102.zip";
+        int count = 0;
+        for (auto at = out.find(line); at != std::string::npos; at = out.find(line, at + 1)) ++count;
+        return count;
+    };
+    {
+        DemoServiceProcess service({.data = TQ_DEMO_DATA_DIR, .arguments = {"--hold-archives"}});
+        ASSERT_TRUE(service.listening()) << service.output();
+        TestEnvironment env;
+        service.connect(env.env());
+        std::optional<std::string> bytes;
+        env->shared<Network>().downloadData(archive, [&](const std::string& b) { bytes = b; });
+        ASSERT_TRUE(env.runUntil([&] { return held(service) == 1; })) << service.output();
+        EXPECT_FALSE(bytes.has_value());
+        EXPECT_EQ(post(service, "/demo/release"), 200);
+        ASSERT_TRUE(env.runUntil([&] { return bytes.has_value(); }));
+        EXPECT_EQ(*bytes, expected);
+
+        // Closed again on loopback: the next one is held as well, until the service stops.
+        EXPECT_EQ(post(service, "/demo/hold"), 200);
+        bytes.reset();
+        env->shared<Network>().downloadData(archive, [&](const std::string& b) { bytes = b; });
+        ASSERT_TRUE(env.runUntil([&] { return held(service) == 2; })) << service.output();
+        EXPECT_EQ(service.stop(), 0);
+        env.settle();
+        EXPECT_FALSE(bytes.has_value());
+    }
 }
 
 TEST(DemoServiceStartTest, AServiceThatCannotStartSaysWhyInOneLine) {

@@ -202,3 +202,46 @@ TEST(PointerInputTest, AClickOnAMapMarkerSelectsItsPin) {
 
 }  // namespace
 }  // namespace tq::test
+
+#include "platform/ui/LayoutBuilder.h"
+#include "platform/ui/TextField.h"
+
+namespace tq::test {
+namespace {
+
+GtkWidget* entryIn(GtkWidget* widget) {
+    if (GTK_IS_ENTRY(widget)) return widget;
+    for (GtkWidget* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child)) {
+        if (GtkWidget* entry = entryIn(child)) return entry;
+    }
+    return nullptr;
+}
+
+// Keys typed one after the other into a focused field all stay: drawing the field after each one
+// must not select its text again, or the next key would replace it.
+TEST(PointerInputTest, KeysTypedIntoAFieldAllStay) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto screen = std::make_shared<ViewController>();
+    app.open(showInWindow(std::make_shared<NavigationController>(screen)));
+    auto field = addView<TextField>(screen->view(), "field");
+    sizeConstraint(screen->view(), field, LayoutAttribute::height, 40, "fieldHeight");
+    app.turn();
+    GtkWidget* entry = entryIn(app.widgetOf(*field));
+    ASSERT_TRUE(entry);
+    ASSERT_TRUE(gtk_widget_grab_focus(entry));
+    app.turn();
+    for (const char* key : {"g", "o", "t", "h"}) {
+        // What a key press does in an entry: the selection goes, the key is inserted at the cursor.
+        GtkEditable* editable = GTK_EDITABLE(entry);
+        gtk_editable_delete_selection(editable);
+        int position = gtk_editable_get_position(editable);
+        gtk_editable_insert_text(editable, key, -1, &position);
+        gtk_editable_set_position(editable, position);
+        app.turn();
+    }
+    EXPECT_EQ(field->text(), "goth");
+    EXPECT_STREQ(gtk_editable_get_text(GTK_EDITABLE(entry)), "goth");
+}
+
+}  // namespace
+}  // namespace tq::test

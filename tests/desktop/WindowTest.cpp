@@ -2,7 +2,10 @@
 
 #include "DesktopFixture.h"
 #include "LayoutChecks.h"
+#include "PointerClicks.h"
+#include "platform/ui/BarButtonItem.h"
 #include "screens/browse/HomeController.h"
+#include "support/UiTestHelpers.h"
 
 namespace tq::test {
 namespace {
@@ -22,6 +25,35 @@ TEST(DesktopWindowTest, OpensOnTheHomeScreen) {
     EXPECT_TRUE(app.env->device().isPortrait());
     app.screenshot("home-tablet-portrait");
     for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+}
+
+// A screen that sets its bar's items while its view is made, before the view joins the window (as
+// the panorama viewer does).
+class ItemsAtLoad : public ViewController {
+public:
+    void loadView() override {
+        setView(std::make_shared<View>());
+        navigationItem().setLeftBarButtonItem(std::make_shared<BarButtonItem>("Close", std::function<void()>{}));
+        navigationItem().setRightBarButtonItem(std::make_shared<BarButtonItem>("Touch", std::function<void()>{}));
+    }
+};
+
+TEST(DesktopWindowTest, APushedScreenShowsItsOwnBarItems) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
+    app.open(showInWindow(nav));
+    auto pushed = std::make_shared<ItemsAtLoad>();
+    nav->pushViewController(pushed, false);
+    app.turn();
+    GtkWidget* bar = app.widgetOf(nav->navigationBar());
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(buttonLabelled(bar, "Close")) << "the pushed screen's left item is not drawn";
+    EXPECT_TRUE(buttonLabelled(bar, "Touch")) << "the pushed screen's right item is not drawn";
+
+    nav->popViewController(false);
+    app.turn();
+    EXPECT_FALSE(buttonLabelled(bar, "Close")) << "the popped screen's items stay drawn";
+    EXPECT_FALSE(buttonLabelled(bar, "Touch")) << "the popped screen's items stay drawn";
 }
 
 }  // namespace

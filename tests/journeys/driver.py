@@ -124,12 +124,33 @@ class Program:
 
     # --- reading the window -------------------------------------------------------------------
     def tree(self):
+        return self._ask("tree")
+
+    def page(self, view_id, selector):
+        """The elements matching a CSS selector in the page of the shown web view `view_id`, in
+        the window's pixels, with `hit` when a click at their centre reaches them."""
+        reply = self._ask(f"page {view_id} {selector}")
+        if "error" in reply:
+            raise ValueError(reply["error"])
+        return reply["elements"]
+
+    def wait_page(self, description, view_id, selector, predicate=lambda elements: elements, timeout=15):
+        """Waits until the page's elements matching `selector` satisfy `predicate` (some exist, by
+        default) while the window has nothing left to draw; returns them."""
+        def check():
+            if not self.tree()["settled"]:
+                return None
+            elements = self.page(view_id, selector)
+            return elements if predicate(elements) else None
+        return _wait(description, check, timeout)
+
+    def _ask(self, line):
         if self.process.poll() is not None:
             raise StepFailed(f"the program ended with status {self.process.returncode}")
         with socket.socket(socket.AF_UNIX) as s:
             s.settimeout(10)
             s.connect(self.socket_path)
-            s.sendall(b"tree\n")
+            s.sendall(line.encode() + b"\n")
             data = b""
             while not data.endswith(b"\n"):
                 chunk = s.recv(1 << 16)

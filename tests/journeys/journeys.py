@@ -19,6 +19,10 @@ sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from driver import DemoService, Journey, StepFailed  # noqa: E402
 
+# The journeys of the other modules reuse this one's steps: they find it under its own name even
+# when it runs as the main program.
+sys.modules.setdefault("journeys", sys.modules[__name__])
+
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # The home screen's entry buttons in a landscape tablet window, and their pictures per language.
@@ -212,6 +216,44 @@ def stored_tour_ids(home):
         return {row[0] for row in connection.execute('SELECT "id_circuit" FROM "Catalog"')}
 
 
+def download_catalogue_tour(j, home):
+    """From the home screen: picks the catalogue's first tour, preloads it, answers the alerts and
+    checks that it is stored. Returns the tour's identifier."""
+    j.step("pick a tour of the catalogue")
+    j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+    j.program.tap("a tour of the list", id="lblTitle")
+    title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
+    tour = sample_tour_id(title)
+    j.shot("presentation")
+
+    j.step("preload and confirm")
+    j.program.tap("the preload button", id="btnPreload")
+    confirm = j.program.wait("the download's confirmation",
+                             lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
+    j.shot("confirm")
+    j.program.tap_dialog_button(confirm["dialog"]["buttons"][-1]["text"], closes=False)
+    started = j.program.wait('the "PreloadStarted" alert', lambda t: dialog_says(t, "PreloadStarted"))
+    j.shot("download-started")
+    j.program.tap_dialog_button(started["dialog"]["buttons"][-1]["text"])
+
+    j.step('the "DownloadComplete" alert')
+    done = j.program.wait('the "DownloadComplete" alert (its "DownloadDoneMessage")',
+                          lambda t: dialog_says(t, "DownloadDoneMessage"), timeout=60)
+    j.shot("download-complete")
+    if not any(b["text"] in dictionary_texts("ShowMyTours") for b in done["dialog"]["buttons"]):
+        raise StepFailed('the "DownloadComplete" alert has no "ShowMyTours" action')
+    j.program.tap_dialog_button("OK")
+
+    j.step("the tour is stored: its row and its folder")
+    if tour not in stored_tour_ids(home):
+        raise StepFailed(f"tour {tour} has no row in the catalogue database: {sorted(stored_tour_ids(home))}")
+    folder = os.path.join(home, "cache", "trelvoquest", "circuit", f"circuit{tour}")
+    if not os.path.isdir(folder) or not os.listdir(folder):
+        raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
+    j.shot("stored")
+    return tour
+
+
 def journey_download(j, build, work):
     service = DemoService(build, os.path.join(work, "service")).start()
     home = os.path.join(work, "home")
@@ -219,42 +261,12 @@ def journey_download(j, build, work):
         j.step("home")
         j.launch(build, home, service)
         home_in(j.program, "en")
-
-        j.step("pick a tour of the catalogue")
-        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
-        j.program.tap("a tour of the list", id="lblTitle")
-        title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
-        tour = sample_tour_id(title)
-        j.shot("presentation")
-
-        j.step("preload and confirm")
-        j.program.tap("the preload button", id="btnPreload")
-        confirm = j.program.wait("the download's confirmation",
-                                 lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
-        j.shot("confirm")
-        j.program.tap_dialog_button(confirm["dialog"]["buttons"][-1]["text"], closes=False)
-        started = j.program.wait('the "PreloadStarted" alert', lambda t: dialog_says(t, "PreloadStarted"))
-        j.shot("download-started")
-        j.program.tap_dialog_button(started["dialog"]["buttons"][-1]["text"])
-
-        j.step('the "DownloadComplete" alert')
-        done = j.program.wait('the "DownloadComplete" alert (its "DownloadDoneMessage")',
-                              lambda t: dialog_says(t, "DownloadDoneMessage"), timeout=60)
-        j.shot("download-complete")
-        if not any(b["text"] in dictionary_texts("ShowMyTours") for b in done["dialog"]["buttons"]):
-            raise StepFailed('the "DownloadComplete" alert has no "ShowMyTours" action')
-        j.program.tap_dialog_button("OK")
-
-        j.step("the tour is stored: its row and its folder")
-        if tour not in stored_tour_ids(home):
-            raise StepFailed(f"tour {tour} has no row in the catalogue database: {sorted(stored_tour_ids(home))}")
-        folder = os.path.join(home, "cache", "trelvoquest", "circuit", f"circuit{tour}")
-        if not os.path.isdir(folder) or not os.listdir(folder):
-            raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
-        j.shot("stored")
+        download_catalogue_tour(j, home)
     finally:
         service.stop()
 
+
+import journeys_map  # noqa: E402  (after the steps it reuses)
 
 JOURNEYS = [
     ("launch", journey_launch),
@@ -262,6 +274,10 @@ JOURNEYS = [
     ("catalogue", journey_catalogue),
     ("download", journey_download),
     ("links", journey_links),
+    ("map-offline", journeys_map.journey_map_offline),
+    ("content", journeys_map.journey_content),
+    ("native-map", journeys_map.journey_native_map),
+    ("rating", journeys_map.journey_rating),
 ]
 
 

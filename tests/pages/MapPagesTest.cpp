@@ -94,6 +94,7 @@ function seen() {
     markers: d.markers.map(function (m) { return m ? harness.reachable(m) : null; }),
     current: d.current,
     currentMarked: d.markers.map(function (m) { return !!m && m.classList.contains('tq-current'); }),
+    numbers: d.markers.map(function (m) { var n = m && m.querySelector('.tq-number'); return n ? n.textContent : null; }),
     bearing: d.bearing,
     position: d.position ? harness.reachable(d.position) : null,
     around: d.around.map(function (m) { return harness.reachable(m); })
@@ -132,10 +133,12 @@ harness.scenario(async function () {
     EXPECT_EQ(viewport[0], viewport[2]) << "the map fills the window: " << viewport;
     EXPECT_EQ(viewport[1], viewport[3]) << "the map fills the window: " << viewport;
     EXPECT_EQ(r["first"]["markers"], json::array({true, true, true})) << "every pin is on screen and on top";
+    EXPECT_EQ(r["first"]["numbers"], json::array({"1", "2", "3"})) << "each pin shows its point's number";
     EXPECT_GT(r["tiles"]["fromFolder"].get<int>(), 4);
     EXPECT_EQ(r["tiles"]["defaults"], json::array());
     EXPECT_EQ(r["centred"]["current"], 2);
     EXPECT_EQ(r["centred"]["currentMarked"], json::array({false, false, true}));
+    EXPECT_EQ(r["centred"]["numbers"], json::array({"1", "2", "3"})) << "the current pin keeps its number";
     EXPECT_EQ(r["afterCentreMap"]["markers"], json::array({true, true, true}));
 }
 

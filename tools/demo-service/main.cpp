@@ -1,7 +1,8 @@
 // The demo web service: the product's web service played on this machine from the generated
 // sample tours, so that the application has tours to show without the real service.
 //
-//   trelvoquest-demo-service [--port N] [--data DIR] [--state DIR] [--updated ID]... [--exit-with-parent]
+//   trelvoquest-demo-service [--port N] [--data DIR] [--state DIR] [--updated ID]... [--hold-archives]
+//                            [--exit-with-parent]
 //
 // --port      the loopback port to listen on (default 0: a free one, printed when listening)
 // --data      the generated sample tours (default: the "data" folder beside the program)
@@ -9,6 +10,9 @@
 //             authority a client trusts (authority.pem) and the address it listens on
 //             (endpoint); default: the "state" folder beside the program
 // --updated   marks a tour as updated before serving, so the application's update check finds it
+// --hold-archives  starts with the archive gate closed: a tile archive's reply stops halfway,
+//             printing "holding archive NAME", until a POST to /demo/release on loopback (a POST
+//             to /demo/hold closes the gate again); a test acts while a download is under way
 // --exit-with-parent  ends the service when the program that started it ends
 //
 // Once it answers it prints "listening on 127.0.0.1:PORT" with the authority's path on one line.
@@ -38,6 +42,7 @@ struct Options {
     fs::path data;
     fs::path state;
     std::vector<std::string> updated;
+    bool holdArchives = false;
     bool exitWithParent = false;
 };
 
@@ -66,6 +71,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.state = argv[++i];
         } else if (arg == "--updated" && hasValue) {
             options.updated.push_back(argv[++i]);
+        } else if (arg == "--hold-archives") {
+            options.holdArchives = true;
         } else if (arg == "--exit-with-parent") {
             options.exitWithParent = true;
         } else {
@@ -99,7 +106,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: trelvoquest-demo-service [--port N] [--data DIR] [--state DIR] [--updated ID]... "
-                     "[--exit-with-parent]\n";
+                     "[--hold-archives] [--exit-with-parent]\n";
         return 2;
     }
     if (options.exitWithParent) {
@@ -130,6 +137,7 @@ int main(int argc, char** argv) {
         writeAtomically(options.state / "authority.pem", certificates.authority.certificatePem, fs::perms::owner_read |
                         fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
         tq::demo::DemoService service(options.data, catalogue, certificates.server);
+        service.holdArchives(options.holdArchives);
         int port = service.start(options.port);
         if (port < 0) return fail("cannot listen on 127.0.0.1:" + std::to_string(options.port) + ": the port is taken");
         std::string address = "127.0.0.1:" + std::to_string(port);

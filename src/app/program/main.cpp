@@ -1,7 +1,8 @@
 // The program: builds the Environment, runs the launch sequence and then the loop until it is
 // closed (the window closed, SIGINT or SIGTERM, or --run-for SECONDS). By default it opens a
 // window on the desktop that stands for a tablet; --headless runs the view tree with no window.
-// Console lines go to standard error.
+// Console lines go to standard error. A start with --open-url while the program already runs on
+// the desktop hands the address to the running one and ends (desktop/LinkChannel.h).
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
 #include "desktop/Inspector.h"
+#include "desktop/LinkChannel.h"
 #include "desktop/LoopSource.h"
 #include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
@@ -138,6 +140,12 @@ void runWindow(tq::Environment& env, const Options& options) {
     source->quitOnSignals();
     std::optional<tq::desktop::Inspector> inspector;
     if (options.inspectSocket) inspector.emplace(window, *options.inspectSocket);
+    // A link handed over by a second start is routed as one opened at launch, on the
+    // application's loop, and the window comes to the front.
+    tq::desktop::LinkChannel links(tq::desktop::defaultLinkSocketPath(), [&env, &window](const std::string& address) {
+        env.loop().post([address] { tq::Application::shared().delegate().openURL(address); });
+        gtk_window_present(window.gtkWindow());
+    });
     if (options.runFor) env.loop().postAfter(*options.runFor, quit);
     source->run();
     source.reset();  // before the window it draws
@@ -150,6 +158,11 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options)) {
         printUsage();
         return 2;
+    }
+    if (options.openURL && !options.headless &&
+        tq::desktop::handLinkToRunningProgram(tq::desktop::defaultLinkSocketPath(), *options.openURL)) {
+        std::cerr << "trelvoquest: the link went to the program already running\n";
+        return 0;
     }
     if (!options.headless && !tq::desktop::openDisplay()) {
         std::cerr << "trelvoquest: cannot open a display for the window; run it with --headless to go without one\n";

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "desktop/GtkVideoSurface.h"
 #include "platform/foundation/Environment.h"
@@ -30,6 +31,43 @@ struct GstVideoBackend::Frames {
     }
     ~Frames() { keep(nullptr, nullptr); }
 };
+
+namespace {
+
+// The address to play: on a routed host, always over https (the routed service speaks TLS only,
+// as the application's own client upgrades "http:"). `routed` tells whether the host is routed.
+std::string playedAddress(const std::string& address, const std::optional<EngineRoutes>& routes, bool& routed) {
+    routed = false;
+    if (!routes) return address;
+    GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+    if (!uri) return address;
+    const char* scheme = g_uri_get_scheme(uri);
+    const char* host = g_uri_get_host(uri);
+    std::string played = address;
+    if (host && scheme && (g_ascii_strcasecmp(scheme, "https") == 0 || g_ascii_strcasecmp(scheme, "http") == 0) &&
+        routes->isRouted(host)) {
+        routed = true;
+        if (g_ascii_strcasecmp(scheme, "http") == 0) played = "https" + address.substr(std::strlen(scheme));
+    }
+    g_uri_unref(uri);
+    return played;
+}
+
+// The HTTP source of a routed address goes through the routing proxy and trusts the routed
+// service's authority alone; other addresses keep the source's own settings.
+void routeSource(GstElement*, GstElement* source, gpointer data) {
+    const auto* routes = static_cast<const EngineRoutes*>(data);
+    GObjectClass* type = G_OBJECT_GET_CLASS(source);
+    if (!g_object_class_find_property(type, "proxy") || !g_object_class_find_property(type, "tls-database")) return;
+    // An authority that cannot be read leaves the source as it is: it then asks the real host.
+    GTlsDatabase* authority = g_tls_file_database_new(routes->authority.c_str(), nullptr);
+    if (!authority) return;
+    g_object_set(source, "proxy", routes->proxy->uri().c_str(), "tls-database", authority, nullptr);
+    g_object_unref(authority);
+    if (g_object_class_find_property(type, "ssl-strict")) g_object_set(source, "ssl-strict", TRUE, nullptr);
+}
+
+}  // namespace
 
 GstVideoBackend::GstVideoBackend(Environment& env, GstVideoOutput output)
     : env_(env), output_(std::move(output)), self_(std::make_shared<GstVideoBackend*>(this)) {}
@@ -64,7 +102,11 @@ void GstVideoBackend::setItem(std::shared_ptr<VideoPlayerItem> item) {
         return;
     }
     gst_object_ref_sink(playbin_);
-    g_object_set(playbin_, "uri", item_->url().c_str(), nullptr);
+    bool routed = false;
+    std::string address = playedAddress(item_->url(), output_.routes, routed);
+    g_object_set(playbin_, "uri", address.c_str(), nullptr);
+    // The routes live in output_, as long as the backend, which stops the pipeline before it goes.
+    if (routed) g_signal_connect(playbin_, "source-setup", G_CALLBACK(routeSource), &*output_.routes);
     if (GstElement* sink = makeSink(output_.audioSink)) g_object_set(playbin_, "audio-sink", sink, nullptr);
     if (output_.videoSink) {
         if (GstElement* sink = makeSink(*output_.videoSink)) g_object_set(playbin_, "video-sink", sink, nullptr);

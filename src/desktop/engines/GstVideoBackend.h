@@ -8,6 +8,7 @@
 #include <string>
 
 #include "desktop/engines/GstSupport.h"
+#include "desktop/engines/RoutingProxy.h"
 #include "platform/media/MediaBackend.h"
 
 namespace tq {
@@ -19,10 +20,12 @@ namespace tq::desktop {
 class GtkVideoSurface;
 
 // Where the video backends send their picture and sound: a sink description each. Without a video
-// sink the frames are drawn into the layer's surface.
+// sink the frames are drawn into the layer's surface. Addresses on routed hosts are fetched
+// through `routes`.
 struct GstVideoOutput {
     std::string audioSink = "autoaudiosink";
     std::optional<std::string> videoSink;
+    std::optional<EngineRoutes> routes;
 };
 
 // Shows one video player's items with GStreamer: a playbin on the item's address, its frames

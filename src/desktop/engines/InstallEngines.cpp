@@ -10,6 +10,7 @@
 #include "desktop/engines/GstSupport.h"
 #include "desktop/engines/GstVideoBackend.h"
 #include "desktop/engines/OsrmMapBackend.h"
+#include "desktop/engines/RoutingProxy.h"
 #include "desktop/engines/SimulatedLocationBackend.h"
 #include "desktop/engines/webkit/WebKitModule.h"
 #include "platform/foundation/Environment.h"
@@ -80,7 +81,7 @@ void installLocation(Environment& env, const EngineOptions& options) {
     }
 }
 
-void installMedia(Environment& env, const EngineOptions& options) {
+void installMedia(Environment& env, const EngineOptions& options, const std::optional<EngineRoutes>& routes) {
     std::string reason;
     if (!ensureGStreamer(&reason)) {
         env.console().log("No sound or video: " + reason);
@@ -92,7 +93,7 @@ void installMedia(Environment& env, const EngineOptions& options) {
     media.setAudioBackendFactory([environment, audioSink](const AudioFileInfo&, const std::string& bytes) {
         return std::make_unique<GstAudioBackend>(*environment, bytes, audioSink);
     });
-    GstVideoOutput output{options.audioSink, options.videoSink};
+    GstVideoOutput output{options.audioSink, options.videoSink, routes};
     media.setVideoBackendFactory([environment, output] { return std::make_unique<GstVideoBackend>(*environment, output); });
 }
 
@@ -105,7 +106,7 @@ std::filesystem::path webKitModulePath() {
 }
 
 // Loads the module once for the process; null (with a console line) when it cannot be loaded.
-WebViewBackendFactory* webKitFactory(Console& console, const std::vector<std::filesystem::path>& folders) {
+WebViewBackendFactory* webKitFactory(Console& console, const WebKitEngineSettings& settings) {
     auto path = webKitModulePath();
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
@@ -118,25 +119,34 @@ WebViewBackendFactory* webKitFactory(Console& console, const std::vector<std::fi
         return nullptr;
     }
     // The module stays for the life of the process: WebKit cannot be unloaded.
-    return make(&folders);
+    return make(&settings);
 }
 
-void installWeb(Environment& env) {
+void installWeb(Environment& env, const std::optional<EngineRoutes>& routes) {
     // Nothing of WebKit is loaded until a web view is made.
     struct Lazy {
-        std::vector<std::filesystem::path> folders;
+        WebKitEngineSettings settings;
+        // Carries the pages' connections to the routed hosts while web views may be made.
+        std::shared_ptr<RoutingProxy> proxy;
         bool tried = false;
         std::unique_ptr<WebViewBackendFactory> factory;
     };
     auto lazy = std::make_shared<Lazy>();
-    lazy->folders = {env.bundle().root(), env.cacheDir()};
     Console* console = &env.console();
+    lazy->settings.folders = {env.bundle().root(), env.cacheDir()};
+    lazy->settings.log = [console](const std::string& line) { console->log(line); };
+    if (routes) {
+        lazy->proxy = routes->proxy;
+        lazy->settings.proxyUri = routes->proxy->uri();
+        lazy->settings.routes = routes->routes;
+        lazy->settings.authority = routes->authority;
+    }
     env.shared<WebEngine>().setBackendFactory(
         [lazy, console](WebViewBackend::Host& host,
                         const WebViewConfiguration& configuration) -> std::unique_ptr<WebViewBackend> {
             if (!lazy->tried) {
                 lazy->tried = true;
-                lazy->factory.reset(webKitFactory(*console, lazy->folders));
+                lazy->factory.reset(webKitFactory(*console, lazy->settings));
             }
             // Without the engine the view keeps the headless one.
             return lazy->factory ? (*lazy->factory)(host, configuration) : nullptr;
@@ -146,8 +156,11 @@ void installWeb(Environment& env) {
 }  // namespace
 
 void installEngines(Environment& env, const EngineOptions& options) {
-    installWeb(env);
-    installMedia(env, options);
+    std::string error;
+    auto routes = startEngineRoutes({env.hostRoutes(), env.extraTrustedCertificate()}, error);
+    if (!error.empty()) env.console().log("Pages and media cannot reach the routed hosts: " + error);
+    installWeb(env, routes);
+    installMedia(env, options, routes);
     installLocation(env, options);
     Console* console = &env.console();
     env.shared<SystemURLOpener>().setHandOff(

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "desktop/Signals.h"
+#include "desktop/presenters/PlayerControls.h"
+#include "desktop/presenters/Popovers.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/AlertController.h"
@@ -55,9 +57,17 @@ GtkWidget* actionButton(GtkWidget* card, const std::string& title, const char* s
 
 }  // namespace
 
-Presenters::Presenters(GtkWidget* layer, std::shared_ptr<Window> window) : layer_(layer), window_(std::move(window)) {}
+Presenters::Presenters(GtkWidget* layer, std::shared_ptr<Window> window, Mirror& mirror)
+    : layer_(layer),
+      window_(window),
+      popovers_(std::make_unique<Popovers>(layer, mirror)),
+      playerControls_(std::make_unique<PlayerControls>(layer, std::move(window))) {}
 
-Presenters::~Presenters() { clear(); }
+Presenters::~Presenters() {
+    popovers_.reset();
+    playerControls_.reset();
+    clear();
+}
 
 void Presenters::clear() {
     if (dialog_) gtk_overlay_remove_overlay(GTK_OVERLAY(layer_), dialog_);
@@ -71,6 +81,8 @@ void Presenters::sync() {
         clear();
         if (screen) show(screen);
     }
+    popovers_->sync();
+    playerControls_->sync();
     const bool waiting = Environment::hasCurrent() && ProgressOverlay::shared().isVisible();
     if (waiting && !progress_) {
         progress_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
@@ -98,6 +110,7 @@ void Presenters::sync() {
 void Presenters::show(const std::shared_ptr<ViewController>& screen) {
     shown_ = screen;
     GtkWidget* card = nullptr;
+    GtkWidget* safe = nullptr;  // the action Return takes first: cancel, never a destructive one
     if (auto alert = std::dynamic_pointer_cast<AlertController>(screen)) {
         card = dialogCard(alert->shownTitle(), alert->shownMessage());
         std::weak_ptr<AlertController> weak = alert;
@@ -117,6 +130,7 @@ void Presenters::show(const std::shared_ptr<ViewController>& screen) {
                                                                               : "suggested-action";
             GtkWidget* button = actionButton(card, action.title, style);
             gtk_widget_set_sensitive(button, action.enabled);
+            if (action.style == AlertActionStyle::cancel) safe = button;
             std::string title = action.title;
             onSignal(button, "clicked", [weak, title] {
                 if (auto a = weak.lock()) a->tap(title);
@@ -155,12 +169,12 @@ void Presenters::show(const std::shared_ptr<ViewController>& screen) {
     gtk_widget_set_vexpand(card, TRUE);
     gtk_box_append(GTK_BOX(dialog_), card);
     gtk_overlay_add_overlay(GTK_OVERLAY(layer_), dialog_);
-    if (GtkWidget* first = gtk_widget_get_last_child(card)) gtk_widget_grab_focus(first);
+    if (GtkWidget* first = safe ? safe : gtk_widget_get_last_child(card)) gtk_widget_grab_focus(first);
 }
 
 bool Presenters::cancel() {
     auto screen = shown_.lock();
-    if (!screen) return false;
+    if (!screen) return playerControls_->cancel() || popovers_->cancel();
     if (auto alert = std::dynamic_pointer_cast<AlertController>(screen)) {
         for (const auto& action : alert->actions()) {
             if (action.style == AlertActionStyle::cancel) return alert->tap(action.title);

@@ -48,6 +48,8 @@ GtkWidget* itemWidget(const std::shared_ptr<BarButtonItem>& item, Images& images
     }
     GtkWidget* button = gtk_button_new();
     gtk_widget_add_css_class(button, "tq-bar-button");
+    // A popover anchored at the item points at this button.
+    g_object_set_data(G_OBJECT(button), kBarItemKey, item.get());
     GdkTexture* texture = item->image() ? images.texture(*item->image()) : nullptr;
     if (texture) {
         GtkWidget* picture = gtk_picture_new_for_paintable(GDK_PAINTABLE(texture));
@@ -70,11 +72,16 @@ GtkWidget* itemWidget(const std::shared_ptr<BarButtonItem>& item, Images& images
     return button;
 }
 
-void fillItems(GtkWidget* box, const std::vector<std::shared_ptr<BarButtonItem>>& items, Images& images) {
+
+}  // namespace
+
+void fillBarItems(GtkWidget* box, const std::vector<std::shared_ptr<BarButtonItem>>& items, Images& images) {
     for (const auto& item : items) {
         if (item && !item->isHidden()) gtk_box_append(GTK_BOX(box), itemWidget(item, images));
     }
 }
+
+namespace {
 
 struct NavigationBarParts {
     GtkWidget* bar;
@@ -147,11 +154,11 @@ public:
             });
             gtk_box_append(GTK_BOX(parts.start), button);
         }
-        if (!back || item.leftItemsSupplementBackButton()) fillItems(parts.start, item.leftBarButtonItems(), mirror.images());
+        if (!back || item.leftItemsSupplementBackButton()) fillBarItems(parts.start, item.leftBarButtonItems(), mirror.images());
         // Right items run from the trailing edge inwards.
         auto right = item.rightBarButtonItems();
         std::reverse(right.begin(), right.end());
-        fillItems(parts.end, right, mirror.images());
+        fillBarItems(parts.end, right, mirror.images());
     }
 };
 
@@ -168,7 +175,7 @@ public:
     void sync(Node& node, View& view, Mirror& mirror) const override {
         GtkWidget* box = viewWidgetState(node.widget).content;
         clear(box);
-        fillItems(box, static_cast<Toolbar&>(view).items(), mirror.images());
+        fillBarItems(box, static_cast<Toolbar&>(view).items(), mirror.images());
     }
 };
 

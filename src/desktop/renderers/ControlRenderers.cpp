@@ -1,7 +1,9 @@
 // Segmented controls, sliders, switches, text fields and star ratings.
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "desktop/Images.h"
 #include "desktop/Mirror.h"
@@ -23,22 +25,56 @@ std::weak_ptr<T> weakOf(View& view) {
     return std::static_pointer_cast<T>(view.shared_from_this());
 }
 
+struct SegmentParts {
+    GtkWidget* box = nullptr;
+    std::vector<GtkWidget*> buttons;
+    std::vector<std::string> looks;  // what each segment showed when its button was made
+};
+
+// Shows the view's selection on the segments' toggle buttons.
+void showSelection(SegmentParts& parts, const SegmentedControl& control) {
+    for (std::size_t i = 0; i < parts.buttons.size(); ++i) {
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(parts.buttons[i]), int(i) == control.selectedSegmentIndex());
+        gtk_widget_set_sensitive(parts.buttons[i], control.isEnabled() && control.isEnabledForSegment(int(i)));
+    }
+}
+
+// One toggle button per segment, kept while the segments keep their titles and pictures, so that a
+// segment keeps the keyboard focus across a change of selection.
 class SegmentedControlRenderer : public Renderer {
 public:
     const char* kind() const override { return "SegmentedControl"; }
     bool mirrorsSubviews(const View&) const override { return false; }
     void create(Node& node, View&, Mirror&) const override {
-        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-        gtk_widget_add_css_class(box, "linked");
-        gtk_box_set_homogeneous(GTK_BOX(box), TRUE);
-        gtk_widget_set_valign(box, GTK_ALIGN_CENTER);
-        viewWidgetSetContent(node.widget, box);
+        auto parts = std::make_shared<SegmentParts>();
+        parts->box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+        gtk_widget_add_css_class(parts->box, "linked");
+        gtk_box_set_homogeneous(GTK_BOX(parts->box), TRUE);
+        gtk_widget_set_valign(parts->box, GTK_ALIGN_CENTER);
+        viewWidgetSetContent(node.widget, parts->box);
+        node.parts = parts;
     }
     void sync(Node& node, View& view, Mirror& mirror) const override {
         auto& control = static_cast<SegmentedControl&>(view);
-        GtkWidget* box = viewWidgetState(node.widget).content;
-        while (GtkWidget* child = gtk_widget_get_first_child(box)) gtk_box_remove(GTK_BOX(box), child);
-        auto weak = weakOf<SegmentedControl>(view);
+        auto& parts = partsOf<SegmentParts>(node);
+        std::vector<std::string> looks;
+        for (int i = 0; i < control.numberOfSegments(); ++i) {
+            auto image = control.imageForSegment(i);
+            GdkTexture* texture = image ? mirror.images().texture(*image) : nullptr;
+            looks.push_back(texture ? "picture " + std::to_string(reinterpret_cast<std::uintptr_t>(texture))
+                                    : "title " + control.titleForSegment(i).value_or(""));
+        }
+        if (looks != parts.looks) rebuild(std::static_pointer_cast<SegmentParts>(node.parts), control, mirror);
+        parts.looks = std::move(looks);
+        showSelection(parts, control);
+    }
+
+private:
+    static void rebuild(const std::shared_ptr<SegmentParts>& self, SegmentedControl& control, Mirror& mirror) {
+        auto& parts = *self;
+        while (GtkWidget* child = gtk_widget_get_first_child(parts.box)) gtk_box_remove(GTK_BOX(parts.box), child);
+        parts.buttons.clear();
+        auto weak = weakOf<SegmentedControl>(control);
         for (int i = 0; i < control.numberOfSegments(); ++i) {
             GtkWidget* button = gtk_toggle_button_new();
             GdkTexture* texture = control.imageForSegment(i) ? mirror.images().texture(*control.imageForSegment(i)) : nullptr;
@@ -52,13 +88,18 @@ public:
                 gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
                 gtk_button_set_child(GTK_BUTTON(button), label);
             }
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(button), i == control.selectedSegmentIndex());
-            gtk_widget_set_sensitive(button, control.isEnabled() && control.isEnabledForSegment(i));
-            // The view decides: a person's tap goes to `select`, and the next sync shows the result.
-            onClick(button, [weak, i](double, double) {
-                if (auto c = weak.lock()) c->select(i);
-            }, true);
-            gtk_box_append(GTK_BOX(box), button);
+            // A click, Space or Return goes to `select`; the view decides, and the buttons show
+            // its selection again at once (a refused tap must not leave a segment pressed).
+            std::weak_ptr<SegmentParts> weakParts = self;
+            onSignal(button, "clicked", [weak, i, weakParts] {
+                auto c = weak.lock();
+                auto shown = weakParts.lock();
+                if (!c || !shown) return;
+                c->select(i);
+                showSelection(*shown, *c);
+            });
+            gtk_box_append(GTK_BOX(parts.box), button);
+            parts.buttons.push_back(button);
         }
     }
 };
@@ -181,8 +222,15 @@ public:
         }
         gtk_entry_set_icon_from_paintable(entry, GTK_ENTRY_ICON_PRIMARY, GDK_PAINTABLE(icon));
         gtk_widget_set_sensitive(parts.entry, field.isEnabled());
-        if (field.isFirstResponder() && !gtk_widget_has_focus(parts.entry) && gtk_widget_get_mapped(parts.entry)) {
+        // The keyboard focus follows first responder (the entry's own text part holds it). Grabbing it
+        // again while it is there would select the whole text, and the next key would replace it.
+        GtkRoot* root = gtk_widget_get_root(parts.entry);
+        GtkWidget* focus = root ? gtk_root_get_focus(root) : nullptr;
+        const bool focused = focus && (focus == parts.entry || gtk_widget_is_ancestor(focus, parts.entry));
+        if (field.isFirstResponder() && !focused && gtk_widget_get_mapped(parts.entry)) {
             gtk_widget_grab_focus(parts.entry);
+        } else if (!field.isFirstResponder() && focused) {
+            gtk_root_set_focus(root, nullptr);  // the keyboard went away
         }
     }
 };

@@ -128,23 +128,45 @@ void unparentLater(GtkPopover* popover) {
     g_idle_add_once([](gpointer w) { gtk_widget_unparent(GTK_WIDGET(w)); }, popover);
 }
 
-// A right click on a row offers what a swipe across it would.
-void offerSwipeActions(GtkGestureClick* gesture, int, double x, double y, gpointer data) {
-    auto cell = std::dynamic_pointer_cast<TableViewCell>(static_cast<std::weak_ptr<View>*>(data)->lock());
+// The row a cell stands for, in its table.
+struct RowOf {
+    std::shared_ptr<TableViewCell> cell;
+    TableView* table = nullptr;
+    IndexPath at;
+};
+
+std::optional<RowOf> rowOf(const std::weak_ptr<View>& weak) {
+    auto cell = std::dynamic_pointer_cast<TableViewCell>(weak.lock());
     auto* table = cell ? dynamic_cast<TableView*>(cell->superview()) : nullptr;
-    auto indexPath = table ? table->indexPathForCell(*cell) : std::nullopt;
-    if (!indexPath) return;
-    auto actions = table->trailingSwipeActions(*indexPath);
-    if (!actions || actions->actions.empty()) return;
-    GtkWidget* anchor = gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(gesture));
+    auto at = table ? table->indexPathForCell(*cell) : std::nullopt;
+    if (!at) return std::nullopt;
+    return RowOf{cell, table, *at};
+}
+
+// A tap on a row (a click, or Return or Space on the focused row) selects it through the table;
+// in editing mode it confirms the row's deletion.
+void activateRow(const std::weak_ptr<View>& weak) {
+    auto row = rowOf(weak);
+    if (!row) return;
+    if (row->cell->isEditing()) {
+        row->table->tapDeleteConfirmation(row->at);
+    } else {
+        row->table->selectRow(row->at);
+    }
+}
+
+// The row's swipe actions as buttons pointing at (x, y) of `anchor`; each taps its action
+// through the table.
+void showSwipeActions(GtkWidget* anchor, double x, double y, const RowOf& row, const SwipeActionsConfiguration& actions) {
     GtkWidget* popover = gtk_popover_new();
+    gtk_widget_set_name(popover, "tq-swipe-actions");
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
-    std::weak_ptr<View> weakTable = table->weak_from_this();
-    for (const auto& action : actions->actions) {
+    std::weak_ptr<View> weakTable = row.table->weak_from_this();
+    for (const auto& action : actions.actions) {
         GtkWidget* button = gtk_button_new_with_label(action.title.c_str());
         if (action.style == ContextualAction::Style::destructive) gtk_widget_add_css_class(button, "destructive-action");
         std::string title = action.title;
-        IndexPath at = *indexPath;
+        IndexPath at = row.at;
         onSignal(button, "clicked", [weakTable, at, title, popover] {
             gtk_popover_popdown(GTK_POPOVER(popover));
             if (auto t = std::dynamic_pointer_cast<TableView>(weakTable.lock())) t->performSwipeAction(at, title);
@@ -157,6 +179,42 @@ void offerSwipeActions(GtkGestureClick* gesture, int, double x, double y, gpoint
     GdkRectangle at{int(x), int(y), 1, 1};
     gtk_popover_set_pointing_to(GTK_POPOVER(popover), &at);
     gtk_popover_popup(GTK_POPOVER(popover));
+}
+
+// A right click on a row offers what a swipe across it would.
+void offerSwipeActions(GtkGestureClick* gesture, int, double x, double y, gpointer data) {
+    auto row = rowOf(*static_cast<std::weak_ptr<View>*>(data));
+    auto actions = row ? row->table->trailingSwipeActions(row->at) : std::nullopt;
+    if (!actions || actions->actions.empty()) return;
+    showSwipeActions(gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(gesture)), x, y, *row, *actions);
+}
+
+// How far a pointer must drag a row to the left to swipe it; dragged past half the row's width,
+// the swipe is a full one.
+constexpr double kRowSwipeDistance = 40;
+
+// A pointer dragged to the left across a row swipes it: its actions show at the row's trailing
+// edge, or a full swipe carries out the first one when the row allows it. Mostly vertical drags,
+// short ones and drags to the right do nothing.
+void swipeRowByDrag(GtkGestureDrag* gesture, double dx, double dy, gpointer data) {
+    if (dx > -kRowSwipeDistance || std::abs(dy) * 2 > std::abs(dx)) return;
+    auto row = rowOf(*static_cast<std::weak_ptr<View>*>(data));
+    auto actions = row ? row->table->trailingSwipeActions(row->at) : std::nullopt;
+    if (!actions || actions->actions.empty()) return;
+    GtkWidget* widget = gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(gesture));
+    const double width = gtk_widget_get_width(widget);
+    if (actions->performsFirstActionWithFullSwipe && -dx >= width / 2) {
+        row->table->performSwipeAction(row->at, actions->actions.front().title);
+        return;
+    }
+    showSwipeActions(widget, std::max(0.0, width - 1), gtk_widget_get_height(widget) / 2.0, *row, *actions);
+}
+
+gboolean activateRowByKey(GtkEventControllerKey*, guint key, guint, GdkModifierType state, gpointer data) {
+    if (state & (GDK_CONTROL_MASK | GDK_ALT_MASK)) return FALSE;
+    if (key != GDK_KEY_Return && key != GDK_KEY_KP_Enter && key != GDK_KEY_ISO_Enter && key != GDK_KEY_space) return FALSE;
+    activateRow(*static_cast<std::weak_ptr<View>*>(data));
+    return TRUE;
 }
 
 struct ZoomHolder {
@@ -178,31 +236,31 @@ void onZoom(GtkGestureZoom* gesture, double scale, gpointer data) {
     holder->lastScale = scale;
 }
 
-// A row: a click selects it through the table, as a tap would; a right click offers its swipe
-// actions, and a cell in editing mode shows its delete control.
+// A row: a click selects it through the table, as a tap would; a drag to the left or a right
+// click offers its swipe actions, and a cell in editing mode shows its delete control.
 class TableViewCellRenderer : public Renderer {
 public:
     const char* kind() const override { return "TableViewCell"; }
     void create(Node& node, View& view, Mirror&) const override {
         std::weak_ptr<View> weak = view.weak_from_this();
-        onClick(node.widget, [weak](double, double) {
-            auto cell = std::dynamic_pointer_cast<TableViewCell>(weak.lock());
-            auto* table = cell ? dynamic_cast<TableView*>(cell->superview()) : nullptr;
-            if (!table) return;
-            if (auto indexPath = table->indexPathForCell(*cell)) {
-                if (cell->isEditing()) {
-                    table->tapDeleteConfirmation(*indexPath);
-                } else {
-                    table->selectRow(*indexPath);
-                }
-            }
-        });
+        GtkWidget* widget = node.widget;
+        onClick(widget, [weak](double, double) { activateRow(weak); });
         GtkGesture* secondary = gtk_gesture_click_new();
         gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(secondary), GDK_BUTTON_SECONDARY);
-        GtkWidget* widget = node.widget;
         g_signal_connect_data(secondary, "pressed", G_CALLBACK(offerSwipeActions), new std::weak_ptr<View>(weak),
                               deleteWeakView, GConnectFlags(0));
         gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(secondary));
+        GtkGesture* drag = gtk_gesture_drag_new();
+        gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
+        g_signal_connect_data(drag, "drag-end", G_CALLBACK(swipeRowByDrag), new std::weak_ptr<View>(weak), deleteWeakView,
+                              GConnectFlags(0));
+        gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
+        // A row takes the keyboard focus (KeyboardFocus); Return or Space taps it.
+        gtk_widget_set_focusable(widget, TRUE);
+        GtkEventController* keys = gtk_event_controller_key_new();
+        g_signal_connect_data(keys, "key-pressed", G_CALLBACK(activateRowByKey), new std::weak_ptr<View>(weak),
+                              deleteWeakView, GConnectFlags(0));
+        gtk_widget_add_controller(widget, keys);
         auto parts = std::make_shared<CellParts>();
         parts->accessory = gtk_label_new("\u203A");
         gtk_widget_set_halign(parts->accessory, GTK_ALIGN_END);

@@ -58,6 +58,11 @@ bool HeadlessWebViewBackend::failLoading(const WebError& error, bool provisional
     return reportOldestLoad([&](int identifier) { return host_.loadFailed(identifier, error, provisional); });
 }
 
+bool HeadlessWebViewBackend::redirectLoading(const std::string& address) {
+    // Allowed, the view starts the same navigation again, which puts it back among the loads.
+    return reportOldestLoad([&](int identifier) { return host_.serverRedirects(identifier, address); });
+}
+
 // ---- Scripts
 
 void HeadlessWebViewBackend::evaluateScript(std::size_t index, const std::string& source) {

@@ -60,6 +60,10 @@ public:
     // The page posts a message to a named handler; false when no live handler has that name.
     bool postScriptMessage(const std::string& name, ScriptValue body);
 
+    // The server redirects the oldest load under way to `address`: the policy is asked about it;
+    // allowed, the same navigation goes on loading there. False when no load is under way.
+    bool redirectLoading(const std::string& address);
+
     // The visitor taps a link (or the page navigates by script): runs the policy and, when allowed,
     // loads the address. Returns the navigation's identifier.
     int tapLink(const std::string& address, NavigationType type = NavigationType::linkActivated);

@@ -29,8 +29,10 @@ inline constexpr int fileDoesNotExist = -1100;   // a local page that is not the
 inline constexpr int noPermissionsToRead = -1102;  // a local page outside the folder it may read
 inline constexpr int badURL = -1000;
 inline constexpr int javaScriptExceptionOccurred = 4;  // in the script error domain
+inline constexpr int frameLoadInterrupted = 102;       // in the frame load domain: the policy stopped a redirect
 inline const char* const urlDomain = "NSURLErrorDomain";
 inline const char* const scriptDomain = "WKErrorDomain";
+inline const char* const frameLoadDomain = "WebKitErrorDomain";
 }  // namespace webErrors
 
 enum class URLRequestCachePolicy { useProtocolCachePolicy, reloadIgnoringLocalCacheData, returnCacheDataElseLoad };

@@ -126,7 +126,22 @@ int WebView::begin(WebNavigationRecord record) {
     record.identifier = identifier;
     record.phase = Phase::awaitingPolicy;
     navigations_.push_back(std::move(record));
+    askPolicy(identifier);
+    return identifier;
+}
 
+bool WebView::serverRedirects(int navigation, const std::string& address) {
+    auto* record = find(navigation);
+    if (!record || record->phase != Phase::loading) return false;
+    record->action.request.url = address;
+    record->phase = Phase::awaitingPolicy;
+    ++record->redirects;
+    askPolicy(navigation);
+    return true;
+}
+
+// Asks the delegate about the navigation's action as it now stands; its answer goes to decide().
+void WebView::askPolicy(int identifier) {
     auto calls = std::make_shared<int>(0);
     std::weak_ptr<WebView*> cell = self_;
     DecisionHandler handler = [cell, identifier, calls](NavigationActionPolicy policy) {
@@ -141,13 +156,12 @@ int WebView::begin(WebNavigationRecord record) {
         }
         if (view) view->decide(identifier, policy);
     };
-    NavigationAction action = navigations_.back().action;
+    NavigationAction action = find(identifier)->action;
     if (auto* delegate = navigationDelegate_.get()) {
         delegate->decidePolicyForNavigationAction(*this, action, std::move(handler));
     } else {
         handler(NavigationActionPolicy::allow);
     }
-    return identifier;
 }
 
 WebNavigationRecord* WebView::find(int identifier) {
@@ -164,6 +178,11 @@ void WebView::decide(int identifier, NavigationActionPolicy policy) {
     if (policy == NavigationActionPolicy::cancel) {
         record->phase = Phase::cancelled;
         backend_->navigationCancelled(*record);
+        // A navigation stopped at its redirect had started: it fails before anything was shown.
+        if (auto* stopped = find(identifier); stopped && stopped->redirects > 0 && stopped->phase == Phase::cancelled) {
+            fail(*stopped, WebError{webErrors::frameLoadDomain, webErrors::frameLoadInterrupted, "Frame load interrupted"},
+                 true);
+        }
         return;
     }
     startLoading(*record);

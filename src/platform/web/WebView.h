@@ -148,6 +148,9 @@ struct WebNavigationRecord {
     std::optional<WebError> error;
     // How many times the decision handler was called (more than one is a fault of the delegate).
     int decisionCalls = 0;
+    // The server redirected this navigation: the action's address is the redirect's, and the
+    // policy is asked again about it.
+    int redirects = 0;
 
     const std::optional<std::string>& url() const { return action.request.url; }
 };
@@ -242,6 +245,7 @@ private:
     bool loadFailed(int navigation, const WebError& error, bool provisional) override;
     bool scriptAnswered(std::size_t index, ScriptAnswer answer) override;
     int pageNavigates(const std::optional<std::string>& address, NavigationType type) override;
+    bool serverRedirects(int navigation, const std::string& address) override;
     bool newWindowRequested(const std::string& address) override;
     bool scriptMessagePosted(const std::string& name, ScriptValue body) override;
     void alertPanel(const std::string& message, std::function<void()> completion) override;
@@ -251,6 +255,7 @@ private:
 
     WebNavigationRecord* find(int identifier);
     int begin(WebNavigationRecord record);
+    void askPolicy(int identifier);
     void decide(int identifier, NavigationActionPolicy policy);
     void startLoading(WebNavigationRecord& record);
     void interruptOlderThan(int identifier);

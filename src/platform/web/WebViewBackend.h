@@ -31,6 +31,11 @@ public:
         // The page navigates by itself (a link, a script); no address for a navigation that
         // carries none. Goes through the navigation policy; returns the navigation's identifier.
         virtual int pageNavigates(const std::optional<std::string>& address, NavigationType type) = 0;
+        // The server redirects a navigation under way to `address`. The redirect goes through the
+        // navigation policy as the page's own navigations do: the engine holds it until
+        // startLoading (go on, the same navigation) or navigationCancelled (the navigation then
+        // fails). False when the navigation is not under way: nothing is asked.
+        virtual bool serverRedirects(int navigation, const std::string& address) = 0;
         // A link with a new-window target; false when no UI delegate can take it.
         virtual bool newWindowRequested(const std::string& address) = 0;
         // A message to a named handler; false when no live handler has that name.

@@ -37,7 +37,11 @@ std::string engineName(const ::testing::TestParamInfo<EngineKind>& info) {
     return info.param == EngineKind::headless ? "Headless" : "Real";
 }
 
-EngineHarness::EngineHarness(EngineKind kind) : kind_(kind), env_(optionsFor(kind)) {
+EngineHarness::EngineHarness(EngineKind kind) : EngineHarness(kind, [](Environment&) {}) {}
+
+EngineHarness::EngineHarness(EngineKind kind, const std::function<void(Environment&)>& beforeEngines)
+    : kind_(kind), env_(optionsFor(kind)) {
+    beforeEngines(env_.env());
     if (!real()) return;
     desktop::EngineOptions options;
     options.audioSink = "fakesink sync=true";

@@ -21,6 +21,8 @@ std::string engineName(const ::testing::TestParamInfo<EngineKind>& info);
 class EngineHarness {
 public:
     explicit EngineHarness(EngineKind kind);
+    // `beforeEngines` sets the environment up (host routes, say) before the real engines read it.
+    EngineHarness(EngineKind kind, const std::function<void(Environment&)>& beforeEngines);
     ~EngineHarness();
     bool real() const { return kind_ == EngineKind::real; }
     Environment& env() { return env_.env(); }

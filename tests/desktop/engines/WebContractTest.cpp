@@ -4,6 +4,7 @@
 #include "desktop/NativeWidget.h"
 #include "platform/services/FileURL.h"
 #include "platform/web/WebView.h"
+#include "support/TestWebService.h"
 
 namespace tq::test {
 namespace {
@@ -165,6 +166,84 @@ TEST_P(WebContract, ANewWindowLinkIsReportedAndOpensNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, WebContract, ::testing::Values(EngineKind::headless, EngineKind::real), engineName);
+
+// A server's redirect goes through the navigation policy before anything of the new address
+// loads. The real engine meets a real redirect from a routed test service; the headless page's
+// server is played through its driver.
+class RedirectContract : public ::testing::TestWithParam<EngineKind> {
+protected:
+    static constexpr const char* kHost = "pages.routed.example";
+
+    RedirectContract()
+        : service({kHost}), harness(GetParam(), [this](Environment& env) { service.connect(env); }) {
+        web = std::make_shared<WebView>(Rect(0, 0, 800, 600));
+        web->setNavigationDelegate(&screen);
+        if (auto* native = dynamic_cast<desktop::NativeWidgetProvider*>(&web->backend())) {
+            harness.show(native->nativeWidget());
+        } else {
+            web->driver().setHoldsLoads(true);
+        }
+        ScriptedReply landed = ScriptedReply::text("<html><body>landed</body></html>");
+        landed.contentType = "text/html; charset=utf-8";
+        service.reply("/landed", landed);
+        service.reply("/outside", landed);
+    }
+
+    std::string address(const std::string& path) const { return std::string("https://") + kHost + path; }
+
+    // Loads /start, which the server redirects to `target`.
+    void loadRedirectedTo(const std::string& target) {
+        service.reply("/start", ScriptedReply::redirect(address(target)));
+        web->load(URLRequest{address("/start")});
+        if (harness.real()) return;
+        ASSERT_TRUE(web->driver().redirectLoading(address(target)));
+        web->driver().finishLoading();
+    }
+
+    TestWebService service;
+    EngineHarness harness;
+    // Allows every address but "/outside", as the description pages keep outside addresses out.
+    struct Policy : ScreenSide {
+        void decidePolicyForNavigationAction(WebView& view, const NavigationAction& action,
+                                             DecisionHandler handler) override {
+            auto address = action.request.url.value_or("");
+            if (address.find("/outside") != std::string::npos) {
+                decided.push_back(address);
+                cancelled.push_back(address);
+                handler(NavigationActionPolicy::cancel);
+                return;
+            }
+            ScreenSide::decidePolicyForNavigationAction(view, action, std::move(handler));
+        }
+    } screen;
+    std::shared_ptr<WebView> web;
+};
+
+TEST_P(RedirectContract, AnAllowedRedirectLoadsUnderTheSameNavigation) {
+    loadRedirectedTo("/landed");
+    ASSERT_TRUE(harness.waitFor([&] { return !screen.finished.empty() || !screen.failures.empty(); }, 20,
+                                "the redirected page"));
+    EXPECT_EQ(screen.decided, (std::vector<std::string>{address("/start"), address("/landed")}));
+    EXPECT_EQ(screen.finished, std::vector<int>{1}) << "one navigation, finished once";
+    EXPECT_TRUE(screen.failures.empty());
+    EXPECT_EQ(web->navigations().size(), 1u);
+    EXPECT_EQ(web->url(), address("/landed"));
+}
+
+TEST_P(RedirectContract, ARefusedRedirectFailsTheNavigationAndLoadsNothingOfItsAddress) {
+    loadRedirectedTo("/outside");
+    ASSERT_TRUE(harness.waitFor([&] { return !screen.failures.empty(); }, 20, "the navigation's failure"));
+    harness.pass(0.3);
+    EXPECT_EQ(screen.cancelled, std::vector<std::string>{address("/outside")});
+    EXPECT_TRUE(screen.finished.empty());
+    EXPECT_EQ(screen.failures.size(), 1u);
+    ASSERT_TRUE(web->lastNavigation()->error);
+    EXPECT_EQ(web->lastNavigation()->error->code, webErrors::frameLoadInterrupted);
+    EXPECT_TRUE(service.requestsTo("/outside").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RedirectContract, ::testing::Values(EngineKind::headless, EngineKind::real),
+                         engineName);
 
 // Only the real engine runs page script: the page's panels reach the host, and its answer
 // reaches the page.

@@ -70,9 +70,10 @@ std::string text(const Json& object, const char* key) {
     return it != object.end() && it->is_string() ? it->get<std::string>() : std::string();
 }
 
-// The search-language number of the region search: 0 every language, then fr, en, es.
+// The search-language number of the region search: 1 to 3 fr, en, es (the rows of the client's
+// language picker); 4, what the client sends for every language, and 0 mean every language.
 std::optional<std::string> languageOfNumber(const std::string& number) {
-    if (number == "0") return std::string();
+    if (number == "0" || number == "4") return std::string();
     if (number == "1") return std::string("fr");
     if (number == "2") return std::string("en");
     if (number == "3") return std::string("es");

@@ -1,6 +1,7 @@
 #include "DemoService.h"
 
 #include <fstream>
+#include <iostream>
 
 #include "HttpsServer.h"
 #include "product/ProductSites.h"
@@ -126,8 +127,28 @@ DemoService::~DemoService() { stop(); }
 int DemoService::start(int port) { return local::listenOnLoopback(*server_, port, listener_); }
 
 void DemoService::stop() {
+    {
+        std::lock_guard lock(gate_);
+        stopping_ = true;
+    }
+    gateChanged_.notify_all();
     if (server_) server_->stop();
     if (listener_.joinable()) listener_.join();
+}
+
+void DemoService::holdArchives(bool hold) {
+    {
+        std::lock_guard lock(gate_);
+        holding_ = hold;
+    }
+    gateChanged_.notify_all();
+}
+
+bool DemoService::passArchiveGate(const std::string& name) {
+    std::unique_lock lock(gate_);
+    if (holding_ && !stopping_) std::cout << "trelvoquest-demo-service: holding archive " << name << std::endl;
+    gateChanged_.wait(lock, [this] { return !holding_ || stopping_; });
+    return !stopping_;
 }
 
 void DemoService::route(const httplib::Request& request, httplib::Response& response) {
@@ -205,6 +226,11 @@ void DemoService::localRequest(const httplib::Request& request, const std::vecto
         if (!catalogue_.markUpdated(segments[2])) return reply(response, 404, "no such tour\n", "text/plain");
         return reply(response, 200, "tour " + segments[2] + " marked as updated\n", "text/plain");
     }
+    if (segments.size() == 2 && segments[0] == "demo" && (segments[1] == "hold" || segments[1] == "release") &&
+        request.method == "POST") {
+        holdArchives(segments[1] == "hold");
+        return reply(response, 200, "archives " + segments[1] + (segments[1] == "hold" ? "\n" : "d\n"), "text/plain");
+    }
     reply(response, 404, "not found\n", "text/plain");
 }
 
@@ -225,8 +251,15 @@ void DemoService::file(const std::filesystem::path& root, const std::vector<std:
     auto stream = std::make_shared<std::ifstream>(resolved, std::ios::binary);
     auto size = std::filesystem::file_size(resolved, error);
     if (!*stream || error) return reply(response, 404, DemoCatalogue::failure());
+    // A tile archive stops halfway while the gate is closed.
+    const bool gated = resolved.extension() == ".zip";
+    const size_t half = size / 2;
+    const std::string name = resolved.filename().string();
     response.set_content_provider(
-        size, contentTypeOf(resolved), [stream](size_t offset, size_t length, httplib::DataSink& sink) {
+        size, contentTypeOf(resolved),
+        [this, stream, gated, half, name](size_t offset, size_t length, httplib::DataSink& sink) {
+            if (gated && offset == half && !passArchiveGate(name)) return false;
+            if (gated && offset < half) length = std::min(length, half - offset);
             std::vector<char> buffer(std::min<size_t>(length, 64 * 1024));
             stream->seekg(static_cast<std::streamoff>(offset));
             stream->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));

@@ -2,8 +2,10 @@
 
 #include <httplib.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,7 +34,15 @@ public:
 
     // Listens on 127.0.0.1:port (0: a free one); the port, or -1 when it cannot bind.
     int start(int port);
+    // Fails every held reply, then stops listening.
     void stop();
+
+    // The archive gate, so that a test can act while a download is under way: while it is
+    // closed, a tile archive's reply sends its headers and the first half of its body, prints
+    // "holding archive NAME" and waits until the gate opens (the reply goes on) or the service
+    // stops (the connection is dropped mid-body). Opened and closed on loopback too
+    // ("/demo/hold", "/demo/release").
+    void holdArchives(bool hold);
 
 private:
     void route(const httplib::Request& request, httplib::Response& response);
@@ -42,11 +52,17 @@ private:
     void localRequest(const httplib::Request& request, const std::vector<std::string>& segments,
                       httplib::Response& response);
     void file(const std::filesystem::path& root, const std::vector<std::string>& segments, httplib::Response& response);
+    // Waits at the gate while it is closed; false when the service stops meanwhile.
+    bool passArchiveGate(const std::string& name);
 
     std::filesystem::path data_;
     DemoCatalogue& catalogue_;
     std::unique_ptr<httplib::SSLServer> server_;
     std::thread listener_;
+    std::mutex gate_;
+    std::condition_variable gateChanged_;
+    bool holding_ = false;
+    bool stopping_ = false;
 };
 
 // The segments of an address's path, each percent-decoded; none when the path is not one the

@@ -10,7 +10,7 @@ namespace tq::desktop {
 
 // ---- The shared context
 
-WebKitShared::WebKitShared(std::vector<std::filesystem::path> readableFolders) : folders_(std::move(readableFolders)) {}
+WebKitShared::WebKitShared(WebKitEngineSettings settings) : settings_(std::move(settings)) {}
 
 WebKitShared::~WebKitShared() {
     if (session_) g_object_unref(session_);
@@ -22,7 +22,7 @@ void WebKitShared::start() {
     context_ = webkit_web_context_new();
     // The web process runs in a sandbox that sees only what it is given: the bundle's pages and
     // the offline map pages with their tiles in the cache directory.
-    for (const auto& folder : folders_) {
+    for (const auto& folder : settings_.folders) {
         std::error_code ec;
         if (!folder.empty() && std::filesystem::is_directory(folder, ec)) {
             webkit_web_context_add_path_to_sandbox(context_, folder.c_str(), TRUE);
@@ -30,6 +30,68 @@ void WebKitShared::start() {
     }
     // The application keeps its own store of everything; the pages keep nothing between runs.
     session_ = webkit_network_session_new_ephemeral();
+    routeHosts();
+}
+
+namespace {
+
+// The certificate the service at `route` shows for `host`, when it chains to the authority in
+// `authorityFile` and names that host; null (with the reason) otherwise. A short blocking
+// handshake: routes lead to this machine.
+GTlsCertificate* routedCertificate(const std::string& host, const std::string& route,
+                                   const std::filesystem::path& authorityFile, std::string& reason) {
+    GError* error = nullptr;
+    GTlsDatabase* authority = g_tls_file_database_new(authorityFile.c_str(), &error);
+    GSocketClient* client = g_socket_client_new();
+    g_socket_client_set_timeout(client, 5);
+    GSocketConnection* connection = authority ? g_socket_client_connect_to_host(client, route.c_str(), 443, nullptr, &error)
+                                              : nullptr;
+    GIOStream* tls = nullptr;
+    GTlsCertificate* certificate = nullptr;
+    if (connection) {
+        GSocketConnectable* identity = g_network_address_new(host.c_str(), 443);
+        tls = g_tls_client_connection_new(G_IO_STREAM(connection), identity, &error);
+        g_object_unref(identity);
+    }
+    if (tls) {
+        g_tls_connection_set_database(G_TLS_CONNECTION(tls), authority);
+        if (g_tls_connection_handshake(G_TLS_CONNECTION(tls), nullptr, &error)) {
+            certificate = g_tls_connection_get_peer_certificate(G_TLS_CONNECTION(tls));
+            if (certificate) g_object_ref(certificate);
+        }
+        g_io_stream_close(tls, nullptr, nullptr);
+        g_object_unref(tls);
+    }
+    if (!certificate) reason = error && error->message ? error->message : "no certificate";
+    g_clear_error(&error);
+    if (connection) g_object_unref(connection);
+    g_object_unref(client);
+    if (authority) g_object_unref(authority);
+    return certificate;
+}
+
+}  // namespace
+
+// Pages reach the routed hosts as the application's own client does: their https connections go
+// through the routing proxy, and the certificate each routed host's service shows is accepted for
+// that host only, once it is found to chain to the service's authority. Other hosts keep the
+// system's trust; plain http is not proxied.
+void WebKitShared::routeHosts() {
+    if (settings_.proxyUri.empty()) return;
+    WebKitNetworkProxySettings* proxy = webkit_network_proxy_settings_new(nullptr, nullptr);
+    webkit_network_proxy_settings_add_proxy_for_scheme(proxy, "https", settings_.proxyUri.c_str());
+    webkit_network_session_set_proxy_settings(session_, WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
+    webkit_network_proxy_settings_free(proxy);
+    for (const auto& [host, route] : settings_.routes) {
+        std::string reason;
+        GTlsCertificate* certificate = routedCertificate(host, route, settings_.authority, reason);
+        if (!certificate) {
+            if (settings_.log) settings_.log("Web pages cannot reach " + host + " at " + route + ": " + reason);
+            continue;
+        }
+        webkit_network_session_allow_tls_certificate_for_host(session_, certificate, host.c_str());
+        g_object_unref(certificate);
+    }
 }
 
 WebKitWebContext* WebKitShared::context() {
@@ -209,6 +271,15 @@ void WebKitWebViewBackend::startLoading(const WebNavigationRecord& navigation) {
     syncConfiguration();
     const std::string address = navigation.url().value_or("about:blank");
     loadFailed_ = false;
+    // A server's redirect of the navigation under way, now allowed: WebKit carries on with it.
+    if (auto held = held_.find(navigation.identifier);
+        held != held_.end() && navigation.redirects > 0 && navigation.origin != WebNavigationRecord::Origin::link) {
+        auto* decision = held->second;
+        held_.erase(held);
+        loading_ = navigation.identifier;
+        release(decision, true);
+        return;
+    }
     switch (navigation.origin) {
         case WebNavigationRecord::Origin::link:
             // The page's own navigation, now allowed: WebKit carries on with it.
@@ -254,7 +325,15 @@ void WebKitWebViewBackend::release(WebKitPolicyDecision* decision, bool use) {
 }
 
 void WebKitWebViewBackend::navigationCancelled(const WebNavigationRecord& navigation) {
-    if (navigation.origin != WebNavigationRecord::Origin::link) return;
+    if (navigation.origin != WebNavigationRecord::Origin::link) {
+        // A redirect the policy refused (the load the application asked for was under way).
+        auto held = held_.find(navigation.identifier);
+        if (held == held_.end()) return;
+        auto* decision = held->second;
+        held_.erase(held);
+        release(decision, false);
+        return;
+    }
     if (auto* decision = takeDecision(navigation.identifier)) release(decision, false);
 }
 
@@ -284,12 +363,12 @@ gboolean WebKitWebViewBackend::onDecidePolicy(WebKitWebView*, WebKitPolicyDecisi
     if (self->isOwnLoad(address)) {
         self->loading_ = self->ownLoad_->navigation;
         self->loadFailed_ = false;
+        self->committed_ = false;
         self->ownLoad_.reset();
         webkit_policy_decision_use(decision);
         return TRUE;
     }
-    // A server's redirect belongs to the navigation under way.
-    if (webkit_navigation_action_is_redirect(action)) return FALSE;
+    if (webkit_navigation_action_is_redirect(action)) return self->redirect(decision, address);
 
     // The page navigates by itself: hold WebKit's decision until the policy answers.
     g_object_ref(decision);
@@ -306,8 +385,32 @@ gboolean WebKitWebViewBackend::onDecidePolicy(WebKitWebView*, WebKitPolicyDecisi
     return TRUE;
 }
 
+// WebKit does not say which frame a redirect belongs to. The page's own navigation is redirected
+// only before the page is committed; a redirect reported after that is a frame's inside the page,
+// which WebKit follows as part of the page.
+gboolean WebKitWebViewBackend::redirect(WebKitPolicyDecision* decision, const std::string& address) {
+    if (!loading_ || committed_) return FALSE;
+    int navigation = loading_;
+    g_object_ref(decision);
+    held_[navigation] = decision;
+    std::weak_ptr<WebKitWebViewBackend*> cell = self_;
+    bool asked = host_.serverRedirects(navigation, address);
+    auto alive = cell.lock();
+    if (!alive || !*alive) return TRUE;  // the delegate let the web view go meanwhile
+    if (!asked) {
+        // The application no longer waits for this navigation: WebKit follows the redirect.
+        if (auto held = held_.find(navigation); held != held_.end() && held->second == decision) {
+            held_.erase(held);
+            release(decision, true);
+        }
+    }
+    return TRUE;
+}
+
 void WebKitWebViewBackend::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto* self = static_cast<WebKitWebViewBackend*>(data);
+    if (event == WEBKIT_LOAD_STARTED) self->committed_ = false;
+    if (event == WEBKIT_LOAD_COMMITTED) self->committed_ = true;
     if (event != WEBKIT_LOAD_FINISHED) return;
     int navigation = self->loading_;
     bool failed = self->loadFailed_;
@@ -420,8 +523,8 @@ gboolean WebKitWebViewBackend::onScriptDialog(WebKitWebView*, WebKitScriptDialog
 }  // namespace tq::desktop
 
 extern "C" __attribute__((visibility("default"))) tq::WebViewBackendFactory* tqMakeWebKitBackendFactory(
-    const std::vector<std::filesystem::path>* folders) {
-    auto shared = std::make_shared<tq::desktop::WebKitShared>(*folders);
+    const tq::desktop::WebKitEngineSettings* settings) {
+    auto shared = std::make_shared<tq::desktop::WebKitShared>(*settings);
     return new tq::WebViewBackendFactory(
         [shared](tq::WebViewBackend::Host& host, const tq::WebViewConfiguration& configuration) {
             return std::make_unique<tq::desktop::WebKitWebViewBackend>(host, configuration, shared);

@@ -11,17 +11,17 @@
 #include <vector>
 
 #include "desktop/NativeWidget.h"
+#include "desktop/engines/webkit/WebKitModule.h"
 #include "platform/web/WebViewBackend.h"
 
 namespace tq::desktop {
 
 // What the web views of one environment share: the web context (its web process, the folders it
-// may read) and the network session. Made when the first web view needs its page, so a program
-// that shows no web page never starts WebKit.
+// may read) and the network session (with the routes to routed hosts). Made when the first web
+// view needs its page, so a program that shows no web page never starts WebKit.
 class WebKitShared {
 public:
-    // `readableFolders`: local folders pages may read (the bundle, the cache directory).
-    explicit WebKitShared(std::vector<std::filesystem::path> readableFolders);
+    explicit WebKitShared(WebKitEngineSettings settings);
     ~WebKitShared();
     WebKitShared(const WebKitShared&) = delete;
     WebKitShared& operator=(const WebKitShared&) = delete;
@@ -30,7 +30,8 @@ public:
 
 private:
     void start();
-    std::vector<std::filesystem::path> folders_;
+    void routeHosts();
+    WebKitEngineSettings settings_;
     WebKitWebContext* context_ = nullptr;
     WebKitNetworkSession* session_ = nullptr;
 };
@@ -38,7 +39,9 @@ private:
 // One web view's page in WebKitGTK. Every navigation the page makes by itself goes to the host's
 // navigation policy before anything loads: WebKit's decision is held until the policy answers
 // (startLoading uses it, navigationCancelled drops it). Loads the application asks for have already
-// passed the policy and go ahead. The WebKitWebView widget is made on first need and embedded by
+// passed the policy and go ahead; a server's redirect of one is held for the policy in the same way.
+// WebKitGTK does not say which frame navigates: a frame's navigation inside the page goes through
+// the policy as the page's own does. The WebKitWebView widget is made on first need and embedded by
 // the window through nativeWidget().
 class WebKitWebViewBackend : public WebViewBackend, public NativeWidgetProvider {
 public:
@@ -63,6 +66,7 @@ private:
     void release(WebKitPolicyDecision* decision, bool use);
     WebKitPolicyDecision* takeDecision(int navigation);
     bool isOwnLoad(const std::string& address) const;
+    gboolean redirect(WebKitPolicyDecision* decision, const std::string& address);
 
     static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer);
     static void onLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer);
@@ -91,6 +95,8 @@ private:
     // The navigation WebKit is loading, and whether it already failed.
     int loading_ = 0;
     bool loadFailed_ = false;
+    // Whether that navigation's page has been committed (shown in place of the last).
+    bool committed_ = false;
     // Asynchronous answers reach the backend through this cell, emptied on destruction.
     std::shared_ptr<WebKitWebViewBackend*> self_;
 };
