@@ -138,7 +138,7 @@ void Mirror::noteDepartures(const View& parent) {
 void Mirror::refresh(Node& node, View& view) {
     sync(node, view);
     reconcileChildren(node, view);
-    queueRelayout(node, view);  // whatever changed while it was out of the tree, it is read whole
+    queueRelayout(node, view);  // what it reported while out was not counted
     for (View* child : node.children) {
         if (Node* childNode = nodeFor(*child)) refresh(*childNode, *child);
     }

@@ -74,9 +74,9 @@ private:
     void drop(const View* key);
     void sync(Node& node, View& view);
     void reconcileChildren(Node& node, View& view);
-    void queueRelayout(const Node& node, const View& view);
     void noteDepartures(const View& parent);
     void refresh(Node& node, View& view);
+    void queueRelayout(const Node& node, const View& view);
     void collectScreens();
 
     std::shared_ptr<Window> window_;
@@ -84,8 +84,8 @@ private:
     GtkWidget* root_ = nullptr;
     std::map<const View*, Node> nodes_;
     std::set<const View*> dirty_;
-    std::set<const View*> relayout_;  // dirty views with a change that may move or size something
     std::set<const View*> departed_;  // taken out of their parent since the last flush
+    std::set<const View*> relayout_;  // dirty views with a change that may move or size something
     bool allBarsDirty_ = false;
     bool flushing_ = false;
     int flushes_ = 0;
