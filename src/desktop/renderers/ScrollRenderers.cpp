@@ -209,6 +209,14 @@ void swipeRowByDrag(GtkGestureDrag* gesture, double dx, double dy, gpointer data
     showSwipeActions(widget, std::max(0.0, width - 1), gtk_widget_get_height(widget) / 2.0, *row, *actions);
 }
 
+// A drag that has gone far enough to the left is the row's: views around it do not take it for
+// a swipe of their own.
+void claimRowSwipe(GtkGestureDrag* gesture, double dx, double dy, gpointer) {
+    if (dx <= -kRowSwipeDistance && std::abs(dy) * 2 <= std::abs(dx)) {
+        gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
+    }
+}
+
 gboolean activateRowByKey(GtkEventControllerKey*, guint key, guint, GdkModifierType state, gpointer data) {
     if (state & (GDK_CONTROL_MASK | GDK_ALT_MASK)) return FALSE;
     if (key != GDK_KEY_Return && key != GDK_KEY_KP_Enter && key != GDK_KEY_ISO_Enter && key != GDK_KEY_space) return FALSE;
@@ -253,6 +261,7 @@ public:
         gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
         g_signal_connect_data(drag, "drag-end", G_CALLBACK(swipeRowByDrag), new std::weak_ptr<View>(weak), deleteWeakView,
                               GConnectFlags(0));
+        g_signal_connect(drag, "drag-update", G_CALLBACK(claimRowSwipe), nullptr);
         gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
         // A row takes the keyboard focus (KeyboardFocus); Return or Space taps it.
         gtk_widget_set_focusable(widget, TRUE);
