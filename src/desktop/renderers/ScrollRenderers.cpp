@@ -209,12 +209,15 @@ void swipeRowByDrag(GtkGestureDrag* gesture, double dx, double dy, gpointer data
     showSwipeActions(widget, std::max(0.0, width - 1), gtk_widget_get_height(widget) / 2.0, *row, *actions);
 }
 
-// A drag that has gone far enough to the left is the row's: views around it do not take it for
-// a swipe of their own.
-void claimRowSwipe(GtkGestureDrag* gesture, double dx, double dy, gpointer) {
-    if (dx <= -kRowSwipeDistance && std::abs(dy) * 2 <= std::abs(dx)) {
-        gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
-    }
+// A drag that has gone far enough to the left across a row with actions is the row's: views around
+// it do not take it for a swipe of their own.
+void claimRowSwipe(GtkGestureDrag* gesture, double dx, double dy, gpointer data) {
+    if (dx > -kRowSwipeDistance || std::abs(dy) * 2 > std::abs(dx)) return;
+    GdkEventSequence* sequence = gtk_gesture_single_get_current_sequence(GTK_GESTURE_SINGLE(gesture));
+    if (gtk_gesture_get_sequence_state(GTK_GESTURE(gesture), sequence) == GTK_EVENT_SEQUENCE_CLAIMED) return;
+    auto row = rowOf(*static_cast<std::weak_ptr<View>*>(data));
+    auto actions = row ? row->table->trailingSwipeActions(row->at) : std::nullopt;
+    if (actions && !actions->actions.empty()) gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
 }
 
 gboolean activateRowByKey(GtkEventControllerKey*, guint key, guint, GdkModifierType state, gpointer data) {
@@ -261,7 +264,8 @@ public:
         gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
         g_signal_connect_data(drag, "drag-end", G_CALLBACK(swipeRowByDrag), new std::weak_ptr<View>(weak), deleteWeakView,
                               GConnectFlags(0));
-        g_signal_connect(drag, "drag-update", G_CALLBACK(claimRowSwipe), nullptr);
+        g_signal_connect_data(drag, "drag-update", G_CALLBACK(claimRowSwipe), new std::weak_ptr<View>(weak),
+                              deleteWeakView, GConnectFlags(0));
         gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
         // A row takes the keyboard focus (KeyboardFocus); Return or Space taps it.
         gtk_widget_set_focusable(widget, TRUE);
