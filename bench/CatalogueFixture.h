@@ -19,6 +19,23 @@ inline std::string catalogueOf(int tours) {
     return body + R"(],"status":"success"})";
 }
 
+// The catalogue as a tour list shows it: `tours` tours with their texts, rating and a picture
+// address of their own ("circuits/<id>/main_<id>.jpg"), so that no two rows share a picture.
+inline std::string catalogueWithPicturesOf(int tours) {
+    std::string body = R"({"results":[)";
+    for (int i = 0; i < tours; ++i) {
+        const std::string id = std::to_string(1000 + i);
+        if (i) body += ",";
+        body += R"({"circuit_id":")" + id + R"(","title":"Promenade n° )" + std::to_string(i) +
+                R"( à travers la vieille ville","city_name_fr":"Québec","city_name_en":"Quebec City","country_nom_fr":"Canada","country_nom_en":"Canada","language":"fr",)"
+                R"("rating":4.5,"rating_total_score":"9","rating_total_counter":"2","size":"48.5","poi_count":"12",)"
+                R"("circuitOrder":")" + std::to_string(i) + R"(","circuitOrderEn":")" + std::to_string(i) +
+                R"(","id_circuit_en":")" + std::to_string(20000 + i) + R"(","circuit_imagepath":"circuits/)" + id +
+                "/main_" + id + R"(.jpg","modes":["foot"],"is_circuit_head":"0"})";
+    }
+    return body + R"(],"status":"success"})";
+}
+
 // Rich tours as the service sends them in a catalogue: every list field filled, a description of
 // a few hundred words, filters and modes; about 3.2 KB a tour, generated the same every run.
 class CatalogueGenerator {

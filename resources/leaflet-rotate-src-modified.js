@@ -43,7 +43,7 @@
         viewport.appendChild(this._controlContainer);
       }
       this._tqFit();
-      this.on('layeradd', function () { map._tqApply(); });
+      this.on('layeradd', function (event) { map._tqApplyTo(event.layer); });
       window.addEventListener('resize', function () { map._tqFit(); });
       return this;
     },
@@ -95,6 +95,24 @@
       style.top = Math.round((viewport.clientHeight - size) / 2) + 'px';
       this.invalidateSize(false);
       this._tqApply();
+    },
+
+    // A layer just added: only its own pictures need turning, and none while the map is north-up
+    // (a new picture has no turn of its own). Turning the whole map for each of hundreds of markers
+    // would read every upright picture again each time.
+    _tqApplyTo: function (layer) {
+      if (!this._tqBearing) {
+        return;
+      }
+      var element = layer && typeof layer.getElement === 'function' ? layer.getElement() : null;
+      if (!element) {
+        this._tqApply();
+        return;
+      }
+      var upright = element.querySelectorAll('.tq-upright');
+      for (var i = 0; i < upright.length; i++) {
+        upright[i].style.transform = 'rotate(' + this._tqBearing + 'deg)';
+      }
     },
 
     _tqApply: function () {
@@ -202,6 +220,8 @@
     state.markers.forEach(function (marker, i) {
       if (marker) { marker.setIcon(pinIcon(i === index, i)); }
     });
+    // The new pictures start unturned.
+    state.map._tqApply();
   }
 
   function drawPois(pois) {
@@ -214,7 +234,10 @@
         return;
       }
       var marker = L.marker(where, { icon: pinIcon(index === state.current, index), keyboard: false }).addTo(state.map);
-      marker.bindPopup(pointPopup(poi, index), { closeButton: false, autoPanPadding: [padding(), padding()] });
+      // The popup's content is made when it opens: made up front for every point, it would cost
+      // more than drawing the markers of a large tour.
+      marker.bindPopup(function () { return pointPopup(poi, index); },
+        { closeButton: false, autoPanPadding: [padding(), padding()] });
       marker.on('click', function () {
         state.tappedPoi = index;
         markCurrent(index);
@@ -390,8 +413,8 @@
     '.tq-marker img { display: block; }',
     '.tq-marker .tq-shadow { position: absolute; left: 0; top: 0; width: 41px; height: 41px; pointer-events: none; }',
     '.tq-current img { filter: hue-rotate(150deg) saturate(3); }',
-    '.tq-number { position: absolute; left: 0; top: 3px; width: 25px; text-align: center; pointer-events: none; ' +
-      'font: 700 11px sans-serif; color: #fff; }',
+    '.tq-number { position: absolute; left: 6px; top: 5px; width: 13px; height: 13px; border-radius: 7px; ' +
+      'background: #fff; text-align: center; pointer-events: none; font: 700 10px/13px sans-serif; color: #1d3557; }',
     '.tq-around img { filter: hue-rotate(260deg); opacity: 0.9; }',
     '.tq-popup { font: 14px sans-serif; text-align: center; }',
     '.tq-name { font-weight: 600; margin-bottom: 6px; }',

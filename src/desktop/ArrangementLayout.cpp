@@ -62,6 +62,14 @@ void allocateChild(GtkWidget* child, const tq::Rect& r) {
 
 void arrangementAllocate(GtkLayoutManager*, GtkWidget* widget, int width, int height, int) {
     auto& state = tq::desktop::viewWidgetState(widget);
+    if (state.scrollContent) {
+        // The content area is as large as the rules make it at this scroll view's size: measured
+        // at another size, it is measured again before the scrolled window places it.
+        const auto& content = tq::desktop::viewWidgetState(state.scrollContent);
+        if (content.scrollerSize.width != width || content.scrollerSize.height != height) {
+            gtk_widget_queue_resize(state.scrollContent);
+        }
+    }
     if (state.content && gtk_widget_get_visible(state.content)) {
         allocateChild(state.content, tq::Rect(0, 0, width, height));
     }
@@ -75,10 +83,12 @@ void arrangementAllocate(GtkLayoutManager*, GtkWidget* widget, int width, int he
     // A scroll view's children lie in its content area: the rules place them at the scroll view's size.
     tq::Size size = state.scroller ? sizeOf(state.scroller) : tq::Size{double(width), double(height)};
     auto layout = tq::layoutContainer(*view, size);
+    ++state.layouts;
     for (const auto& placement : layout.children) {
         auto it = children.find(placement.child);
         if (it == children.end()) continue;
-        allocateChild(it->second, placement.rect);
+        const auto& presented = tq::desktop::viewWidgetState(it->second).placement;
+        allocateChild(it->second, presented ? *presented : placement.rect);
         children.erase(it);
     }
     // What the rules do not place (a view the tree no longer holds, drawn until the next flush).

@@ -28,6 +28,10 @@ button.tq-bar-button { padding: 2px 8px; min-height: 0; border: none; background
 .tq-backdrop { background-color: rgba(0, 0, 0, 0.4); }
 .tq-dialog { background-color: #f2f2f2; border-radius: 14px; padding: 16px; }
 .tq-dialog-title { font-weight: bold; font-size: 17px; }
+.tq-player-controls { background-color: rgba(30, 30, 30, 0.85); color: white; padding: 6px 12px; }
+.tq-player-controls button { color: white; background: rgba(255, 255, 255, 0.12); border: none; box-shadow: none; }
+.tq-player-controls button:hover { background: rgba(255, 255, 255, 0.25); }
+.tq-popover { background-color: white; box-shadow: 0 2px 12px rgba(0, 0, 0, 0.35); }
 .tq-progress { background-color: rgba(0, 0, 0, 0.75); border-radius: 14px; padding: 20px; color: white; }
 .tq-cell-selected { background-color: rgba(0, 0, 0, 0.12); }
 tqview { color: black; }
@@ -101,7 +105,7 @@ DesktopWindow::DesktopWindow(Environment& env, std::shared_ptr<Window> window, s
     stage_ = gtk_overlay_new();
     gtk_overlay_set_child(GTK_OVERLAY(stage_), mirror_->rootWidget());
     gtk_window_set_child(GTK_WINDOW(window_), stage_);
-    presenters_ = std::make_unique<Presenters>(stage_, tree_);
+    presenters_ = std::make_unique<Presenters>(stage_, tree_, *mirror_);
     accessory_ = std::make_unique<KeyboardAccessory>(stage_, *mirror_);
     focus_ = std::make_unique<KeyboardFocus>(GTK_WINDOW(window_), *mirror_, *presenters_, *accessory_);
 

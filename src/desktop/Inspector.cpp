@@ -18,6 +18,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/SegmentedControl.h"
+#include "platform/ui/Slider.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -42,6 +43,7 @@ std::string textOf(const View& view) {
     if (auto* label = dynamic_cast<const Label*>(&view)) return label->text();
     if (auto* button = dynamic_cast<const Button*>(&view)) return button->currentTitle();
     if (auto* field = dynamic_cast<const TextField*>(&view)) return field->text().empty() ? field->placeholder() : field->text();
+    if (auto* toggle = dynamic_cast<const Switch*>(&view)) return toggle->isOn() ? "on" : "off";
     if (auto* segments = dynamic_cast<const SegmentedControl*>(&view)) {
         std::string text;
         for (int i = 0; i < segments->numberOfSegments(); ++i) {

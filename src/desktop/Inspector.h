@@ -13,7 +13,7 @@
 //               the elements of the page shown by the web view with the identifier ID that match
 //               the CSS SELECTOR, as the page lays them out; {"error"} when no such page is shown.
 // Coordinates are in the X window's pixels; `hit` says a click at the centre reaches the widget
-// (nothing covers it). `parts` lists the buttons drawn inside a widget (segments, bar items).
+// (nothing covers it); a switch's text is "on" or "off". `parts` lists the buttons drawn inside a widget (segments, bar items).
 
 #include <gio/gio.h>
 

@@ -55,6 +55,18 @@ void routeGestures(GtkWidget* widget, View& view) {
     gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
 }
 
+// Properties that change only how a view is drawn, never its size or anyone's place (the rules
+// ignore alpha and transforms, and a scroll offset moves the content GTK scrolls). Any other
+// property may: a text, a picture, a frame, a constraint, the subviews, hidden...
+bool changesLookOnly(std::string_view property) {
+    static const std::set<std::string_view> lookOnly = {
+        "alpha", "backgroundColor", "barTintColor", "borderColor", "borderWidth", "clipsToBounds",
+        "contentOffset", "cornerRadius", "gestureRecognizers", "identifier", "markerTintColor", "onTintColor",
+        "selectedSegmentTintColor", "showsHorizontalScrollIndicator", "showsVerticalScrollIndicator", "tag",
+        "textColor", "tintColor", "titleColor", "transform", "userInteractionEnabled"};
+    return lookOnly.count(property) > 0;
+}
+
 void placeAfter(GtkWidget* widget, GtkWidget* host, GtkWidget* previous) {
     if (gtk_widget_get_parent(widget) == host) {
         if (gtk_widget_get_prev_sibling(widget) != previous) gtk_widget_insert_after(widget, host, previous);
@@ -88,6 +100,7 @@ void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "navigationItem") allBarsDirty_ = true;
     if (property == "subviews") noteDepartures(view);
     dirty_.insert(&view);
+    if (!changesLookOnly(property)) relayout_.insert(&view);
     if (recording_) reported_.emplace(&view, view.weak_from_this());
 }
 
@@ -125,6 +138,7 @@ void Mirror::noteDepartures(const View& parent) {
 void Mirror::refresh(Node& node, View& view) {
     sync(node, view);
     reconcileChildren(node, view);
+    queueRelayout(node, view);  // what it reported while out was not counted
     for (View* child : node.children) {
         if (Node* childNode = nodeFor(*child)) refresh(*childNode, *child);
     }
@@ -157,6 +171,30 @@ std::shared_ptr<View> Mirror::viewFor(GtkWidget* widget) const {
 int Mirror::syncCount(const View& view) const {
     auto it = nodes_.find(&view);
     return it == nodes_.end() ? 0 : it->second.syncs;
+}
+
+int Mirror::layoutCount(const View& view) const {
+    auto it = nodes_.find(&view);
+    if (it == nodes_.end()) return 0;
+    const Node& node = it->second;
+    int count = viewWidgetState(node.widget).layouts;
+    if (node.childHost != node.widget) count += viewWidgetState(node.childHost).layouts;
+    return count;
+}
+
+void Mirror::queueRelayout(const Node& node, const View& view) {
+    // GTK measures and places again the widget and its ancestors; the parent too, for a widget
+    // just hidden (a hidden widget passes nothing up).
+    gtk_widget_queue_resize(node.widget);
+    if (node.childHost != node.widget) gtk_widget_queue_resize(node.childHost);
+    if (GtkWidget* parent = gtk_widget_get_parent(node.widget)) gtk_widget_queue_resize(parent);
+    // A constraint places its items inside their own containers, which may lie below its holder.
+    for (const auto& constraint : view.constraints()) {
+        for (const auto& item : {constraint->firstItem(), constraint->secondItem()}) {
+            if (!item || item.get() == &view) continue;
+            if (GtkWidget* widget = widgetFor(*item)) gtk_widget_queue_resize(widget);
+        }
+    }
 }
 
 Node& Mirror::build(View& view) {
@@ -270,6 +308,8 @@ void Mirror::flush() {
     collectScreens();
     auto dirty = std::move(dirty_);
     dirty_.clear();
+    auto relayout = std::move(relayout_);
+    relayout_.clear();
     for (const View* key : dirty) {
         auto it = nodes_.find(key);
         if (it == nodes_.end()) continue;  // not mirrored (yet), or gone with a dropped subtree
@@ -299,13 +339,11 @@ void Mirror::flush() {
     for (const View* key : presenterViews_) {
         if (Node* node = nodeFor(*key)) gtk_widget_set_visible(node->widget, false);
     }
-    // Any change may move views anywhere below its holder (a constraint moves its item, a frame
-    // its view): the layout runs again over the whole window, by the rules, at the next frame.
-    if (!dirty.empty()) {
-        for (auto& [key, node] : nodes_) {
-            gtk_widget_queue_resize(node.widget);
-            if (node.childHost != node.widget) gtk_widget_queue_resize(node.childHost);
-        }
+    for (const View* key : relayout) {
+        auto it = nodes_.find(key);
+        if (it == nodes_.end()) continue;
+        auto view = it->second.view.lock();
+        if (view.get() == key) queueRelayout(it->second, *view);
     }
     departed_.clear();
     flushing_ = false;

@@ -3,8 +3,11 @@
 // The window's mirror of the view tree: one widget per view, kept from change reports alone.
 // Reports only mark views dirty; once per turn of the loop `flush` reads each dirty view again,
 // reconciles its children by identity (a view keeps its widget while it stays in the tree) and
-// refreshes what the layout needs. Views are held weakly: a view that went between a report and
-// the flush is dropped with its widget.
+// asks GTK to lay out again only where a change can move something: the changed view's widget
+// (GTK then measures and places again its ancestors, and any sibling whose place changes) and the
+// items of the constraints it holds. A change of look alone (a colour, alpha, an offset) is only
+// drawn. Views are held weakly: a view that went between a report and the flush is dropped with
+// its widget.
 
 #include <gtk/gtk.h>
 
@@ -47,6 +50,9 @@ public:
     // The view a mirrored widget stands for, if it is still there.
     std::shared_ptr<View> viewFor(GtkWidget* widget) const;
     int syncCount(const View& view) const;
+    // How many times the layout placed the children of the view's widget (and of its scrolled
+    // content): what a change relays out.
+    int layoutCount(const View& view) const;
     int flushCount() const { return flushes_; }
     // Where the widgets and the view tree part, one line each; empty when they agree.
     std::vector<std::string> differences() const;
@@ -70,6 +76,7 @@ private:
     void reconcileChildren(Node& node, View& view);
     void noteDepartures(const View& parent);
     void refresh(Node& node, View& view);
+    void queueRelayout(const Node& node, const View& view);
     void collectScreens();
 
     std::shared_ptr<Window> window_;
@@ -78,6 +85,7 @@ private:
     std::map<const View*, Node> nodes_;
     std::set<const View*> dirty_;
     std::set<const View*> departed_;  // taken out of their parent since the last flush
+    std::set<const View*> relayout_;  // dirty views with a change that may move or size something
     bool allBarsDirty_ = false;
     bool flushing_ = false;
     int flushes_ = 0;

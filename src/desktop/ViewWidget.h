@@ -36,8 +36,15 @@ struct ViewWidgetState {
     // is as large as the rules make the content of the view at the scroller's size.
     GtkWidget* scroller = nullptr;
     Size scrollerSize;  // the scroller's size when the content was last measured
+    // On a scroll view's own widget: its content area (whose measure depends on this widget's size).
+    GtkWidget* scrollContent = nullptr;
+    // How many times the layout placed this widget's children (tests count what a change relays out).
+    int layouts = 0;
     // The window's own widget is the device's screen: exactly this size, whatever it holds.
     std::optional<Size> exactSize;
+    // Where a presenter shows this widget in its parent instead of where the rules place it (a
+    // screen presented as a popover sits next to what it points at).
+    std::optional<Rect> placement;
 };
 
 // A new view widget (a floating reference, as GTK widgets are made).

@@ -6,6 +6,7 @@
 
 #include <gtk/gtk.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/ui/Control.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
+#include "platform/ui/LayoutRules.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/View.h"
@@ -140,6 +142,30 @@ inline std::vector<std::string> layoutFaults(desktop::Mirror& mirror, GtkWidget*
     };
     walk(mirror.window(), screen);
     return faults;
+}
+
+// Where a widget is not drawn where the layout rules place its view (within `slack` points, for the
+// rounding of each level), one line each: a stale layout after a change shows here.
+inline std::vector<std::string> placementsApartFromTheRules(desktop::Mirror& mirror, GtkWidget* screen,
+                                                            double slack = 2) {
+    std::vector<std::string> apart;
+    const auto plan = planLayout(mirror.window(), Rect(0, 0, gtk_widget_get_width(screen), gtk_widget_get_height(screen)));
+    auto text = [](double x, double y, double w, double h) {
+        return std::to_string(int(std::lround(x))) + "," + std::to_string(int(std::lround(y))) + " " +
+               std::to_string(int(std::lround(w))) + "x" + std::to_string(int(std::lround(h)));
+    };
+    for (const View* view : plan.views()) {
+        GtkWidget* widget = mirror.widgetFor(*view);
+        if (!widget || !gtk_widget_get_mapped(widget) || mirror.isDrawnByPresenter(*view)) continue;
+        const Rect& r = plan.placement(*view)->rect;
+        const auto b = boundsIn(widget, screen);
+        if (std::abs(b.origin.x - r.origin.x) > slack || std::abs(b.origin.y - r.origin.y) > slack ||
+            std::abs(b.size.width - r.width()) > slack || std::abs(b.size.height - r.height()) > slack) {
+            apart.push_back(nameOf(*view) + ": drawn at " + text(b.origin.x, b.origin.y, b.size.width, b.size.height) +
+                            ", placed by the rules at " + text(r.origin.x, r.origin.y, r.width(), r.height()));
+        }
+    }
+    return apart;
 }
 
 // The widget tree with each view's place, for reading a fault.

@@ -59,6 +59,27 @@ inline bool clickWidget(GtkWidget* widget, int button = 1) {
                        std::to_string(button)});
 }
 
+// Clicks at (x, y) in `widget`'s own coordinates (`button` 3: a right click).
+inline bool clickAt(GtkWidget* widget, double x, double y, int button = 1) {
+    const double width = gtk_widget_get_width(widget), height = gtk_widget_get_height(widget);
+    double sx = 0, sy = 0;
+    const std::string window = xWindowOf(widget);
+    if (width <= 0 || height <= 0 || window.empty() || !pointInSurface(widget, sx, sy, x / width, y / height)) {
+        return false;
+    }
+    return runXdotool({"mousemove", "--window", window, std::to_string(int(sx)), std::to_string(int(sy)), "click",
+                       std::to_string(button)});
+}
+
+// Presses and releases a key (an X key name: "Escape", "Return") with the pointer over `widget`, so
+// that the X server gives the key to the surface under it (a popover's as well as the window's).
+inline bool pressKey(GtkWidget* widget, const std::string& key) {
+    double x = 0, y = 0;
+    const std::string window = xWindowOf(widget);
+    if (!pointInSurface(widget, x, y) || window.empty()) return false;
+    return runXdotool({"mousemove", "--window", window, std::to_string(int(x)), std::to_string(int(y)), "key", key});
+}
+
 // Presses the primary button on `widget` (at its centre, or `across` its width), moves the pointer
 // by (dx, dy) in a few steps as a hand moves a mouse, and lets go. The path must stay in the window.
 inline bool dragWidget(GtkWidget* widget, double dx, double dy, double across = 0.5) {

@@ -67,6 +67,9 @@ TEST_P(ScreenWalk, EveryScreenHasRoomForWhatItShows) {
                     ADD_FAILURE() << where << ": " << fault << "\n" << describeLayout(app.mirror(), app.desktop->screen());
                 }
                 for (const auto& d : app.mirror().differences()) ADD_FAILURE() << where << ": " << d;
+                for (const auto& d : placementsApartFromTheRules(app.mirror(), app.desktop->screen())) {
+                    ADD_FAILURE() << where << ": " << d;
+                }
                 shots.push_back(app.screenshot(fileName(where)));
                 app.desktop->rotate();
                 app.env.advance(1.0);

@@ -4,6 +4,7 @@
 #include "LayoutChecks.h"
 #include "PointerClicks.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/TableView.h"
 #include "screens/browse/HomeController.h"
 #include "support/UiTestHelpers.h"
 
@@ -54,6 +55,45 @@ TEST(DesktopWindowTest, APushedScreenShowsItsOwnBarItems) {
     app.turn();
     EXPECT_FALSE(buttonLabelled(bar, "Close")) << "the popped screen's items stay drawn";
     EXPECT_FALSE(buttonLabelled(bar, "Touch")) << "the popped screen's items stay drawn";
+}
+
+// Two hundred rows of text, in cells the table recycles.
+class NumberedRows : public TableViewDataSource {
+public:
+    int numberOfRowsInSection(TableView&, int) override { return 200; }
+    std::shared_ptr<TableViewCell> cellForRowAt(TableView& table, IndexPath indexPath) override {
+        auto cell = table.dequeueReusableCell("number");
+        cell->textLabel().setText("Row " + std::to_string(indexPath.row));
+        return cell;
+    }
+};
+
+// A scroll recycles the rows that leave into the rows that arrive within one turn of the loop:
+// each cell leaves the table, is filled for its new row out of the tree, and comes back. The
+// window shows the new rows' texts, not the ones the cells had before.
+TEST(DesktopWindowTest, RecycledRowsShowTheirNewTextsAfterAScroll) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto screen = std::make_shared<ViewController>();
+    auto table = std::make_shared<TableView>(Rect(0, 0, 1024, 768));
+    table->setStretches(true);
+    auto rows = std::make_shared<NumberedRows>();
+    table->setDataSource(rows);
+    screen->view().addSubview(table);
+    app.open(showInWindow(screen));
+    table->reloadData();
+    app.turn();
+    for (int target : {150, 40, 199}) {
+        SCOPED_TRACE(target);
+        table->scrollToRow({0, target}, TableScrollPosition::top, false);
+        app.turn();
+        auto cell = table->cellForRowAt({0, target});
+        ASSERT_TRUE(cell);
+        GtkWidget* label = app.widgetOf(cell->textLabel());
+        while (label && !GTK_IS_LABEL(label)) label = gtk_widget_get_first_child(label);
+        ASSERT_TRUE(label);
+        EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), ("Row " + std::to_string(target)).c_str());
+        for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+    }
 }
 
 }  // namespace

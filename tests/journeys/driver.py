@@ -51,13 +51,16 @@ class DemoService:
         self.process = None
         self.address = None
 
-    def start(self, updated=()):
+    def start(self, updated=(), hold_archives=False):
+        """With `hold_archives`, a tile archive's reply stops halfway until `release()`."""
         os.makedirs(self.state, exist_ok=True)
         self.log_path = os.path.join(self.state, "service.log")
         args = [os.path.join(self.build, "demo-service", "trelvoquest-demo-service"), "--port", "0",
                 "--state", self.state, "--exit-with-parent"]
         for tour in updated:
             args += ["--updated", str(tour)]
+        if hold_archives:
+            args.append("--hold-archives")
         self.log = open(self.log_path, "w")
         self.process = subprocess.Popen(args, stdout=self.log, stderr=subprocess.STDOUT)
 
@@ -80,6 +83,30 @@ class DemoService:
     def authority(self):
         return os.path.join(self.state, "authority.pem")
 
+    def post(self, path):
+        """A POST on loopback to the service's own requests (/demo/updated/ID, /demo/hold, /demo/release)."""
+        context = ssl.create_default_context(cafile=self.authority)
+        request = urllib.request.Request(f"https://{self.address}{path}", data=b"", method="POST")
+        with urllib.request.urlopen(request, context=context, timeout=10) as reply:
+            if reply.status != 200:
+                raise StepFailed(f"the demo service answered {reply.status} to POST {path}")
+
+    def hold(self):
+        self.post("/demo/hold")
+
+    def release(self):
+        self.post("/demo/release")
+
+    def said(self, text):
+        """How many lines of the service's output hold `text`."""
+        with open(self.log_path, errors="replace") as log:
+            return sum(text in line for line in log)
+
+    def wait_holding(self, count=1, timeout=60):
+        """Waits until the service has held `count` tile archives halfway in all."""
+        _wait(f"the demo service to hold a tile archive halfway ({count} in all)",
+              lambda: self.said("holding archive") >= count, timeout)
+
     def stop(self):
         if self.process and self.process.poll() is None:
             self.process.terminate()
@@ -99,12 +126,14 @@ class Program:
         self.socket_path = os.path.join(tempfile.mkdtemp(prefix="tq-inspect-"), "socket")
         os.makedirs(home, exist_ok=True)
         self.console_path = os.path.join(home, "console.log")
+        self.build = build
         env = dict(os.environ)
         env.update({
             "XDG_CACHE_HOME": os.path.join(home, "cache"),
             "XDG_CONFIG_HOME": os.path.join(home, "config"),
             "LANG": language, "LC_ALL": "", "LC_MESSAGES": "", "LANGUAGE": "",
-            "TQ_AUDIO_SINK": "fakesink", "TQ_VIDEO_SINK": "fakesink",
+            # Media play in real time, so that a clock moves and a video ends when it should.
+            "TQ_AUDIO_SINK": "fakesink sync=true", "TQ_VIDEO_SINK": "fakesink sync=true",
         })
         if service is not None:
             env["TQ_SERVICE_ROUTE"] = service.address
@@ -113,6 +142,7 @@ class Program:
         if location:
             args += ["--location", location]
         args += list(extra)
+        self.env = env
         self.console = open(self.console_path, "a")
         self.console.write("$ " + " ".join(args) + "\n")
         self.console.flush()
@@ -231,9 +261,39 @@ class Program:
         xid = str(self.tree()["xid"])
         subprocess.run(["xdotool", "key", "--window", xid] + list(names), check=True)
 
+    def type_text(self, text):
+        """Types as a keyboard does (XTEST events to the focused window, the one under the pointer
+        after a click), key by key."""
+        subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+    def second_start(self, *args, timeout=30):
+        """Starts the program once more beside this one, with the same settings, cache and
+        runtime folders; its exit status and console."""
+        done = subprocess.run([os.path.join(self.build, "trelvoquest"), "--service", "local"] + list(args),
+                              env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+        return done.returncode, done.stdout.decode(errors="replace")
+
+    def kill(self):
+        """Ends the program at once (SIGKILL), as a crash or a killed process would."""
+        self.process.kill()
+        self.process.wait()
+        self.console.close()
+        shutil.rmtree(os.path.dirname(self.socket_path), ignore_errors=True)
+
     def screenshot(self, path):
+        """A window just mapped may not have painted its first frame yet: a picture of one colour is
+        taken again, for a few seconds at most."""
         xid = str(self.tree()["xid"])
-        subprocess.run(["import", "-window", xid, path], check=True, stderr=subprocess.DEVNULL)
+
+        def painted():
+            subprocess.run(["import", "-window", xid, path], check=True, stderr=subprocess.DEVNULL)
+            spread = subprocess.run(["convert", path, "-format", "%[fx:standard_deviation]", "info:"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.strip()
+            return spread not in (b"0", b"")
+        try:
+            _wait("the window to paint its first frame", painted, 5)
+        except StepFailed:
+            pass  # the blank picture is kept: it shows what the window showed
 
     def quit(self):
         if self.process.poll() is None:
@@ -320,6 +380,11 @@ class Journey:
             self.close_program()
         self.program = Program(*args, **kwargs)
         return self.program.ready()
+
+    def kill_program(self):
+        """Kills the program (no clean end); its console stays in its home."""
+        program, self.program = self.program, None
+        program.kill()
 
     def close_program(self):
         """Quits the program as Ctrl-C would; it must end cleanly (a sanitizer's report at exit

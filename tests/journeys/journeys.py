@@ -169,6 +169,8 @@ def journey_links(j, build, work):
         j.program.click(back_button(back))
         tree = j.program.wait("the screen under the map", lambda t: t["screen"] != "MapLeafletController")
         j.shot(tree["screen"])
+
+        journeys_store.links_into_running_program(j)
     finally:
         service.stop()
 
@@ -216,17 +218,17 @@ def stored_tour_ids(home):
         return {row[0] for row in connection.execute('SELECT "id_circuit" FROM "Catalog"')}
 
 
-def download_catalogue_tour(j, home):
-    """From the home screen: picks the catalogue's first tour, preloads it, answers the alerts and
-    checks that it is stored. Returns the tour's identifier."""
-    j.step("pick a tour of the catalogue")
+def pick_catalogue_tour(j):
+    """From the home screen: opens the catalogue and the first tour's presentation; the tour's id."""
     j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
     j.program.tap("a tour of the list", id="lblTitle")
     title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
-    tour = sample_tour_id(title)
     j.shot("presentation")
+    return sample_tour_id(title)
 
-    j.step("preload and confirm")
+
+def preload_and_confirm(j):
+    """On a tour's presentation: preload, confirm, and close the "PreloadStarted" alert."""
     j.program.tap("the preload button", id="btnPreload")
     confirm = j.program.wait("the download's confirmation",
                              lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
@@ -236,7 +238,9 @@ def download_catalogue_tour(j, home):
     j.shot("download-started")
     j.program.tap_dialog_button(started["dialog"]["buttons"][-1]["text"])
 
-    j.step('the "DownloadComplete" alert')
+
+def download_complete(j):
+    """Waits for the "DownloadComplete" alert and closes it with "OK"."""
     done = j.program.wait('the "DownloadComplete" alert (its "DownloadDoneMessage")',
                           lambda t: dialog_says(t, "DownloadDoneMessage"), timeout=60)
     j.shot("download-complete")
@@ -244,12 +248,33 @@ def download_catalogue_tour(j, home):
         raise StepFailed('the "DownloadComplete" alert has no "ShowMyTours" action')
     j.program.tap_dialog_button("OK")
 
-    j.step("the tour is stored: its row and its folder")
+
+def tour_folder(home, tour):
+    return os.path.join(home, "cache", "trelvoquest", "circuit", f"circuit{tour}")
+
+
+def check_stored(home, tour):
     if tour not in stored_tour_ids(home):
         raise StepFailed(f"tour {tour} has no row in the catalogue database: {sorted(stored_tour_ids(home))}")
-    folder = os.path.join(home, "cache", "trelvoquest", "circuit", f"circuit{tour}")
+    folder = tour_folder(home, tour)
     if not os.path.isdir(folder) or not os.listdir(folder):
         raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
+
+
+def download_catalogue_tour(j, home):
+    """From the home screen: picks the catalogue's first tour, preloads it, answers the alerts and
+    checks that it is stored. Returns the tour's identifier."""
+    j.step("pick a tour of the catalogue")
+    tour = pick_catalogue_tour(j)
+
+    j.step("preload and confirm")
+    preload_and_confirm(j)
+
+    j.step('the "DownloadComplete" alert')
+    download_complete(j)
+
+    j.step("the tour is stored: its row and its folder")
+    check_stored(home, tour)
     j.shot("stored")
     return tour
 
@@ -266,7 +291,10 @@ def journey_download(j, build, work):
         service.stop()
 
 
-import journeys_map  # noqa: E402  (after the steps it reuses)
+# The journeys of the other modules take their steps from this one, whichever way it was started.
+sys.modules.setdefault("journeys", sys.modules[__name__])
+import journeys_store  # noqa: E402
+import journeys_map  # noqa: E402
 
 JOURNEYS = [
     ("launch", journey_launch),
@@ -274,6 +302,9 @@ JOURNEYS = [
     ("catalogue", journey_catalogue),
     ("download", journey_download),
     ("links", journey_links),
+    ("search", journeys_store.journey_search),
+    ("update-delete", journeys_store.journey_update_delete),
+    ("faults", journeys_store.journey_faults),
     ("map-offline", journeys_map.journey_map_offline),
     ("content", journeys_map.journey_content),
     ("native-map", journeys_map.journey_native_map),

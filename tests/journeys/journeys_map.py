@@ -99,13 +99,16 @@ def go_back(program, description):
 
 # --- the offline web map -----------------------------------------------------------------------
 
-def pins(program, timeout=15, count=None):
-    """The numbered pins of the web map page, in the tour's order, once every one can be clicked."""
+def pins(program, timeout=15, count=None, reachable=None):
+    """The numbered pins of the web map page, in the tour's order, once the pins numbered in
+    `reachable` (all of them when None) can be clicked."""
     def drawn(elements):
-        return elements and (count is None or len(elements) == count) and all(e["hit"] for e in elements)
-    found = program.wait_page("the map page's pins drawn where a click reaches them", "map", ".tq-pin",
-                              drawn, timeout)
-    return found
+        wanted = range(1, len(elements) + 1) if reachable is None else reachable
+        return (elements and (count is None or len(elements) == count) and
+                all(n <= len(elements) and elements[n - 1]["hit"] for n in wanted))
+    which = "every pin" if reachable is None else "pins " + ", ".join(map(str, reachable))
+    return program.wait_page(f"the map page's pins drawn, {which} where a click reaches it", "map", ".tq-pin",
+                             drawn, timeout)
 
 
 def pin_numbers(elements):
@@ -165,14 +168,14 @@ def open_stored_tour_map(j, tour_title):
 def open_point_from_map(j, point, number):
     """Taps a pin of the web map and its popup's button: the content player opens on that point."""
     j.step(f"tap point {number} on the map")
-    pin = pins(j.program)[number - 1]
+    pin = pins(j.program, reachable=[number])[number - 1]
     j.program.click(pin)
     current_pin(j.program, number)
-    button = j.program.wait_page(f"the popup of point {number} with its button", "map", ".tq-popup .tq-show",
-                                 lambda found: found and found[0]["hit"])[0]
-    name = j.program.page("map", ".tq-popup .tq-name")
-    if not name or name[0]["text"] != point["poi_name"]:
-        raise StepFailed(f'the popup names {name[0]["text"] if name else "nothing"}, not "{point["poi_name"]}"')
+    # The popup of the point before may still be fading out.
+    j.program.wait_page(f'the popup of point {number} naming "{point["poi_name"]}" alone', "map", ".tq-popup .tq-name",
+                        lambda found: [e["text"] for e in found] == [point["poi_name"]])
+    button = j.program.wait_page(f"the popup's button to open point {number}", "map", ".tq-popup .tq-show",
+                                 lambda found: len(found) == 1 and found[0]["hit"])[0]
     j.shot(f"point-{number}-popup")
 
     j.step(f"the content player opens on point {number}")
@@ -287,7 +290,8 @@ def return_to_map(j, point):
     j.program.wait("the next button's label back to the map", lambda t: (find(t, id="lblNext") or {}).get("text") in back)
     j.program.tap("the content player's next button", id="btnNext")
     screen_is(j.program, "MapLeafletController")
-    pins(j.program)
+    pins(j.program, reachable=[])
+    j.shot("back-on-the-map")
 
 
 def journey_content(j, build, work):

@@ -209,11 +209,18 @@ harness.scenario(async function () {
   var picture = TourMap.describe().position.querySelector('img');
   var after = centreOf(TourMap.describe().position);
   var pictureTurn = picture.style.transform;
+  // Pictures that arrive on a turned map are turned back too: points around, and the pins drawn
+  // again when another point becomes the current one.
+  harness.call()" + literal(mapPage::showAround(true, "en", R"([{"poi_id":"77","lat":"46.8121","long":"-71.2040"}])", false)) + R"();
+  var aroundTurn = TourMap.describe().around[0].querySelector('img.tq-upright').style.transform;
+  harness.call()" + literal(mapPage::centreOnPoint(1)) + R"();
+  var pinTurns = TourMap.describe().markers.map(function (m) { return m.querySelector('img.tq-upright').style.transform; });
   harness.call()" + literal(mapPage::mapFollowsDirection(false)) + R"();
   var upright = seen().bearing;
   harness.call()" + literal(mapPage::removeCurrentLocation) + R"();
   return { ignored: ignored, turned: turned, before: before, after: after, middle: [innerWidth / 2, innerHeight / 2],
-           pictureTurn: pictureTurn, upright: upright, removed: seen().position };
+           pictureTurn: pictureTurn, aroundTurn: aroundTurn, pinTurns: pinTurns, upright: upright,
+           removed: seen().position };
 });)");
     EXPECT_EQ(r["ignored"], 0) << "the heading turns the map only in compass mode";
     EXPECT_EQ(r["turned"]["bearing"], 90);
@@ -223,6 +230,8 @@ harness.scenario(async function () {
     EXPECT_NEAR(r["after"][0].get<double>(), r["middle"][0].get<double>() + dy, 2.0) << r.dump();
     EXPECT_NEAR(r["after"][1].get<double>(), r["middle"][1].get<double>() - dx, 2.0) << r.dump();
     EXPECT_EQ(r["pictureTurn"], "rotate(90deg)") << "the picture is turned back to stay upright";
+    EXPECT_EQ(r["aroundTurn"], "rotate(90deg)") << "a point around added on the turned map";
+    EXPECT_EQ(r["pinTurns"], json::array({"rotate(90deg)", "rotate(90deg)", "rotate(90deg)"})) << "pins drawn again";
     EXPECT_EQ(r["turned"]["markers"], json::array({true, true, true}));
     EXPECT_EQ(r["upright"], 0);
     EXPECT_TRUE(r["removed"].is_null());

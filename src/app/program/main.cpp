@@ -15,6 +15,7 @@
 #include "app/ServiceRoute.h"
 #include "app/storyboards/Storyboards.h"
 #include "desktop/DesktopWindow.h"
+#include "desktop/FirstFrame.h"
 #include "desktop/Inspector.h"
 #include "desktop/LinkChannel.h"
 #include "desktop/LoopSource.h"
@@ -31,6 +32,8 @@ struct Options {
     std::optional<double> runFor;
     // Test-only: the socket on which the window answers what it shows (desktop/Inspector.h).
     std::optional<std::string> inspectSocket;
+    // For benchmarks: "first frame" on standard output once the window has drawn its first frame.
+    bool reportFirstFrame = false;
     bool headless = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
     tq::ServiceChoice service = tq::ServiceChoice::unset;
@@ -68,6 +71,8 @@ const OptionSpec kOptions[] = {
     {"--run-for", "SECONDS", "quits after so many seconds", [](Options& o, const char* v) { return readSeconds(v, o.runFor); }},
     {"--inspect-socket", "PATH", "for tests driving the window: answers on this local socket what the window shows",
      [](Options& o, const char* v) { return o.inspectSocket = v, true; }},
+    {"--report-first-frame", nullptr, "for benchmarks: prints \"first frame\" on standard output once the window is drawn",
+     [](Options& o, const char*) { return o.reportFirstFrame = true; }},
     {"--headless", nullptr, "runs the application with no window", [](Options& o, const char*) { return o.headless = true; }},
     {"--device", "tablet|phone", "the device the window stands for: tablet 1024x768 (default) or phone 375x812",
      [](Options& o, const char* v) {
@@ -146,6 +151,9 @@ void runWindow(tq::Environment& env, const Options& options) {
         env.loop().post([address] { tq::Application::shared().delegate().openURL(address); });
         gtk_window_present(window.gtkWindow());
     });
+    if (options.reportFirstFrame) {
+        tq::desktop::onFirstFrame(GTK_WIDGET(window.gtkWindow()), [] { std::cout << "first frame" << std::endl; });
+    }
     if (options.runFor) env.loop().postAfter(*options.runFor, quit);
     source->run();
     source.reset();  // before the window it draws

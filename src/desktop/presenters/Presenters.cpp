@@ -3,6 +3,8 @@
 #include <string>
 
 #include "desktop/Signals.h"
+#include "desktop/presenters/PlayerControls.h"
+#include "desktop/presenters/Popovers.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/ActivityViewController.h"
 #include "platform/ui/AlertController.h"
@@ -55,9 +57,17 @@ GtkWidget* actionButton(GtkWidget* card, const std::string& title, const char* s
 
 }  // namespace
 
-Presenters::Presenters(GtkWidget* layer, std::shared_ptr<Window> window) : layer_(layer), window_(std::move(window)) {}
+Presenters::Presenters(GtkWidget* layer, std::shared_ptr<Window> window, Mirror& mirror)
+    : layer_(layer),
+      window_(window),
+      popovers_(std::make_unique<Popovers>(layer, mirror)),
+      playerControls_(std::make_unique<PlayerControls>(layer, std::move(window))) {}
 
-Presenters::~Presenters() { clear(); }
+Presenters::~Presenters() {
+    popovers_.reset();
+    playerControls_.reset();
+    clear();
+}
 
 void Presenters::clear() {
     if (dialog_) gtk_overlay_remove_overlay(GTK_OVERLAY(layer_), dialog_);
@@ -71,6 +81,8 @@ void Presenters::sync() {
         clear();
         if (screen) show(screen);
     }
+    popovers_->sync();
+    playerControls_->sync();
     const bool waiting = Environment::hasCurrent() && ProgressOverlay::shared().isVisible();
     if (waiting && !progress_) {
         progress_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
@@ -162,7 +174,7 @@ void Presenters::show(const std::shared_ptr<ViewController>& screen) {
 
 bool Presenters::cancel() {
     auto screen = shown_.lock();
-    if (!screen) return false;
+    if (!screen) return playerControls_->cancel() || popovers_->cancel();
     if (auto alert = std::dynamic_pointer_cast<AlertController>(screen)) {
         for (const auto& action : alert->actions()) {
             if (action.style == AlertActionStyle::cancel) return alert->tap(action.title);

@@ -2,8 +2,9 @@
 
 // Screens presented by kind, drawn in a layer above the window's views: an alert as a modal
 // dialog, the share sheet as a dialog listing what can be shared with a copy-link action, and the
-// progress overlay. (Popovers and the full-window video player are views of their own, drawn by
-// the mirror.) They follow the presentation chain once per turn.
+// progress overlay. Screens with views of their own are drawn by the mirror; the presenters only
+// place a popover next to what it points at (Popovers.h) and put the system player's controls
+// over its picture. They follow the presentation chain once per turn.
 
 #include <gtk/gtk.h>
 
@@ -16,19 +17,25 @@ class ViewController;
 
 namespace tq::desktop {
 
+class Mirror;
+class Popovers;
+class PlayerControls;
+
 class Presenters {
 public:
-    // `layer`: an overlay widget over the window's views, owned by the caller.
-    Presenters(GtkWidget* layer, std::shared_ptr<Window> window);
+    // `layer`: an overlay widget over the mirror's root, owned by the caller.
+    Presenters(GtkWidget* layer, std::shared_ptr<Window> window, Mirror& mirror);
     ~Presenters();
     Presenters(const Presenters&) = delete;
     Presenters& operator=(const Presenters&) = delete;
 
     void sync();
-    // Escape: cancels an alert or a share sheet. Returns whether there was one.
+    // Escape: cancels an alert or a share sheet, leaves the video player or closes a popover. Returns whether there was one.
     bool cancel();
     // The dialog shown now, if any (tests click its buttons).
     GtkWidget* dialog() const { return dialog_; }
+    Popovers& popovers() const { return *popovers_; }
+    PlayerControls& playerControls() const { return *playerControls_; }
 
 private:
     void show(const std::shared_ptr<ViewController>& screen);
@@ -39,6 +46,8 @@ private:
     GtkWidget* dialog_ = nullptr;
     GtkWidget* progress_ = nullptr;
     GtkWidget* progressLabel_ = nullptr;
+    std::unique_ptr<Popovers> popovers_;
+    std::unique_ptr<PlayerControls> playerControls_;
 };
 
 }  // namespace tq::desktop

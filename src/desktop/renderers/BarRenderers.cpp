@@ -48,6 +48,8 @@ GtkWidget* itemWidget(const std::shared_ptr<BarButtonItem>& item, Images& images
     }
     GtkWidget* button = gtk_button_new();
     gtk_widget_add_css_class(button, "tq-bar-button");
+    // A popover anchored at the item points at this button.
+    g_object_set_data(G_OBJECT(button), kBarItemKey, item.get());
     GdkTexture* texture = item->image() ? images.texture(*item->image()) : nullptr;
     if (texture) {
         GtkWidget* picture = gtk_picture_new_for_paintable(GDK_PAINTABLE(texture));

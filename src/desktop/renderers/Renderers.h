@@ -15,6 +15,9 @@ namespace tq::desktop {
 
 class Images;
 
+// Set on the button drawn for a bar button item: the item it stands for (a `BarButtonItem*`).
+inline constexpr const char* kBarItemKey = "tq-bar-item";
+
 const Renderer& viewRenderer();
 const Renderer& labelRenderer();
 const Renderer& imageViewRenderer();

@@ -81,6 +81,7 @@ std::shared_ptr<ScrollParts> makeScroll(Node& node, View& view) {
     auto& content = viewWidgetState(parts->content);
     content.view = std::static_pointer_cast<const View>(view.shared_from_this());
     content.scroller = node.widget;
+    viewWidgetState(node.widget).scrollContent = parts->content;
     node.childHost = parts->content;
     node.parts = parts;
     connectAdjustments(parts, view);

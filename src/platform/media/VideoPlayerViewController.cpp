@@ -17,6 +17,7 @@ void VideoPlayerViewController::setPlayer(std::shared_ptr<VideoPlayer> player) {
 
 void VideoPlayerViewController::loadView() {
     auto root = std::make_shared<View>();
+    root->setBackgroundColor(Color::black());
     layer_->setVideoGravity(VideoGravity::resizeAspect);
     root->setArrangement(Arrangement::overlay());
     root->addSubview(layer_);

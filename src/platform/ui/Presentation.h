@@ -29,6 +29,9 @@ inline PopoverArrowDirection operator|(PopoverArrowDirection a, PopoverArrowDire
 class PopoverPresentationController;
 class ViewController;
 
+// The size of a popover whose screen asks for none.
+inline constexpr Size kDefaultPopoverContentSize{320, 480};
+
 // Decides how a popover adapts on a compact screen (a phone). Answering `none` keeps it a popover;
 // without a delegate it becomes a full-screen presentation there.
 class PopoverPresentationControllerDelegate {

@@ -163,6 +163,14 @@ PopoverPresentationController* ViewController::popoverPresentationController() {
     return popover_.get();
 }
 
+Size ViewController::presentedContentSize() const {
+    if (styleInEffect_ == ModalPresentationStyle::popover && presenting_.lock()) {
+        const Size preferred = preferredContentSize_;
+        return preferred.width > 0 && preferred.height > 0 ? preferred : kDefaultPopoverContentSize;
+    }
+    return Environment::hasCurrent() ? Environment::current().device().screenBounds : Size{};
+}
+
 ModalPresentationStyle ViewController::adaptedStyle() {
     auto style = modalStyle_;
     if (style == ModalPresentationStyle::automatic && becomesPopoverOnTablet() && onTablet()) {
@@ -201,6 +209,12 @@ bool ViewController::present(std::shared_ptr<ViewController> controller, bool an
     controller->presenterLeft_ = hostLeaves;
     if (hostLeaves) host.beginAppearance(false, animated);
     controller->beingPresented_ = true;
+    if (controller->styleInEffect_ == ModalPresentationStyle::popover) {
+        // A popover shows the screen at its own size, not the device's.
+        controller->loadViewIfNeeded();
+        const Size size = controller->presentedContentSize();
+        controller->view().setFrame(Rect(0, 0, size.width, size.height));
+    }
     controller->beginAppearance(true, animated);
     if (auto window = controller->window_.lock()) window->addSubview(controller->viewPointer());
     if (hostLeaves) host.endAppearance(false, animated);

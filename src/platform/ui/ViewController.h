@@ -116,6 +116,12 @@ public:
     // Present when the screen will be (or is) shown as a popover: its style is popover, or it is a
     // kind that becomes one on a tablet (share sheets, action sheets). Null otherwise.
     PopoverPresentationController* popoverPresentationController();
+    // The size the screen asks for when it is shown in a popover; zero takes the default size.
+    Size preferredContentSize() const { return preferredContentSize_; }
+    void setPreferredContentSize(Size size) { preferredContentSize_ = size; }
+    // The size the screen is shown at: while it is presented as a popover, its preferred content
+    // size (or the default popover size), else the device's screen. Screens lay their views out at it.
+    Size presentedContentSize() const;
 
     // Storyboards.
     std::shared_ptr<Storyboard> storyboard() const { return storyboard_; }
@@ -184,6 +190,7 @@ private:
     ModalTransitionStyle transitionStyle_ = ModalTransitionStyle::coverVertical;
     ModalPresentationStyle styleInEffect_ = ModalPresentationStyle::automatic;
     std::unique_ptr<PopoverPresentationController> popover_;
+    Size preferredContentSize_;
     Appearance appearance_ = Appearance::disappeared;
     bool movingToParent_ = false;
     bool movingFromParent_ = false;

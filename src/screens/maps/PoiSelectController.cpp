@@ -29,7 +29,7 @@ void PoiSelectController::registerIn(StoryboardRegistry& registry) {
 }
 
 void PoiSelectController::loadView() {
-    auto size = Environment::current().device().screenBounds;
+    auto size = presentedContentSize();
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     // The title and the close button side by side above the list, which takes the rest.
     root->setArrangement(Arrangement::column());

@@ -40,7 +40,7 @@ void ContentListCell::setContent(PoiContentRef content) {
 ContentSelectController::ContentSelectController() : app(AppDelegate::shared()) {}
 
 void ContentSelectController::loadView() {
-    auto size = Environment::current().device().screenBounds;
+    auto size = presentedContentSize();
     const double width = size.width;
     auto root = std::make_shared<View>(Rect(0, 0, width, size.height));
     // The title and the close button side by side above the list, which takes the rest.

@@ -203,6 +203,43 @@ TEST_F(TabletPresentationTest, ShareSheetsAndActionSheetsBecomePopoversOnATablet
     EXPECT_EQ(std::make_shared<AlertController>("", "")->popoverPresentationController(), nullptr);
 }
 
+// A popover shows its screen at the screen's preferred content size, or the default one; adapted
+// to full screen on a phone it takes the device's screen.
+TEST_F(TabletPresentationTest, APopoverTakesItsPreferredContentSize) {
+    showStack();
+    const Size device = env->device().screenBounds;
+    struct Case {
+        const char* name;
+        Size preferred;
+        Size expected;
+    };
+    const Case cases[] = {
+        {"asks for a size", {400, 300}, {400, 300}},
+        {"asks for none", {}, kDefaultPopoverContentSize},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto list = screen("list");
+        list->setModalPresentationStyle(ModalPresentationStyle::popover);
+        list->setPreferredContentSize(c.preferred);
+        EXPECT_EQ(list->presentedContentSize(), device) << "not presented yet";
+        ASSERT_TRUE(tour->present(list, true));
+        EXPECT_EQ(list->presentedContentSize(), c.expected);
+        EXPECT_EQ(list->view().frame().size, c.expected);
+        EXPECT_TRUE(tour->isVisible()) << "a popover leaves its presenter in sight";
+        list->dismiss(false);
+    }
+}
+
+TEST_F(PresentationTest, APopoverAdaptedToFullScreenTakesTheScreen) {
+    showStack();
+    auto list = screen("list");
+    list->setModalPresentationStyle(ModalPresentationStyle::popover);
+    list->setPreferredContentSize({400, 300});
+    ASSERT_TRUE(tour->present(list, true));
+    EXPECT_EQ(list->presentedContentSize(), env->device().screenBounds);
+}
+
 class TourLink : public ActivityItemSource {
 public:
     std::string activityViewControllerPlaceholderItem(ActivityViewController&) override { return "Old Lyon"; }

@@ -94,12 +94,14 @@ double writeNarration(const std::filesystem::path& mp3, const std::string& langu
     return double(inInfo.frames) / inInfo.samplerate;
 }
 
+// H.264 as phones play it. (The MPEG-4 encoder of GStreamer's libav wrapper loses every frame's
+// time, which gives a clip that ends as soon as it starts.)
 bool writeVideo(const std::filesystem::path& mp4, const std::string& title, Colour colour, std::string& error) {
     constexpr int kWidth = 480, kHeight = 270, kFrames = 45, kRate = 15;
     std::filesystem::create_directories(mp4.parent_path());
     std::string command = "gst-launch-1.0 -q fdsrc fd=0 ! rawvideoparse width=" + std::to_string(kWidth) +
                           " height=" + std::to_string(kHeight) + " format=rgb framerate=" + std::to_string(kRate) +
-                          "/1 ! videoconvert ! avenc_mpeg4 bitrate=600000 threads=1 ! mp4mux ! filesink location=" +
+                          "/1 ! videoconvert ! openh264enc bitrate=600000 ! h264parse ! mp4mux ! filesink location=" +
                           shellQuoted(mp4.string()) + " >/dev/null 2>&1";
     FILE* pipe = popen(command.c_str(), "w");
     if (!pipe) {

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "DesktopFixture.h"
+#include "PointerClicks.h"
+#include "app/AppDelegate.h"
+#include "desktop/Screenshot.h"
+#include "desktop/presenters/PlayerControls.h"
+#include "desktop/presenters/Presenters.h"
+#include "screens/tour/ContentController.h"
+#include "support/UiTestHelpers.h"
+
+namespace tq::test {
+namespace {
+
+using desktop::playerTimeText;
+
+TEST(PlayerTimeTextTest, ShowsMinutesAndSecondsAndHoursWhenThereAreAny) {
+    const std::pair<double, const char*> cases[] = {{0, "0:00"},     {9.9, "0:09"},      {95, "1:35"},
+                                                    {3599, "59:59"}, {3600, "1:00:00"}, {-3, "0:00"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(playerTimeText(seconds), text) << seconds;
+}
+
+constexpr double kClipSeconds = 95;
+
+PoiContentRef clip() {
+    auto c = std::make_shared<PoiContent>();
+    c->content_id = "21";
+    c->type = "video";
+    c->title = "Escaliers";
+    c->metadata = R"({"status": 1, "filePath": "https://media.example.test/video/21.mp4", "duration": 95})";
+    c->parseMetadata();
+    return c;
+}
+
+GtkWidget* named(GtkWidget* root, const std::string& name) {
+    return findWidget(root, [&](GtkWidget* w) { return gtk_widget_get_mapped(w) && name == gtk_widget_get_name(w); });
+}
+
+// The content screen's video in the system player, drawn full window with its own controls:
+// real clicks on play and pause, on the position slider, on Done and a real Escape reach the
+// player and its screen, and a seek near the end lets the screen's own end close the player.
+TEST(PlayerControlsTest, TheFullWindowPlayerIsUsedWithItsOwnControls) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    auto screen = StoryboardRegistry::shared().named("Main-ipad")->instantiate<ContentController>("ContentController");
+    ASSERT_TRUE(screen);
+    screen->contents = {clip()};
+    app.open(showInWindow(std::make_shared<NavigationController>(screen)));
+    app.env.advance(0.5);
+    app.turn();
+    GtkWidget* stage = gtk_window_get_child(app.desktop->gtkWindow());
+    auto shot = [&](const std::string& name) {
+        EXPECT_TRUE(desktop::writePng(stage, std::filesystem::path(TQ_SCREENSHOT_DIR) / (name + ".png"))) << name;
+    };
+
+    auto player = [&] { return screen->videoPlayer; };
+    auto presented = [&] { return screen->presentedViewController() == screen->movieController && screen->movieController; };
+    // Opens the player with a click on the screen's play button, as a person does.
+    auto openPlayer = [&] {
+        ASSERT_TRUE(player());
+        player()->driver().setItemDuration(kClipSeconds);
+        GtkWidget* start = app.widgetOf(*screen->btnShow);
+        ASSERT_TRUE(start && gtk_widget_get_mapped(start)) << "the screen's play button is not drawn";
+        ASSERT_TRUE(clickWidget(start));
+        ASSERT_TRUE(app.waitFor(presented)) << "the click did not open the player";
+        app.turn();
+        ASSERT_TRUE(app.desktop->presenters().playerControls().bar()) << "the player has no controls";
+        EXPECT_TRUE(player()->isPlaying());
+    };
+    openPlayer();
+    GtkWidget* bar = app.desktop->presenters().playerControls().bar();
+    graphene_rect_t bounds;
+    ASSERT_TRUE(gtk_widget_compute_bounds(bar, stage, &bounds));
+    EXPECT_EQ(int(bounds.size.width), gtk_widget_get_width(stage)) << "the controls span the window";
+    EXPECT_NEAR(bounds.origin.y + bounds.size.height, gtk_widget_get_height(stage), 1) << "at the bottom";
+
+    auto elapsedShows = [&](double seconds) {
+        GtkWidget* label = named(bar, "tq-player-elapsed");
+        return label && playerTimeText(seconds) == gtk_label_get_text(GTK_LABEL(label));
+    };
+    double before = 0;
+    struct ControlCase {
+        const char* name;
+        std::function<bool()> act;
+        std::function<bool()> done;
+    };
+    const ControlCase cases[] = {
+        {"pause", [&] { return clickWidget(named(bar, "tq-player-play")); }, [&] { return !player()->isPlaying(); }},
+        {"play", [&] { return clickWidget(named(bar, "tq-player-play")); }, [&] { return player()->isPlaying(); }},
+        {"the time played follows the clock",
+         [&] {
+             before = player()->currentTime();
+             app.env.advance(10);
+             return true;
+         },
+         [&] { return player()->currentTime() >= before + 10 && elapsedShows(player()->currentTime()); }},
+        {"seek",
+         [&] {
+             GtkWidget* slider = named(bar, "tq-player-position");
+             return slider && clickAt(slider, gtk_widget_get_width(slider) * 0.75, gtk_widget_get_height(slider) / 2.0);
+         },
+         [&] {
+             const double at = player()->currentTime();
+             return at > 0.6 * kClipSeconds && at < 0.9 * kClipSeconds && elapsedShows(at);
+         }},
+        {"Done",
+         [&] {
+             shot("video-player-tablet");
+             return clickWidget(named(bar, "tq-player-done"));
+         },
+         [&] { return !presented() && !player()->isPlaying() && !app.desktop->presenters().playerControls().bar(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        app.turn();
+        ASSERT_TRUE(c.act()) << "xdotool could not reach the window";
+        EXPECT_TRUE(app.waitFor(c.done)) << "the player did not follow";
+    }
+    EXPECT_FALSE(screen->movieController->isFullScreen());
+
+    // Escape leaves the player as Done does.
+    openPlayer();
+    ASSERT_TRUE(pressKey(app.desktop->presenters().playerControls().bar(), "Escape"));
+    EXPECT_TRUE(app.waitFor([&] { return !presented(); })) << "Escape did not leave the player";
+    EXPECT_EQ(app.navigation()->topViewController(), screen) << "Escape left the player only";
+
+    // A seek to the last second: the item plays to its end and the screen closes its player.
+    app.turn();
+    openPlayer();
+    GtkWidget* slider = named(app.desktop->presenters().playerControls().bar(), "tq-player-position");
+    ASSERT_TRUE(slider);
+    ASSERT_TRUE(clickAt(slider, gtk_widget_get_width(slider) - 2, gtk_widget_get_height(slider) / 2.0));
+    ASSERT_TRUE(app.waitFor([&] { return player()->currentTime() > kClipSeconds - 5; })) << "no seek";
+    app.env.advance(5);
+    EXPECT_TRUE(app.waitFor([&] { return !presented(); })) << "the end did not close the player";
+    app.turn();
+    EXPECT_FALSE(app.desktop->presenters().playerControls().bar());
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+}
+
+}  // namespace
+}  // namespace tq::test
