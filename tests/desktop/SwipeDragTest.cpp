@@ -137,7 +137,9 @@ TEST_F(SwipeDragTest, ADragAcrossAScreenIsASwipe) {
         } else {
             EXPECT_TRUE(s.swipes.empty());
         }
-        if (c.onSlider) EXPECT_GT(s.slider->value(), before) << "the slider did not follow the drag";
+        if (c.onSlider) {
+            EXPECT_GT(s.slider->value(), before) << "the slider did not follow the drag";
+        }
     }
 }
 
