@@ -31,6 +31,10 @@ button.tq-bar-button { padding: 2px 8px; min-height: 0; border: none; background
 .tq-player-controls { background-color: rgba(30, 30, 30, 0.85); color: white; padding: 6px 12px; }
 .tq-player-controls button { color: white; background: rgba(255, 255, 255, 0.12); border: none; box-shadow: none; }
 .tq-player-controls button:hover { background: rgba(255, 255, 255, 0.25); }
+.tq-callout { background-color: white; border-radius: 10px; padding: 8px 10px;
+              box-shadow: 0 2px 8px rgba(0, 0, 0, 0.4); color: black; }
+.tq-callout-title { font-weight: bold; font-size: 15px; }
+.tq-callout-subtitle { font-size: 13px; color: #555555; }
 .tq-popover { background-color: white; box-shadow: 0 2px 12px rgba(0, 0, 0, 0.35); }
 .tq-progress { background-color: rgba(0, 0, 0, 0.75); border-radius: 14px; padding: 20px; color: white; }
 .tq-cell-selected { background-color: rgba(0, 0, 0, 0.12); }

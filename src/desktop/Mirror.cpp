@@ -101,6 +101,16 @@ void Mirror::viewDidChange(View& view, std::string_view property) {
     if (property == "subviews") noteDepartures(view);
     dirty_.insert(&view);
     if (!changesLookOnly(property)) relayout_.insert(&view);
+    // A view drawn by a renderer of one of its ancestors (a map's marker and its callout) has no
+    // widget: that ancestor draws it again.
+    if (nodes_.find(&view) == nodes_.end()) {
+        for (View* above = view.superview(); above; above = above->superview()) {
+            if (nodes_.find(above) != nodes_.end()) {
+                dirty_.insert(above);
+                break;
+            }
+        }
+    }
     if (recording_) reported_.emplace(&view, view.weak_from_this());
 }
 

@@ -142,5 +142,34 @@ TEST(PlayerControlsTest, TheFullWindowPlayerIsUsedWithItsOwnControls) {
     for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
 }
 
+// On a phone the controls fit its narrow window too.
+TEST(PlayerControlsTest, OnAPhoneTheControlsFitTheWindow) {
+    DesktopFixture app(desktop::DeviceChoice::phone());
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    auto screen = StoryboardRegistry::shared().named("Main")->instantiate<ContentController>("ContentController");
+    ASSERT_TRUE(screen);
+    screen->contents = {clip()};
+    app.open(showInWindow(std::make_shared<NavigationController>(screen)));
+    app.env.advance(0.5);
+    app.turn();
+    ASSERT_TRUE(screen->videoPlayer && screen->btnShow);
+    screen->videoPlayer->driver().setItemDuration(kClipSeconds);
+    ASSERT_TRUE(screen->btnShow->tap());
+    app.turn();
+    GtkWidget* bar = app.desktop->presenters().playerControls().bar();
+    ASSERT_TRUE(bar);
+    GtkWidget* stage = gtk_window_get_child(app.desktop->gtkWindow());
+    for (const char* part : {"tq-player-done", "tq-player-play", "tq-player-elapsed", "tq-player-position", "tq-player-length"}) {
+        GtkWidget* widget = named(bar, part);
+        graphene_rect_t bounds;
+        ASSERT_TRUE(widget && gtk_widget_compute_bounds(widget, stage, &bounds)) << part;
+        EXPECT_GT(bounds.size.width, 0) << part;
+        EXPECT_LE(bounds.origin.x + bounds.size.width, gtk_widget_get_width(stage)) << part << " runs out of the window";
+    }
+    EXPECT_TRUE(desktop::writePng(stage, std::filesystem::path(TQ_SCREENSHOT_DIR) / "video-player-phone.png"));
+    ASSERT_TRUE(clickWidget(named(bar, "tq-player-done")));
+    EXPECT_TRUE(app.waitFor([&] { return !screen->presentedViewController(); })) << "Done did not leave the player";
+}
+
 }  // namespace
 }  // namespace tq::test

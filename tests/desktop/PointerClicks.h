@@ -107,6 +107,18 @@ inline bool pressKeys(GtkWidget* widget, const std::vector<std::string>& keys) {
     return runXdotool(args);
 }
 
+// Turns the mouse wheel up `turns` notches over the centre of `widget` with Ctrl held.
+inline bool ctrlWheelOverWidget(GtkWidget* widget, int turns) {
+    double x = 0, y = 0;
+    const std::string window = xWindowOf(widget);
+    if (!pointInSurface(widget, x, y) || window.empty()) return false;
+    std::vector<std::string> args = {"mousemove", "--window", window, std::to_string(int(x)), std::to_string(int(y)),
+                                     "keydown", "ctrl"};
+    for (int i = 0; i < turns; ++i) args.insert(args.end(), {"click", "4"});
+    args.insert(args.end(), {"keyup", "ctrl"});
+    return runXdotool(args);
+}
+
 // The first widget below `root` (itself included) that `match` accepts.
 template <class Match>
 GtkWidget* findWidget(GtkWidget* root, const Match& match) {

@@ -7,6 +7,7 @@
 #include "DesktopFixture.h"
 #include "PointerClicks.h"
 #include "platform/ui/AlertController.h"
+#include "platform/ui/ImageScrollView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/TableView.h"
 #include "screens/browse/CatalogController.h"
@@ -85,6 +86,22 @@ TEST(PointerInputTest, ClicksOnDrawnWidgetsReachTheApplication) {
         for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
         for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
     }
+}
+
+// On a desktop without a touchpad, Ctrl and the mouse wheel zoom a picture as a pinch does.
+TEST(PointerInputTest, CtrlAndTheWheelZoomAPicture) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto viewer = std::make_shared<ImageViewerController>();
+    auto& picture = viewer->imageScrollView();
+    picture.setDisplayMode(ImageDisplayMode::fit);
+    picture.setImage(Image::named("catalog-en"));
+    app.open(showInWindow(viewer));
+    GtkWidget* widget = app.widgetOf(picture);
+    ASSERT_TRUE(widget);
+    const double fitted = picture.zoomScale();
+    ASSERT_TRUE(ctrlWheelOverWidget(widget, 2)) << "xdotool could not turn the wheel";
+    EXPECT_TRUE(app.waitFor([&] { return picture.zoomScale() > fitted * 1.2; }))
+        << "the picture stayed at " << picture.zoomScale() << " from " << fitted;
 }
 
 }  // namespace

@@ -103,21 +103,21 @@ TEST(PopoverTest, TheContentListOpensAtItsButtonAndClosesAsOnTheDevice) {
     app.env.advance(0.5);
     app.turn();
     GtkWidget* root = app.desktop->screen();
-    GtkWidget* listButton = findWidget(root, [&](GtkWidget* w) {
-        return g_object_get_data(G_OBJECT(w), desktop::kBarItemKey) == screen->rightBarButton.get();
-    });
+    // The bar's list button as drawn now (the bar is drawn again when the content changes).
+    auto listButtonNow = [&] {
+        return findWidget(root, [&](GtkWidget* w) {
+            return g_object_get_data(G_OBJECT(w), desktop::kBarItemKey) == screen->rightBarButton.get() &&
+                   gtk_widget_get_mapped(w);
+        });
+    };
+    GtkWidget* listButton = listButtonNow();
     ASSERT_TRUE(listButton) << "the list button is not drawn";
     auto list = [&] { return std::dynamic_pointer_cast<ContentSelectController>(screen->presentedViewController()); };
 
-    // Opens the list with a click on its button and checks where it is drawn.
-    auto openList = [&](const std::string& shot) {
-        EXPECT_TRUE(clickWidget(listButton)) << "xdotool could not click";
-        EXPECT_TRUE(app.waitFor([&] { return list() != nullptr; })) << "the click did not open the list";
-        app.turn();
-        auto shown = list();
-        if (!shown) return shown;
-        EXPECT_EQ(app.desktop->presenters().popovers().shown(), shown);
-        const auto popover = boundsOn(app.widgetOf(shown->view()), root);
+    // The list is drawn below its button, at its size, inside the window, with its arrow.
+    auto expectAtButton = [&](ContentSelectController& shown) {
+        EXPECT_EQ(app.desktop->presenters().popovers().shown().get(), &shown);
+        const auto popover = boundsOn(app.widgetOf(shown.view()), root);
         const auto button = boundsOn(listButton, root);
         EXPECT_EQ(popover.size.width, kDefaultPopoverContentSize.width);
         EXPECT_EQ(popover.size.height, kDefaultPopoverContentSize.height);
@@ -125,8 +125,19 @@ TEST(PopoverTest, TheContentListOpensAtItsButtonAndClosesAsOnTheDevice) {
         EXPECT_LE(popover.origin.x, button.origin.x + button.size.width / 2);
         EXPECT_GE(popover.origin.x + popover.size.width, button.origin.x + button.size.width / 2);
         EXPECT_LE(popover.origin.x + popover.size.width, gtk_widget_get_width(root));
+        EXPECT_LE(popover.origin.y + popover.size.height, gtk_widget_get_height(root));
         GtkWidget* arrow = app.desktop->presenters().popovers().arrow();
         EXPECT_TRUE(arrow && gtk_widget_get_mapped(arrow)) << "no arrow towards the button";
+    };
+    // Opens the list with a click on its button.
+    auto openList = [&](const std::string& shot) {
+        listButton = listButtonNow();
+        EXPECT_TRUE(listButton && clickWidget(listButton)) << "xdotool could not click";
+        EXPECT_TRUE(app.waitFor([&] { return list() != nullptr; })) << "the click did not open the list";
+        app.turn();
+        auto shown = list();
+        if (!shown) return shown;
+        expectAtButton(*shown);
         if (!shot.empty()) windowShot(app, shot);
         return shown;
     };
@@ -166,6 +177,19 @@ TEST(PopoverTest, TheContentListOpensAtItsButtonAndClosesAsOnTheDevice) {
         for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
     }
     windowShot(app, "popover-content-list-closed-tablet");
+
+    // Turned with the list open, it stays at its button.
+    auto shown = openList("");
+    ASSERT_TRUE(shown);
+    app.desktop->rotate();
+    app.env.advance(1.0);
+    app.turn();
+    listButton = listButtonNow();
+    ASSERT_TRUE(listButton);
+    expectAtButton(*shown);
+    windowShot(app, "popover-content-list-tablet-portrait");
+    ASSERT_TRUE(pressKey(root, "Escape"));
+    EXPECT_TRUE(app.waitFor([&] { return !screen->presentedViewController(); })) << "Escape did not close the list";
 }
 
 }  // namespace

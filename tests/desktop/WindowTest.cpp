@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 #include "DesktopFixture.h"
 #include "LayoutChecks.h"
 #include "PointerClicks.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/StarRatingView.h"
 #include "platform/ui/TableView.h"
 #include "screens/browse/HomeController.h"
 #include "support/UiTestHelpers.h"
@@ -55,6 +59,47 @@ TEST(DesktopWindowTest, APushedScreenShowsItsOwnBarItems) {
     app.turn();
     EXPECT_FALSE(buttonLabelled(bar, "Close")) << "the popped screen's items stay drawn";
     EXPECT_FALSE(buttonLabelled(bar, "Touch")) << "the popped screen's items stay drawn";
+}
+
+// The colour drawn at (x, y) of a PNG.
+std::array<int, 3> pixelAt(const std::filesystem::path& png, int x, int y) {
+    GdkTexture* texture = gdk_texture_new_from_filename(png.c_str(), nullptr);
+    if (!texture) return {-1, -1, -1};
+    const int width = gdk_texture_get_width(texture), height = gdk_texture_get_height(texture);
+    std::vector<guchar> pixels(std::size_t(width) * height * 4);
+    gdk_texture_download(texture, pixels.data(), std::size_t(width) * 4);
+    g_object_unref(texture);
+    if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
+    const guchar* p = &pixels[(std::size_t(y) * width + x) * 4];  // B, G, R, A in memory
+    return {p[2], p[1], p[0]};
+}
+
+// A mark of 3.5 out of five: three gold stars, the fourth gold on its left half only, the fifth grey.
+TEST(DesktopWindowTest, StarsShowTheMark) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto screen = std::make_shared<ViewController>();
+    auto stars = std::make_shared<StarRatingView>(Rect(20, 100, 200, 40));
+    stars->setMaxRating(5);
+    stars->setFillMode(StarFillMode::half);
+    stars->setRating(3.5);
+    screen->view().addSubview(stars);
+    app.open(showInWindow(screen));
+    GtkWidget* widget = app.widgetOf(*stars);
+    ASSERT_TRUE(widget);
+    auto png = app.screenshot("star-rating-3.5");
+    graphene_point_t origin = GRAPHENE_POINT_INIT(0, 0), at;
+    ASSERT_TRUE(gtk_widget_compute_point(widget, app.desktop->screen(), &origin, &at));
+    const double size = std::min(gtk_widget_get_width(widget) / 5.0, double(gtk_widget_get_height(widget)));
+    const int y = int(at.y + gtk_widget_get_height(widget) / 2.0);
+    auto colourOf = [&](double starX) { return pixelAt(png, int(at.x + starX * size), y); };
+    auto gold = [](std::array<int, 3> c) { return c[0] > 230 && c[1] > 160 && c[1] < 200 && c[2] < 40; };
+    auto grey = [](std::array<int, 3> c) { return c[0] > 200 && c[0] == c[1] && c[1] == c[2]; };
+    auto text = [](std::array<int, 3> c) {
+        return std::to_string(c[0]) + "," + std::to_string(c[1]) + "," + std::to_string(c[2]);
+    };
+    for (double star : {0.5, 1.5, 2.5, 3.3}) EXPECT_TRUE(gold(colourOf(star))) << "at star " << star << ": " << text(colourOf(star));
+    EXPECT_TRUE(grey(colourOf(4.5))) << "the fifth star: " << text(colourOf(4.5));
+    EXPECT_FALSE(gold(colourOf(3.62))) << "the right half of the fourth star: " << text(colourOf(3.62));
 }
 
 // Two hundred rows of text, in cells the table recycles.

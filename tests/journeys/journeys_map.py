@@ -3,6 +3,7 @@ points, the native map, and the rating at the tour's end. They reuse the downloa
 and run as the other journeys do (see journeys.py)."""
 
 import html
+import http.client
 import json
 import os
 import re
@@ -11,7 +12,8 @@ import subprocess
 import urllib.request
 
 from driver import DemoService, StepFailed, find
-from journeys import CATALOGUE_BUTTON, dialog_says, dictionary_texts, download_catalogue_tour, home_in
+from journeys import (CATALOGUE_BUTTON, dialog_says, dictionary_texts, download_catalogue_tour, home_in,
+                      sample_tour_id)
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MY_TOURS_BUTTON = "btnMyToursLand"
@@ -404,5 +406,72 @@ def journey_native_map(j, build, work):
     raise StepFailed("not yet")
 
 
+# --- the rating --------------------------------------------------------------------------------
+
+def service_totals(service, tour):
+    """The rating totals the demo service gives the tour now, asked as the application asks."""
+    host, port = service.address.rsplit(":", 1)
+    context = ssl.create_default_context(cafile=service.authority)
+    connection = http.client.HTTPSConnection(host, int(port), context=context, timeout=10)
+    try:
+        connection.request("GET", f"/public/webservice/getFullCircuit/{tour}?callback=no",
+                           headers={"Host": WEB_SERVICE_HOST, "api-version": "1.1"})
+        reply = json.loads(connection.getresponse().read())
+    finally:
+        connection.close()
+    if reply.get("status") != "success" or not reply.get("results"):
+        raise StepFailed(f"the demo service has no tour {tour}: {reply}")
+    found = reply["results"][0]
+    return float(found["rating_total_score"]), int(found["rating_total_counter"])
+
+
 def journey_rating(j, build, work):
-    raise StepFailed("not yet")
+    service = DemoService(build, os.path.join(work, "service")).start()
+    try:
+        j.step("home")
+        j.launch(build, os.path.join(work, "home"), service)
+        home_in(j.program, "en")
+
+        j.step("a tour of the catalogue and its map")
+        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
+        j.program.tap("a tour of the list", id="lblTitle")
+        title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
+        tour = sample_tour_id(title)
+        sample = sample_tour(build, tour)
+        before = service_totals(service, tour)
+        j.program.tap("the start button", id="btnConsultTop")
+        screen_is(j.program, "MapLeafletController", timeout=20)
+        tree = j.program.wait("the map's buttons", lambda t: find(t, id="btnNext") is not None)
+        if find(tree, id="btnClosePopup", clickable=True):
+            j.program.tap("the hint's close button", id="btnClosePopup")
+        j.shot("map")
+
+        j.step("past the last point, the rating screen")
+        for _ in range(len(sample["poi"])):
+            j.program.tap("the next-point button", id="btnNext")
+        screen_is(j.program, "RateTourController")
+        stars = j.program.wait_view("the rating's stars", clickable=True, id="ratingView")
+        j.shot("rating")
+
+        j.step("rate 3.5 stars")
+        size = min(stars["w"] / 5, stars["h"])  # the stars are squares drawn from the left
+        j.program.click_at(stars["x"] + 3.25 * size, stars["y"] + stars["h"] / 2)
+        j.program.wait_view('the mark "3.5"', id="ratingResults", text="3.5")
+        j.shot("rated")
+
+        j.step("send the rating")
+        j.program.tap("the send button", id="btnRate")
+        j.program.wait('the result alert (its "ThanksMessage")', lambda t: dialog_says(t, "ThanksMessage"))
+        j.shot("result")
+
+        j.step("the result alert closes by itself")
+        j.program.wait("the result alert to close by itself", lambda t: not t["dialog"], timeout=10)
+        screen_is(j.program, "RateTourController")
+        j.shot("result-closed")
+
+        j.step("the demo service's totals for the tour changed")
+        after = service_totals(service, tour)
+        if after != (before[0] + 3.5, before[1] + 1):
+            raise StepFailed(f"the totals went from {before} to {after}, not by one rating of 3.5")
+    finally:
+        service.stop()

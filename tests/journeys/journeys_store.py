@@ -201,6 +201,22 @@ def journey_search(j, build, work):
         if not near or "Barcelona" not in near[0]["text"]:
             raise StepFailed(f"the nearest tour found around Barcelona is in {near[0]['text'] if near else 'no city'}")
         go_back(j)
+
+        j.step("on the world map: tap a marker, then its tour")
+        choose_segment(j, "segmentTypeSearch", 1, "search kinds (world map)")
+        markers = j.program.wait_page("the world map's markers, one where a click reaches it", "webView",
+                                      ".leaflet-marker-icon", lambda found: [m for m in found if m["hit"]], timeout=30)
+        j.shot("world-map")
+        j.program.click(next(m for m in markers if m["hit"]))
+        title = j.program.wait_page("the marker's popup with its tour's title", "webView", ".leaflet-popup .tq-title",
+                                    lambda found: found and found[0]["hit"])[0]["text"]
+        j.shot("world-map-popup")
+        opener = j.program.wait_page("the popup's open button", "webView", ".leaflet-popup .tq-open",
+                                     lambda found: found and found[0]["hit"])[0]
+        j.program.click(opener)
+        j.program.wait(f'the presentation of "{title}"', lambda t: t["screen"] == "TourDetailController", timeout=20)
+        j.program.wait_view(f'the presentation\'s title "{title}"', clickable=True, id="lblTitle", text=title)
+        j.shot("world-map-tour")
     finally:
         service.stop()
 
@@ -218,6 +234,8 @@ def links_into_running_program(j):
     j.program.wait("the linked tour's map in the running program (MapLeafletController)",
                    lambda t: t["screen"] == "MapLeafletController", timeout=20)
     j.program.wait_view("the map's point controls", id="btnNext")
+    j.program.wait_page("the linked tour's points drawn on its map", "map", ".leaflet-marker-icon",
+                        lambda found: [m for m in found if m["hit"]], timeout=30)
     j.shot("linked-in-running-program")
 
 

@@ -19,6 +19,7 @@
 #include "desktop/Inspector.h"
 #include "desktop/LinkChannel.h"
 #include "desktop/LoopSource.h"
+#include "desktop/engines/GstSupport.h"
 #include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/QuitOnSignal.h"
@@ -151,9 +152,12 @@ void runWindow(tq::Environment& env, const Options& options) {
         env.loop().post([address] { tq::Application::shared().delegate().openURL(address); });
         gtk_window_present(window.gtkWindow());
     });
-    if (options.reportFirstFrame) {
-        tq::desktop::onFirstFrame(GTK_WIDGET(window.gtkWindow()), [] { std::cout << "first frame" << std::endl; });
-    }
+    // The videos start once the window shows the first screen, which their decoders would delay.
+    auto gate = options.engines.pipelineGate;
+    tq::desktop::onFirstFrame(GTK_WIDGET(window.gtkWindow()), [&env, gate, report = options.reportFirstFrame] {
+        if (report) std::cout << "first frame" << std::endl;
+        if (gate) env.loop().post([gate] { gate->open(); });
+    });
     if (options.runFor) env.loop().postAfter(*options.runFor, quit);
     source->run();
     source.reset();  // before the window it draws
@@ -188,7 +192,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The window plays, shows and locates for real; headless, the engines only record.
-    if (!options.headless) tq::desktop::installEngines(env, options.engines);
+    if (!options.headless) {
+        options.engines.pipelineGate = std::make_shared<tq::desktop::PipelineGate>();
+        tq::desktop::installEngines(env, options.engines);
+    }
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();

@@ -94,8 +94,24 @@ void GstVideoBackend::setItem(std::shared_ptr<VideoPlayerItem> item) {
     failed_ = false;
     pendingSeek_.reset();
     lastPosition_ = 0;
+    ++itemGeneration_;
     if (!item_) return;
+    if (output_.gate && !output_.gate->isOpen()) {
+        std::weak_ptr<GstVideoBackend*> weak = self_;
+        output_.gate->whenOpen([weak, generation = itemGeneration_] {
+            auto cell = weak.lock();
+            if (cell && *cell && (*cell)->itemGeneration_ == generation) (*cell)->startPipeline();
+        });
+        return;
+    }
+    startPipeline();
+}
 
+void GstVideoBackend::startPipeline() {
+    if (!ensureGStreamer()) {
+        failed_ = true;
+        return;
+    }
     playbin_ = gst_element_factory_make("playbin", nullptr);
     if (!playbin_) {
         failed_ = true;
@@ -195,8 +211,9 @@ void GstVideoBackend::seek(double seconds) {
     if (auto duration = item_->duration()) seconds = std::min(seconds, *duration);
     lastPosition_ = seconds;
     ended_ = false;
-    if (!playbin_ || failed_) return;
-    if (!prerolled_) {
+    if (failed_) return;
+    // Before the preroll (or before a held pipeline starts) the seek waits for it.
+    if (!playbin_ || !prerolled_) {
         pendingSeek_ = seconds;
         return;
     }

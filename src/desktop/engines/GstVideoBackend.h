@@ -26,6 +26,9 @@ struct GstVideoOutput {
     std::string audioSink = "autoaudiosink";
     std::optional<std::string> videoSink;
     std::optional<EngineRoutes> routes;
+    // When set, pipelines start once it opens; the item, rate, volume and seeks asked meanwhile
+    // are kept for then.
+    std::shared_ptr<PipelineGate> gate;
 };
 
 // Shows one video player's items with GStreamer: a playbin on the item's address, its frames
@@ -56,6 +59,8 @@ private:
     void applyRate();
     void drawLatestFrame();
     void teardown();
+    // Builds and starts the pipeline of the present item.
+    void startPipeline();
 
     Environment& env_;
     GstVideoOutput output_;
@@ -75,6 +80,8 @@ private:
     double volume_ = 1;
     bool muted_ = false;
     int framesDrawn_ = 0;
+    // Counts the items set, so that a start held by the gate is for the item still there.
+    int itemGeneration_ = 0;
     std::shared_ptr<GstVideoBackend*> self_;
 };
 

@@ -82,19 +82,31 @@ void installLocation(Environment& env, const EngineOptions& options) {
 }
 
 void installMedia(Environment& env, const EngineOptions& options, const std::optional<EngineRoutes>& routes) {
-    std::string reason;
-    if (!ensureGStreamer(&reason)) {
+    if (options.pipelineGate) {
+        // GStreamer starts when the gate opens; a machine where it cannot run says so then.
+        Console* console = &env.console();
+        options.pipelineGate->whenOpen([console] {
+            std::string reason;
+            if (!ensureGStreamer(&reason)) console->log("No sound or video: " + reason);
+        });
+    } else if (std::string reason; !ensureGStreamer(&reason)) {
         env.console().log("No sound or video: " + reason);
         return;
     }
     auto& media = env.shared<MediaEngine>();
     Environment* environment = &env;
     std::string audioSink = options.audioSink;
-    media.setAudioBackendFactory([environment, audioSink](const AudioFileInfo&, const std::string& bytes) {
-        return std::make_unique<GstAudioBackend>(*environment, bytes, audioSink);
+    // Without GStreamer a player keeps its headless backend.
+    media.setAudioBackendFactory(
+        [environment, audioSink](const AudioFileInfo&, const std::string& bytes) -> std::unique_ptr<AudioBackend> {
+            if (!ensureGStreamer()) return nullptr;
+            return std::make_unique<GstAudioBackend>(*environment, bytes, audioSink);
+        });
+    GstVideoOutput output{options.audioSink, options.videoSink, routes, options.pipelineGate};
+    media.setVideoBackendFactory([environment, output]() -> std::unique_ptr<VideoBackend> {
+        if ((!output.gate || output.gate->isOpen()) && !ensureGStreamer()) return nullptr;
+        return std::make_unique<GstVideoBackend>(*environment, output);
     });
-    GstVideoOutput output{options.audioSink, options.videoSink, routes};
-    media.setVideoBackendFactory([environment, output] { return std::make_unique<GstVideoBackend>(*environment, output); });
 }
 
 // Where the WebKit module lies: beside the program, or where the build put it.

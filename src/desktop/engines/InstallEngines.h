@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@ class Environment;
 
 namespace tq::desktop {
 
+class PipelineGate;
+
 // How the program's real engines are set up: what the command line says (--location, --route,
 // --routing-service) and where sound and pictures go (TQ_AUDIO_SINK, TQ_VIDEO_SINK in the
 // environment: gst-launch descriptions such as "fakesink sync=true").
@@ -22,6 +25,9 @@ struct EngineOptions {
     std::string audioSink = "autoaudiosink";
     // None: frames are drawn into the window's video surfaces.
     std::optional<std::string> videoSink;
+    // When set, GStreamer and the video pipelines start once the program opens it (after the
+    // window's first frame); none: at once.
+    std::shared_ptr<PipelineGate> pipelineGate;
 
     // The sinks from the process environment, the rest empty.
     static EngineOptions fromEnvironment();

@@ -10,6 +10,8 @@ namespace tq::desktop {
 
 namespace {
 
+constexpr double kFixedRepeatSeconds = 1.0;
+
 bool inRange(const LocationCoordinate& c) {
     return c.latitude >= -90 && c.latitude <= 90 && c.longitude >= -180 && c.longitude <= 180;
 }
@@ -85,11 +87,24 @@ void SimulatedLocationBackend::setUpdatesWanted(bool locations, bool) {
 }
 
 void SimulatedLocationBackend::scheduleNext() {
-    if (!wanted_ || !isAuthorized(status_) || next_ >= route_.size()) return;
+    if (!wanted_ || !isAuthorized(status_)) return;
+    if (next_ >= route_.size()) {
+        if (route_.size() != 1) return;
+        if (timer_) timer_->invalidate();
+        timer_ = env_.loop().scheduledTimer(kFixedRepeatSeconds, false, [this](Timer&) { repeatFixedPosition(); });
+        return;
+    }
     if (!startedAt_) startedAt_ = env_.loop().now() - route_.front().at;
     double due = *startedAt_ + route_[next_].at - env_.loop().now();
     if (timer_) timer_->invalidate();
     timer_ = env_.loop().scheduledTimer(std::max(due, 0.0), false, [this](Timer&) { deliverDue(); });
+}
+
+void SimulatedLocationBackend::repeatFixedPosition() {
+    timer_.reset();
+    if (!wanted_ || !isAuthorized(status_) || !listener_) return;
+    listener_->locationsArrived({route_.front().location});
+    scheduleNext();
 }
 
 void SimulatedLocationBackend::deliverDue() {

@@ -30,7 +30,9 @@ std::variant<std::vector<TimedPosition>, std::string> readRoute(const std::files
 std::optional<LocationCoordinate> parseCoordinatePair(const std::string& text);
 
 // Positions given on the command line, for desktops without a positioning source: one fixed
-// position, or a route played on the main loop's clock from when updates are first wanted. The
+// position, or a route played on the main loop's clock from when updates are first wanted. A fixed
+// position is reported again every second while updates are wanted, as a phone standing still keeps
+// reporting where it stands (a map page that was not ready for the first report shows the next). The
 // person who passed them has said yes already: asking for authorisation grants it. There is no
 // compass: no heading is ever reported.
 class SimulatedLocationBackend : public LocationBackend {
@@ -47,6 +49,7 @@ public:
 private:
     void deliverDue();
     void scheduleNext();
+    void repeatFixedPosition();
 
     Environment& env_;
     std::vector<TimedPosition> route_;

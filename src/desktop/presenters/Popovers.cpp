@@ -93,12 +93,16 @@ void drawArrow(cairo_t* cr, int width, int height, PopoverArrowDirection directi
             cairo_move_to(cr, 0, 0), cairo_line_to(cr, w, h / 2), cairo_line_to(cr, 0, h);
             break;
     }
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.25);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke_preserve(cr);
+    // The two slanted edges outlined over the white, so the arrow shows on a white screen too.
+    cairo_path_t* edges = cairo_copy_path(cr);
     cairo_close_path(cr);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_fill(cr);
+    cairo_append_path(cr, edges);
+    cairo_path_destroy(edges);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
 }
 
 }  // namespace

@@ -73,7 +73,13 @@ public:
         auto& imageView = static_cast<ImageView&>(view);
         auto* picture = GTK_PICTURE(viewWidgetState(node.widget).content);
         gtk_picture_set_content_fit(picture, fitFor(view.contentMode()));
+        // A hidden picture (the other orientation's background, say) is decoded when it shows:
+        // showing it is a change of its own, which brings it here again.
+        if (view.isHidden()) return;
         showPicture(picture, mirror.images(), imageView.image());
+        // A picture that nothing listens to lets clicks through to what lies below it (the map
+        // under the compass), as a picture view takes no touches on the device.
+        if (view.gestureRecognizers().empty() && view.subviews().empty()) gtk_widget_set_can_target(node.widget, FALSE);
     }
 };
 

@@ -253,23 +253,31 @@ public:
                 const double filled = stars->displayedRating();
                 for (int i = 0; i < count; ++i) {
                     const double cx = size * (i + 0.5), cy = height / 2.0, outer = size * 0.45, inner = outer * 0.45;
-                    cairo_new_path(cr);
-                    for (int p = 0; p < 10; ++p) {
-                        double r = p % 2 ? inner : outer, a = -M_PI / 2 + p * M_PI / 5;
-                        cairo_line_to(cr, cx + r * std::cos(a), cy + r * std::sin(a));
-                    }
-                    cairo_close_path(cr);
+                    auto star = [&] {
+                        cairo_new_path(cr);
+                        for (int p = 0; p < 10; ++p) {
+                            double r = p % 2 ? inner : outer, a = -M_PI / 2 + p * M_PI / 5;
+                            cairo_line_to(cr, cx + r * std::cos(a), cy + r * std::sin(a));
+                        }
+                        cairo_close_path(cr);
+                    };
+                    star();
                     cairo_set_source_rgb(cr, 0.85, 0.85, 0.85);
-                    cairo_fill_preserve(cr);
+                    cairo_fill(cr);
+                    // The filled part of the star: its left `part`, clipped before the star is
+                    // traced again (clipping consumes the path).
                     const double part = std::clamp(filled - i, 0.0, 1.0);
                     if (part > 0) {
                         cairo_save(cr);
+                        cairo_new_path(cr);
                         cairo_rectangle(cr, cx - outer, cy - outer, 2 * outer * part, 2 * outer);
                         cairo_clip(cr);
+                        star();
                         cairo_set_source_rgb(cr, 1.0, 0.72, 0.0);
-                        cairo_fill_preserve(cr);
+                        cairo_fill(cr);
                         cairo_restore(cr);
                     }
+                    star();
                     cairo_set_source_rgb(cr, 0.8, 0.55, 0.0);
                     cairo_set_line_width(cr, 1);
                     cairo_stroke(cr);

@@ -247,6 +247,27 @@ void onZoom(GtkGestureZoom* gesture, double scale, gpointer data) {
     holder->lastScale = scale;
 }
 
+// With Ctrl held, the mouse wheel zooms the picture around the pointer, as a pinch would: the
+// desktop's way of zooming for a pointer without a touchpad.
+gboolean onCtrlWheel(GtkEventControllerScroll* controller, double, double dy, gpointer data) {
+    GdkEvent* event = gtk_event_controller_get_current_event(GTK_EVENT_CONTROLLER(controller));
+    if (!event || !(gdk_event_get_modifier_state(event) & GDK_CONTROL_MASK) || dy == 0) return FALSE;
+    auto view = std::dynamic_pointer_cast<ImageScrollView>(static_cast<ZoomHolder*>(data)->view.lock());
+    if (!view) return FALSE;
+    GtkWidget* widget = gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(controller));
+    Point around{gtk_widget_get_width(widget) / 2.0, gtk_widget_get_height(widget) / 2.0};
+    double x = 0, y = 0;
+    GtkNative* native = gtk_widget_get_native(widget);
+    if (native && gdk_event_get_position(event, &x, &y)) {
+        double sx = 0, sy = 0;
+        gtk_native_get_surface_transform(native, &sx, &sy);
+        graphene_point_t in = GRAPHENE_POINT_INIT(float(x - sx), float(y - sy)), out;
+        if (gtk_widget_compute_point(GTK_WIDGET(native), widget, &in, &out)) around = {out.x, out.y};
+    }
+    view->pinch(std::pow(1.25, -dy), around);
+    return TRUE;
+}
+
 // A row: a click selects it through the table, as a tap would; a drag to the left or a right
 // click offers its swipe actions, and a cell in editing mode shows its delete control.
 class TableViewCellRenderer : public Renderer {
@@ -315,6 +336,12 @@ public:
         g_signal_connect_data(zoom, "scale-changed", G_CALLBACK(onZoom), holder, deleteZoomHolder, GConnectFlags(0));
         g_signal_connect(zoom, "begin", G_CALLBACK(onZoomBegin), holder);
         gtk_widget_add_controller(node.widget, GTK_EVENT_CONTROLLER(zoom));
+        GtkEventController* wheel = gtk_event_controller_scroll_new(GTK_EVENT_CONTROLLER_SCROLL_VERTICAL);
+        // Before the scrolled window, which would otherwise take the wheel to scroll.
+        gtk_event_controller_set_propagation_phase(wheel, GTK_PHASE_CAPTURE);
+        g_signal_connect_data(wheel, "scroll", G_CALLBACK(onCtrlWheel), new ZoomHolder{weak, 1.0}, deleteZoomHolder,
+                              GConnectFlags(0));
+        gtk_widget_add_controller(node.widget, wheel);
     }
     void sync(Node& node, View& view, Mirror& mirror) const override {
         auto& scroll = static_cast<ImageScrollView&>(view);

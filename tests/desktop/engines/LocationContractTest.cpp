@@ -100,6 +100,29 @@ TEST(GivenPositions, ARouteIsWalkedOnTheClockFromTheStartOfTheUpdates) {
     EXPECT_EQ(delegate.seen[3].coordinate, (LocationCoordinate{46.8130, -71.2025}));
 }
 
+// The map screen draws the visitor on each report; its page may not be ready for the first.
+TEST(GivenPositions, AFixedPositionIsReportedAgainEverySecondWhileWanted) {
+    TestEnvironment env;
+    LocationService::of(env.env()).setBackend(std::make_unique<desktop::SimulatedLocationBackend>(
+        env.env(), std::vector<desktop::TimedPosition>{{0, Location{{46.8124, -71.2036}, 5}}}));
+    LocationManager manager;
+    Positions delegate;
+    manager.setDelegate(&delegate);
+    manager.requestWhenInUseAuthorization();
+    manager.startUpdatingLocation();
+    env.settle();
+    ASSERT_EQ(delegate.seen.size(), 1u);
+    env.advance(0.9);
+    EXPECT_EQ(delegate.seen.size(), 1u);
+    env.advance(0.1);
+    env.advance(1.0);
+    ASSERT_EQ(delegate.seen.size(), 3u);
+    EXPECT_EQ(delegate.seen[2].coordinate, (LocationCoordinate{46.8124, -71.2036}));
+    manager.stopUpdatingLocation();
+    env.advance(5);
+    EXPECT_EQ(delegate.seen.size(), 3u) << "stopped";
+}
+
 TEST(GivenPositions, BadRouteFilesAndLocationsAreRefusedWithTheirLine) {
     TestEnvironment env;
     struct Case {

@@ -5,7 +5,9 @@
 
 #include "EngineHarness.h"
 #include "desktop/GtkVideoSurface.h"
+#include "desktop/engines/GstSupport.h"
 #include "desktop/engines/GstVideoBackend.h"
+#include "platform/media/MediaBackend.h"
 #include "platform/media/AudioPlayer.h"
 #include "platform/media/VideoPlayer.h"
 #include "platform/services/FileURL.h"
@@ -103,6 +105,36 @@ TEST(GStreamerEngine, TheVideoIsDrawnIntoTheLayersPicture) {
     ASSERT_TRUE(paintable);
     EXPECT_EQ(gdk_paintable_get_intrinsic_width(paintable), 160);
     EXPECT_EQ(gdk_paintable_get_intrinsic_height(paintable), 120);
+    player->pause();
+}
+
+// The program holds the videos back until its window has drawn its first frame: a video asked
+// for before shows nothing, then starts when the gate opens, from where it was asked to be.
+TEST(GStreamerEngine, AVideoHeldByTheGateStartsWhenItOpensFromTheSeekAskedMeanwhile) {
+    EngineHarness harness(EngineKind::real);
+    auto gate = std::make_shared<desktop::PipelineGate>();
+    Environment* env = &harness.env();
+    harness.env().shared<MediaEngine>().setVideoBackendFactory([env, gate] {
+        desktop::GstVideoOutput output;
+        output.audioSink = "fakesink sync=true";
+        output.gate = gate;
+        return std::make_unique<desktop::GstVideoBackend>(*env, output);
+    });
+    auto clip = makeVideoFile(harness.testEnv().root(), 2.0);
+    auto player = VideoPlayer::withURL(harness.env(), fileURL(clip));
+    auto layer = std::make_shared<VideoPlayerLayer>(player);
+    GtkWidget* picture = gtk_picture_new();
+    harness.show(picture);
+    layer->setSurface(std::make_shared<desktop::GtkVideoSurface>(GTK_PICTURE(picture)));
+    player->seek(1.0);
+    player->play();
+    auto& backend = dynamic_cast<desktop::GstVideoBackend&>(player->backend());
+    harness.pass(0.4);
+    EXPECT_EQ(backend.framesDrawn(), 0) << "nothing starts before the gate opens";
+    EXPECT_DOUBLE_EQ(player->currentTime(), 1.0);
+    gate->open();
+    ASSERT_TRUE(harness.waitFor([&] { return backend.framesDrawn() >= 3; }, 5, "frames after the gate opened"));
+    EXPECT_GE(player->currentTime(), 1.0) << "it started from the seek";
     player->pause();
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "platform/services/FileURL.h"
 #include "platform/web/WebView.h"
@@ -267,6 +268,42 @@ TEST_F(WebViewNavigationTest, FrameHeightChangesAreRecorded) {
     EXPECT_EQ(web->scrollView().frame().height(), 480);
     web->scrollView().setScrollEnabled(false);
     EXPECT_FALSE(web->scrollView().isScrollEnabled());
+}
+
+// A redirect waiting for the policy is let go like any undecided navigation: a newer load or a
+// stop takes its place, and a late answer then does nothing.
+TEST_F(WebViewNavigationTest, ARedirectAwaitingThePolicyGivesWayToANewerLoadOrAStop) {
+    struct Case {
+        const char* name;
+        std::function<void(WebView&)> meanwhile;
+        const char* shownAddress;  // the redirect's address is never shown
+    };
+    const std::vector<Case> cases = {
+        {"a newer load", [](WebView& view) { view.loadHTMLString("<p>newer</p>"); }, "about:blank"},
+        {"a stop", [](WebView& view) { view.stopLoading(); }, "https://example.org/start"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto view = std::make_shared<WebView>(Rect(0, 0, 320, 200));
+        RecordingDelegate held;
+        view->setNavigationDelegate(&held);
+        view->driver().setHoldsLoads(true);
+        held.decideAtOnce = true;
+        int first = view->load(URLRequest{"https://example.org/start"});
+        held.decideAtOnce = false;
+        ASSERT_TRUE(view->driver().redirectLoading("https://example.org/moved"));
+        ASSERT_EQ(held.handlers.size(), 1u);
+        EXPECT_EQ(held.actions.back().request.url, "https://example.org/moved");
+        held.decideAtOnce = true;
+        c.meanwhile(*view);
+        EXPECT_EQ(view->navigation(first)->phase, Phase::interrupted);
+        EXPECT_EQ(view->driver().cancelledNavigations(), std::vector<int>{first}) << "the engine lets the redirect go";
+        held.handlers[0](NavigationActionPolicy::allow);
+        env.settle();
+        EXPECT_EQ(view->navigation(first)->phase, Phase::interrupted) << "a late answer does nothing";
+        EXPECT_TRUE(held.provisionalFailures.empty());
+        EXPECT_EQ(view->url(), std::string(c.shownAddress));
+    }
 }
 
 }  // namespace

@@ -68,6 +68,26 @@ harness.scenario(async function () {
     EXPECT_EQ(result["pageTitle"], "World map");
 }
 
+// One tap may reach a marker as two clicks (WebKit does so): its popup opens and stays open.
+TEST(SearchWorldMapPage, AMarkerClickedTwiceKeepsItsPopupOpen) {
+    auto json = worldMapMarkersJson({marker("1234", "Old port", "48.1", "-1.5")});
+    ASSERT_TRUE(json);
+    auto result = runScenario(R"(
+harness.scenario(async function () {
+  )" + call(worldMapInitializeCall(*json, "tiles/{z}/{x}/{y}.png", false)) + R"(;
+  await harness.wait(100);
+  var icon = document.querySelector('.leaflet-marker-icon');
+  icon.click();
+  icon.click();
+  await harness.wait(400);
+  var popups = document.querySelectorAll('.leaflet-popup .tq-tour');
+  return { popups: popups.length, title: popups.length ? popups[0].querySelector('.tq-title').textContent : null };
+});)");
+    ASSERT_FALSE(result.is_null());
+    EXPECT_EQ(result["popups"], 1);
+    EXPECT_EQ(result["title"], "Old port");
+}
+
 // A tour without a title is expected data: its popup still offers something to tap, and a real tap
 // on it opens the tour.
 TEST(SearchWorldMapPage, AMarkerWithoutATitleStillOpensItsTour) {

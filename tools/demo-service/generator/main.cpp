@@ -29,6 +29,7 @@ namespace {
 // The addresses the application fetches, and where their files lie in the output folder: the
 // product's site under www/, the media host under media/.
 constexpr const char* kMediaAddress = "media.trelvoquest.com/public/media/";
+constexpr const char* kSiteAssetsAddress = "https://www.trelvoquest.com/public/assets/";
 
 struct Output {
     fs::path root;
@@ -66,6 +67,8 @@ const std::map<std::string, std::map<std::string, std::string>> kWords = {
     {"img", {{"fr", "En images"}, {"en", "In pictures"}, {"es", "En imágenes"}}},
     {"panorama", {{"fr", "Vue à 360°"}, {"en", "360° view"}, {"es", "Vista de 360°"}}},
     {"video", {{"fr", "En vidéo"}, {"en", "On video"}, {"es", "En vídeo"}}},
+    // A video's or an audio's description is shown as plain text after "Source: ": a credit.
+    {"credit", {{"fr", "démonstration TrelvoQuest"}, {"en", "TrelvoQuest demo"}, {"es", "demostración de TrelvoQuest"}}},
 };
 
 std::string word(const std::string& key, const std::string& language) { return kWords.at(key).at(language); }
@@ -229,7 +232,7 @@ struct Generator {
             still.paragraph(24, 24, name, 3, 432, {255, 255, 255});
             return writeBytes(out.media() / thumb, still.jpeg()) ? std::string() : "cannot write " + thumb;
         });
-        return contentRecord(id, owner, 2, "video", word("video", language) + " : " + name, "<p>" + caption + "</p>",
+        return contentRecord(id, owner, 2, "video", word("video", language) + " : " + name, word("credit", language),
                              language,
                              metadata({{"status", 1}, {"width", 480}, {"height", 270}, {"duration", 3}, {"size", 0.2},
                                        {"filePath", mediaUrl("http", file)},
@@ -260,7 +263,7 @@ struct Generator {
         });
         // The duration is filled in once the narration exists (see finishNarrations).
         contents.push_back(contentRecord(audioId, owner, 3, "audio", word("narration", language) + " : " + name,
-                                         "<p>" + text + "</p>", language, audioFile));
+                                         word("credit", language), language, audioFile));
         ordered_json record = {
             {"city", city(group.at("city")).at(language)},
             {"first_posted", source.at("moderation_date")},
@@ -328,7 +331,9 @@ struct Generator {
             {"state_name_fr", state.at("fr")},
             {"state_name_en", state.at("en")},
             {"state_name_es", state.at("es")},
-            {"description", "<p>" + version.at("description").get<std::string>() + "</p>"},
+            // Descriptions on the product's site carry pictures from it, as this one its main image.
+            {"description", "<p>" + version.at("description").get<std::string>() + "</p><p><img src='" +
+                                std::string(kSiteAssetsAddress) + imagepath + "' style='max-width:100%' alt=''></p>"},
             {"length", group.at("length")},
             {"duration_foot", group.at("duration_foot")},
             {"min_zoom", std::to_string(group.at("min_zoom").get<int>())},
