@@ -70,12 +70,12 @@ void arrangementAllocate(GtkLayoutManager*, GtkWidget* widget, int width, int he
             gtk_widget_queue_resize(state.scrollContent);
         }
     }
-    if (state.content && gtk_widget_get_visible(state.content)) {
-        allocateChild(state.content, tq::Rect(0, 0, width, height));
+    for (GtkWidget* filling : {state.content, state.overlay}) {
+        if (filling && gtk_widget_get_visible(filling)) allocateChild(filling, tq::Rect(0, 0, width, height));
     }
     std::map<const tq::View*, GtkWidget*> children;
     for (GtkWidget* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child)) {
-        if (child == state.content || !gtk_widget_get_visible(child)) continue;
+        if (child == state.content || child == state.overlay || !gtk_widget_get_visible(child)) continue;
         children[static_cast<const tq::View*>(g_object_get_data(G_OBJECT(child), kViewKey))] = child;
     }
     auto view = state.view.lock();

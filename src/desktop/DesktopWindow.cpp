@@ -38,6 +38,10 @@ button.tq-bar-button { padding: 2px 8px; min-height: 0; border: none; background
 .tq-popover { background-color: white; box-shadow: 0 2px 12px rgba(0, 0, 0, 0.35); }
 .tq-progress { background-color: rgba(0, 0, 0, 0.75); border-radius: 14px; padding: 20px; color: white; }
 .tq-cell-selected { background-color: rgba(0, 0, 0, 0.12); }
+.tq-delete-control { background: #ff3b30; color: white; border: none; box-shadow: none; border-radius: 11px;
+                     min-width: 22px; min-height: 22px; padding: 0; font-weight: bold; }
+.tq-delete-confirmation { background: #ff3b30; color: white; border: none; box-shadow: none; border-radius: 0;
+                          padding: 0 18px; }
 tqview { color: black; }
 tqview:focus:focus-visible, button:focus:focus-visible, switch:focus:focus-visible, scale:focus:focus-visible,
 entry:focus-within { outline: 2px solid #007aff; outline-offset: -2px; }

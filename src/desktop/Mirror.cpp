@@ -385,9 +385,9 @@ std::vector<std::string> Mirror::differences() const {
             expected.push_back(c == nodes_.end() ? nullptr : c->second.widget);
         }
         std::vector<GtkWidget*> actual;
-        GtkWidget* content = viewWidgetState(node.widget).content;
+        const auto& state = viewWidgetState(node.widget);
         for (GtkWidget* w = gtk_widget_get_first_child(node.childHost); w; w = gtk_widget_get_next_sibling(w)) {
-            if (w != content) actual.push_back(w);
+            if (w != state.content && w != state.overlay) actual.push_back(w);
         }
         if (expected != actual) {
             found.push_back(name + ": child widgets differ from the subviews");

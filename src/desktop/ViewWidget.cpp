@@ -94,6 +94,17 @@ void viewWidgetSetContent(GtkWidget* widget, GtkWidget* content) {
     gtk_widget_queue_resize(widget);
 }
 
+void viewWidgetSetOverlay(GtkWidget* widget, GtkWidget* overlay) {
+    auto& state = viewWidgetState(widget);
+    if (state.overlay == overlay) return;
+    if (state.overlay) gtk_widget_unparent(state.overlay);
+    state.overlay = overlay;
+    // Last, so that it is drawn, and picked, above the subviews' widgets (which the mirror places
+    // after the content and one after another, never at the end).
+    if (overlay) gtk_widget_insert_before(overlay, widget, nullptr);
+    gtk_widget_queue_resize(widget);
+}
+
 void viewWidgetSetLook(GtkWidget* widget, const ViewLook& look) {
     auto& state = viewWidgetState(widget);
     if (state.look == look) return;

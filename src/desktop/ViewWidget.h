@@ -32,6 +32,8 @@ struct ViewWidgetState {
     std::weak_ptr<const View> view;  // the view whose children this widget places
     ViewLook look;
     GtkWidget* content = nullptr;  // fills the widget, below the children; not placed by the arrangement
+    // Fills the widget above the children (a row's editing controls); not placed by the arrangement.
+    GtkWidget* overlay = nullptr;
     // A scroll view's content area: this widget is placed inside `scroller`'s scrolled window and
     // is as large as the rules make the content of the view at the scroller's size.
     GtkWidget* scroller = nullptr;
@@ -53,6 +55,8 @@ bool isViewWidget(GtkWidget* widget);
 ViewWidgetState& viewWidgetState(GtkWidget* widget);
 // Puts `content` (or nothing) in the widget, in place of the content it had.
 void viewWidgetSetContent(GtkWidget* widget, GtkWidget* content);
+// Puts `overlay` (or nothing) above the widget's children, in place of the overlay it had.
+void viewWidgetSetOverlay(GtkWidget* widget, GtkWidget* overlay);
 void viewWidgetSetLook(GtkWidget* widget, const ViewLook& look);
 
 }  // namespace tq::desktop

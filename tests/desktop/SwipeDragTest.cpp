@@ -11,6 +11,7 @@
 #include "app/AppDelegate.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Slider.h"
 #include "platform/ui/TableView.h"
 #include "screens/browse/CatalogController.h"
 #include "storage/DBManager.h"
@@ -47,6 +48,7 @@ struct SwipeScreen {
     std::shared_ptr<DeletableRows> rows = std::make_shared<DeletableRows>();
     std::shared_ptr<TableView> table = std::make_shared<TableView>(Rect(200, 100, 300, 176));
     std::shared_ptr<Button> marker = std::make_shared<Button>(Rect(20, 20, 120, 44));
+    std::shared_ptr<Slider> slider = std::make_shared<Slider>(Rect(200, 320, 400, 40));
     std::vector<SwipeDirection> swipes;
     int markerTaps = 0;
 
@@ -66,6 +68,8 @@ struct SwipeScreen {
         table->setDelegate(rows);
         root.addSubview(table);
         table->reloadData();
+        slider->setValue(0.5f);
+        root.addSubview(slider);
     }
 };
 
@@ -103,12 +107,14 @@ protected:
 };
 
 // A pointer dragged across the screen is a swipe in its direction when it goes far enough and
-// mostly one way; the screen's recognizer of that direction hears it.
+// mostly one way; the screen's recognizer of that direction hears it. A drag that a control takes
+// for itself (a slider's knob) is no swipe.
 TEST_F(SwipeDragTest, ADragAcrossAScreenIsASwipe) {
     struct Case {
         const char* name;
         double dx, dy;
         std::optional<SwipeDirection> heard;
+        bool onSlider = false;
     };
     const Case cases[] = {
         {"to the left", -160, 0, SwipeDirection::left},
@@ -117,17 +123,22 @@ TEST_F(SwipeDragTest, ADragAcrossAScreenIsASwipe) {
         {"up, which the screen does not hear", 0, -160, std::nullopt},
         {"too short", -30, 0, std::nullopt},
         {"slanting", 120, 110, std::nullopt},
+        {"along a slider", 150, 0, std::nullopt, true},
     };
-    GtkWidget* screen = app.widgetOf(s.screen->view());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         s.swipes.clear();
-        ASSERT_TRUE(dragWidget(screen, c.dx, c.dy)) << "xdotool could not drag";
+        const float before = s.slider->value();
+        GtkWidget* target = c.onSlider ? app.widgetOf(*s.slider) : app.widgetOf(s.screen->view());
+        ASSERT_TRUE(dragWidget(target, c.dx, c.dy)) << "xdotool could not drag";
         settleEvents();
         if (c.heard) {
             EXPECT_EQ(s.swipes, std::vector<SwipeDirection>{*c.heard});
         } else {
             EXPECT_TRUE(s.swipes.empty());
+        }
+        if (c.onSlider) {
+            EXPECT_GT(s.slider->value(), before) << "the slider did not follow the drag";
         }
     }
 }
@@ -141,19 +152,21 @@ TEST_F(SwipeDragTest, ARowDraggedToTheLeftOffersOrCarriesOutItsActions) {
         int row;
         double dx, dy;
         bool offers;
-        std::vector<std::string> deleted;  // after the case
+        std::vector<std::string> deleted;      // after the case
+        std::vector<SwipeDirection> screenHears;  // a drag the row does not take is the screen's
     };
     const Case cases[] = {
-        {"a short drag", 0, -25, 0, false, {}},
-        {"a drag to the right", 0, 140, 0, false, {}},
-        {"a slanting drag", 0, -60, 50, false, {}},
-        {"a drag to the left offers Delete", 1, -100, 0, true, {"row 1"}},
-        {"a full drag deletes at once", 0, -220, 0, false, {"row 1", "row 0"}},
+        {"a short drag", 0, -25, 0, false, {}, {}},
+        {"a drag to the right", 0, 140, 0, false, {}, {SwipeDirection::right}},
+        {"a slanting drag", 0, -60, 50, false, {}, {}},
+        {"a drag to the left offers Delete", 1, -100, 0, true, {"row 1"}, {}},
+        {"a full drag deletes at once", 0, -220, 0, false, {"row 1", "row 0"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         GtkWidget* target = row(c.row);
         ASSERT_TRUE(target);
+        s.swipes.clear();
         app.mirror().startRecording();
         ASSERT_TRUE(dragWidget(target, c.dx, c.dy)) << "xdotool could not drag";
         if (c.offers) {
@@ -167,6 +180,7 @@ TEST_F(SwipeDragTest, ARowDraggedToTheLeftOffersOrCarriesOutItsActions) {
             EXPECT_FALSE(shownActions());
         }
         EXPECT_EQ(s.rows->deleted, c.deleted);
+        EXPECT_EQ(s.swipes, c.screenHears);
         app.turn();
         for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
         for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";

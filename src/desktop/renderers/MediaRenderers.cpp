@@ -82,9 +82,13 @@ void onDragBegin(GtkGestureDrag*, double, double, gpointer data) {
     state->x = state->y = 0;
 }
 
-void onDragUpdate(GtkGestureDrag*, double x, double y, gpointer data) {
+void onDragUpdate(GtkGestureDrag* gesture, double x, double y, gpointer data) {
     auto* state = static_cast<DragState*>(data);
-    if (auto panorama = std::dynamic_pointer_cast<PanoramaView>(state->view.lock())) panorama->drag(x - state->x, y - state->y);
+    auto panorama = std::dynamic_pointer_cast<PanoramaView>(state->view.lock());
+    // A picture that follows the pointer keeps the drag: the screen around it does not swipe.
+    if (panorama && panorama->drag(x - state->x, y - state->y)) {
+        gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
+    }
     state->x = x;
     state->y = y;
 }

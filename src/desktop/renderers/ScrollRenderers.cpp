@@ -1,6 +1,7 @@
 // Scroll views, tables and their cells, and the zoomable picture.
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include "desktop/Images.h"
 #include "desktop/Mirror.h"
@@ -119,7 +120,14 @@ public:
 };
 
 struct CellParts {
-    GtkWidget* accessory;
+    GtkWidget* accessory = nullptr;
+    // Above the row's views in editing mode: the round delete control at the leading edge and,
+    // once it is clicked, the Delete button at the trailing edge.
+    GtkWidget* editing = nullptr;
+    GtkWidget* deleteControl = nullptr;
+    GtkWidget* deleteButton = nullptr;
+    // The row whose Delete button shows; a cell handed to another row hides it.
+    std::optional<IndexPath> revealed;
 };
 
 void deleteWeakView(gpointer data, GClosure*) { delete static_cast<std::weak_ptr<View>*>(data); }
@@ -143,8 +151,72 @@ std::optional<RowOf> rowOf(const std::weak_ptr<View>& weak) {
     return RowOf{cell, table, *at};
 }
 
-// A tap on a row (a click, or Return or Space on the focused row) selects it through the table;
-// in editing mode it confirms the row's deletion.
+// Shows the editing controls a row has now: none out of editing mode or on a row that cannot be
+// deleted, the delete control on one that can, and its Delete button while it is revealed.
+void showEditingControls(CellParts& parts, const std::optional<RowOf>& row) {
+    const bool deletable = row && row->cell->isEditing() &&
+                           row->table->editingStyleOfRow(row->at) == TableCellEditingStyle::deletion;
+    if (!deletable || parts.revealed != row->at) parts.revealed.reset();
+    gtk_widget_set_visible(parts.editing, deletable);
+    gtk_widget_set_visible(parts.deleteButton, parts.revealed.has_value());
+}
+
+void buildEditingControls(GtkWidget* cellWidget, CellParts& parts, const std::weak_ptr<View>& weak,
+                          const std::weak_ptr<CellParts>& weakParts) {
+    parts.editing = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    parts.deleteControl = gtk_button_new_with_label("−");
+    gtk_widget_set_name(parts.deleteControl, "tq-delete-control");
+    gtk_widget_add_css_class(parts.deleteControl, "tq-delete-control");
+    gtk_widget_set_valign(parts.deleteControl, GTK_ALIGN_CENTER);
+    gtk_widget_set_margin_start(parts.deleteControl, 10);
+    gtk_widget_set_focusable(parts.deleteControl, FALSE);
+    GtkWidget* gap = gtk_label_new(nullptr);
+    gtk_widget_set_hexpand(gap, TRUE);
+    gtk_widget_set_can_target(gap, FALSE);
+    parts.deleteButton = gtk_button_new_with_label("Delete");
+    gtk_widget_set_name(parts.deleteButton, "tq-delete-confirmation");
+    gtk_widget_add_css_class(parts.deleteButton, "tq-delete-confirmation");
+    gtk_widget_set_focusable(parts.deleteButton, FALSE);
+    gtk_box_append(GTK_BOX(parts.editing), parts.deleteControl);
+    gtk_box_append(GTK_BOX(parts.editing), gap);
+    gtk_box_append(GTK_BOX(parts.editing), parts.deleteButton);
+    // The delete control only reveals the Delete button; deleting takes a second click, on it.
+    onSignal(parts.deleteControl, "clicked", [weak, weakParts] {
+        auto row = rowOf(weak);
+        auto p = weakParts.lock();
+        if (!row || !p) return;
+        p->revealed = row->at;
+        showEditingControls(*p, row);
+    });
+    onSignal(parts.deleteButton, "clicked", [weak, weakParts] {
+        auto row = rowOf(weak);
+        if (auto p = weakParts.lock()) {
+            p->revealed.reset();
+            gtk_widget_set_visible(p->deleteButton, FALSE);
+        }
+        if (row) row->table->tapDeleteConfirmation(row->at);
+    });
+    viewWidgetSetOverlay(cellWidget, parts.editing);
+    gtk_widget_set_visible(parts.editing, FALSE);
+}
+
+// A click on a row selects it through the table; in editing mode it only hides a Delete button
+// the row shows, so that a stray click never deletes.
+void clickRow(const std::weak_ptr<View>& weak, const std::weak_ptr<CellParts>& weakParts) {
+    auto row = rowOf(weak);
+    if (!row) return;
+    if (row->cell->isEditing()) {
+        if (auto parts = weakParts.lock()) {
+            parts->revealed.reset();
+            showEditingControls(*parts, row);
+        }
+        return;
+    }
+    row->table->selectRow(row->at);
+}
+
+// Return or Space on the focused row selects it through the table; in editing mode it confirms
+// the row's deletion.
 void activateRow(const std::weak_ptr<View>& weak) {
     auto row = rowOf(weak);
     if (!row) return;
@@ -210,6 +282,17 @@ void swipeRowByDrag(GtkGestureDrag* gesture, double dx, double dy, gpointer data
     showSwipeActions(widget, std::max(0.0, width - 1), gtk_widget_get_height(widget) / 2.0, *row, *actions);
 }
 
+// A drag that has gone far enough to the left across a row with actions is the row's: views around
+// it do not take it for a swipe of their own.
+void claimRowSwipe(GtkGestureDrag* gesture, double dx, double dy, gpointer data) {
+    if (dx > -kRowSwipeDistance || std::abs(dy) * 2 > std::abs(dx)) return;
+    GdkEventSequence* sequence = gtk_gesture_single_get_current_sequence(GTK_GESTURE_SINGLE(gesture));
+    if (gtk_gesture_get_sequence_state(GTK_GESTURE(gesture), sequence) == GTK_EVENT_SEQUENCE_CLAIMED) return;
+    auto row = rowOf(*static_cast<std::weak_ptr<View>*>(data));
+    auto actions = row ? row->table->trailingSwipeActions(row->at) : std::nullopt;
+    if (actions && !actions->actions.empty()) gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
+}
+
 gboolean activateRowByKey(GtkEventControllerKey*, guint key, guint, GdkModifierType state, gpointer data) {
     if (state & (GDK_CONTROL_MASK | GDK_ALT_MASK)) return FALSE;
     if (key != GDK_KEY_Return && key != GDK_KEY_KP_Enter && key != GDK_KEY_ISO_Enter && key != GDK_KEY_space) return FALSE;
@@ -265,7 +348,9 @@ public:
     void create(Node& node, View& view, Mirror&) const override {
         std::weak_ptr<View> weak = view.weak_from_this();
         GtkWidget* widget = node.widget;
-        onClick(widget, [weak](double, double) { activateRow(weak); });
+        auto parts = std::make_shared<CellParts>();
+        std::weak_ptr<CellParts> weakParts = parts;
+        onClick(widget, [weak, weakParts](double, double) { clickRow(weak, weakParts); });
         GtkGesture* secondary = gtk_gesture_click_new();
         gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(secondary), GDK_BUTTON_SECONDARY);
         g_signal_connect_data(secondary, "pressed", G_CALLBACK(offerSwipeActions), new std::weak_ptr<View>(weak),
@@ -275,6 +360,8 @@ public:
         gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
         g_signal_connect_data(drag, "drag-end", G_CALLBACK(swipeRowByDrag), new std::weak_ptr<View>(weak), deleteWeakView,
                               GConnectFlags(0));
+        g_signal_connect_data(drag, "drag-update", G_CALLBACK(claimRowSwipe), new std::weak_ptr<View>(weak),
+                              deleteWeakView, GConnectFlags(0));
         gtk_widget_add_controller(widget, GTK_EVENT_CONTROLLER(drag));
         // A row takes the keyboard focus (KeyboardFocus); Return or Space taps it.
         gtk_widget_set_focusable(widget, TRUE);
@@ -282,11 +369,11 @@ public:
         g_signal_connect_data(keys, "key-pressed", G_CALLBACK(activateRowByKey), new std::weak_ptr<View>(weak),
                               deleteWeakView, GConnectFlags(0));
         gtk_widget_add_controller(widget, keys);
-        auto parts = std::make_shared<CellParts>();
         parts->accessory = gtk_label_new("\u203A");
         gtk_widget_set_halign(parts->accessory, GTK_ALIGN_END);
         gtk_widget_set_margin_end(parts->accessory, 12);
         viewWidgetSetContent(node.widget, parts->accessory);
+        buildEditingControls(widget, *parts, weak, weakParts);
         node.parts = parts;
     }
     void sync(Node& node, View& view, Mirror&) const override {
@@ -297,6 +384,7 @@ public:
             case CellAccessoryType::checkmark: gtk_label_set_text(GTK_LABEL(parts.accessory), "\u2713"); break;
             default: gtk_label_set_text(GTK_LABEL(parts.accessory), ""); break;
         }
+        showEditingControls(parts, rowOf(cell.weak_from_this()));
         const bool highlighted = cell.isSelected() && cell.selectionStyle() != CellSelectionStyle::none;
         if (highlighted) {
             gtk_widget_add_css_class(node.widget, "tq-cell-selected");

@@ -309,13 +309,18 @@ bool TableView::performSwipeAction(IndexPath indexPath, const std::string& title
     return false;
 }
 
-bool TableView::tapDeleteConfirmation(IndexPath indexPath) {
-    if (!editing_ || !isShown(indexPath) || !isInteractiveInTree()) return false;
+TableCellEditingStyle TableView::editingStyleOfRow(IndexPath indexPath) {
     auto source = dataSource();
-    if (!source || !source->canEditRowAt(*this, indexPath)) return false;
+    if (!source || !isShown(indexPath) || !source->canEditRowAt(*this, indexPath)) return TableCellEditingStyle::none;
     auto del = delegate();
-    auto style = del ? del->editingStyleForRowAt(*this, indexPath) : TableCellEditingStyle::deletion;
-    if (style != TableCellEditingStyle::deletion) return false;
+    return del ? del->editingStyleForRowAt(*this, indexPath) : TableCellEditingStyle::deletion;
+}
+
+bool TableView::tapDeleteConfirmation(IndexPath indexPath) {
+    if (!editing_ || !isInteractiveInTree()) return false;
+    if (editingStyleOfRow(indexPath) != TableCellEditingStyle::deletion) return false;
+    auto source = dataSource();
+    if (!source) return false;
     DispatchScope scope(weak_from_this().lock());
     source->commitEditingStyle(*this, TableCellEditingStyle::deletion, indexPath);
     return true;

@@ -137,6 +137,9 @@ public:
     std::optional<SwipeActionsConfiguration> trailingSwipeActions(IndexPath indexPath);
     // A person swipes the row and taps the button titled `title`.
     bool performSwipeAction(IndexPath indexPath, const std::string& title);
+    // What the row in sight shows in editing mode (`deletion`: a delete control); `none` for a row
+    // that cannot be edited or is out of sight.
+    TableCellEditingStyle editingStyleOfRow(IndexPath indexPath);
     // A person in editing mode taps the row's delete control and confirms.
     bool tapDeleteConfirmation(IndexPath indexPath);
 

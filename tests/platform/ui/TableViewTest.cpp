@@ -313,6 +313,13 @@ TEST(TableDeletion, TheScreensOwnSwipeActionsAndEditabilityApply) {
     EXPECT_TRUE(table->performSwipeAction({0, 1}, "Update"));
     EXPECT_EQ(list->updates, 1);
     EXPECT_EQ(list->names.size(), 2u);
+    // In editing mode only the rows the screen lets go show a delete control, and only they delete.
+    table->setEditing(true);
+    EXPECT_EQ(table->editingStyleOfRow({0, 0}), TableCellEditingStyle::none);
+    EXPECT_EQ(table->editingStyleOfRow({0, 1}), TableCellEditingStyle::deletion);
+    EXPECT_EQ(table->editingStyleOfRow({0, 5}), TableCellEditingStyle::none);
+    EXPECT_FALSE(table->tapDeleteConfirmation({0, 0}));
+    EXPECT_EQ(list->names.size(), 2u);
 }
 
 TEST(TableScrolling, ScrollsToARowAtTheAskedPositionWithinTheContent) {
