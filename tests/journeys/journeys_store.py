@@ -278,7 +278,9 @@ def journey_update_delete(j, build, work):
         bar = next(v for v in nav["views"] if v["kind"] == "NavigationBar")
         j.program.click(next(p for p in bar["parts"] if p["text"] in base.dictionary_texts("Delete")))
         j.shot("editing")
-        j.program.tap("the stored tour's row", id="lblTitle")
+        # A row being edited shows a round delete control; it reveals the row's Delete button.
+        click_part(j, "the row's delete control", "\u2212")
+        click_part(j, "the row's Delete button", "Delete")
         # It was the only stored tour: the list says so and sends the visitor home.
         close_alert_saying(j, "NoToursMessage")
         base.home_in(j.program, "en")
@@ -289,6 +291,15 @@ def journey_update_delete(j, build, work):
             raise StepFailed(f"tour {tour} still has its folder after its deletion")
     finally:
         service.stop()
+
+
+def click_part(j, what, text):
+    """Clicks a button the window draws inside a view of the screen (no view of its own, and not
+    one of the navigation bar's) by its text."""
+    def part(tree):
+        return next((p for v in tree["views"] if v["kind"] != "NavigationBar"
+                     for p in v.get("parts", []) if p["text"] == text and p["hit"]), None)
+    j.program.click(part(j.program.wait(what, part)))
 
 
 def journey_faults(j, build, work):
