@@ -248,7 +248,8 @@ void Mirror::sync(Node& node, View& view) {
     gtk_widget_set_visible(w, !view.isHidden() && !isDrawnByPresenter(view));
     gtk_widget_set_opacity(w, std::clamp(view.alpha(), 0.0, 1.0));
     gtk_widget_set_overflow(w, view.clipsToBounds() ? GTK_OVERFLOW_HIDDEN : GTK_OVERFLOW_VISIBLE);
-    gtk_widget_set_can_target(w, view.isUserInteractionEnabled());
+    // As on the device, a view nearly transparent takes no touches: they reach what lies beneath.
+    gtk_widget_set_can_target(w, view.isUserInteractionEnabled() && view.alpha() >= 0.01);
     if (!node.gesturesRouted && !view.gestureRecognizers().empty()) {
         routeGestures(w, view);
         node.gesturesRouted = true;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,22 @@ inline bool declaresOverlap(const View& view) {
     return false;
 }
 
+// The first label drawn under `widget` (a label's text, a button's title) that its room cuts short
+// with an ellipsis, told as a person would see it; none when every text shows whole.
+inline std::optional<std::string> ellipsizedText(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget) && gtk_widget_get_mapped(widget) &&
+        pango_layout_is_ellipsized(gtk_label_get_layout(GTK_LABEL(widget)))) {
+        int minimum = 0, natural = 0;
+        gtk_widget_measure(widget, GTK_ORIENTATION_HORIZONTAL, -1, &minimum, &natural, nullptr, nullptr);
+        return "\"" + std::string(gtk_label_get_text(GTK_LABEL(widget))) + "\" cut to " +
+               std::to_string(gtk_widget_get_width(widget)) + " of the " + std::to_string(natural) + " points it needs";
+    }
+    for (GtkWidget* child = gtk_widget_get_first_child(widget); child; child = gtk_widget_get_next_sibling(child)) {
+        if (auto cut = ellipsizedText(child)) return cut;
+    }
+    return std::nullopt;
+}
+
 // Every fault of the window's tree as drawn now, one line each.
 inline std::vector<std::string> layoutFaults(desktop::Mirror& mirror, GtkWidget* screen) {
     std::vector<std::string> faults;
@@ -110,6 +127,11 @@ inline std::vector<std::string> layoutFaults(desktop::Mirror& mirror, GtkWidget*
             if (gtk_widget_get_height(content) + 1 < natural) {
                 faults.push_back(nameOf(view) + ": label cut to " + std::to_string(gtk_widget_get_height(content)) +
                                  " of the " + std::to_string(natural) + " its lines need");
+            }
+        }
+        if (dynamic_cast<Label*>(&view) || dynamic_cast<Button*>(&view)) {
+            if (auto cut = ellipsizedText(widget)) {
+                faults.push_back(nameOf(view) + ": text " + *cut);
             }
         }
         const auto kind = view.arrangement().kind;

@@ -7,6 +7,7 @@
 #include "DesktopFixture.h"
 #include "PointerClicks.h"
 #include "platform/ui/AlertController.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/ImageScrollView.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/TableView.h"
@@ -86,6 +87,31 @@ TEST(PointerInputTest, ClicksOnDrawnWidgetsReachTheApplication) {
         for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
         for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
     }
+}
+
+// A click passes through a view faded out (alpha below 0.01) to the button beneath, as a touch
+// does on the device; the same view shown again takes the click.
+TEST(PointerInputTest, AClickPassesThroughAFadedOutView) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    auto screen = std::make_shared<ViewController>();
+    auto button = std::make_shared<Button>(Rect(100, 100, 200, 60));
+    button->setTitle("Beneath");
+    int taps = 0;
+    button->addAction(ControlEvent::touchUpInside, [&] { ++taps; });
+    auto cover = std::make_shared<View>(Rect(0, 0, 600, 400));
+    cover->setBackgroundColor(Color{0, 0, 0, 0.5});
+    cover->setAlpha(0);
+    screen->view().addSubview(button);
+    screen->view().addSubview(cover);
+    app.open(showInWindow(screen));
+    ASSERT_TRUE(clickWidget(app.widgetOf(*button))) << "xdotool could not click";
+    EXPECT_TRUE(app.waitFor([&] { return taps == 1; })) << "the faded-out view took the click";
+
+    cover->setAlpha(1);
+    app.turn();
+    ASSERT_TRUE(clickWidget(app.widgetOf(*button))) << "xdotool could not click";
+    app.turn();
+    EXPECT_EQ(taps, 1) << "the click went through a view that is shown";
 }
 
 // On a desktop without a touchpad, Ctrl and the mouse wheel zoom a picture as a pinch does.

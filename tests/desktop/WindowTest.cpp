@@ -6,10 +6,14 @@
 #include "DesktopFixture.h"
 #include "LayoutChecks.h"
 #include "PointerClicks.h"
+#include "app/AppDelegate.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/StarRatingView.h"
 #include "platform/ui/TableView.h"
+#include "screens/browse/CatalogController.h"
 #include "screens/browse/HomeController.h"
+#include "storage/DBManager.h"
+#include "storage/TourStore.h"
 #include "support/UiTestHelpers.h"
 
 namespace tq::test {
@@ -139,6 +143,44 @@ TEST(DesktopWindowTest, RecycledRowsShowTheirNewTextsAfterAScroll) {
         EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), ("Row " + std::to_string(target)).c_str());
         for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
     }
+}
+
+// The stored tours list opened on a tablet held sideways, then turned upright: the table and its
+// rows take the window's new width, and nothing runs past its sides.
+TEST(DesktopWindowTest, TheCatalogueRowsFollowATurn) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    auto& db = app.env->shared<TourStore>().database;
+    for (const char* id : {"30", "20"}) {
+        const std::string tour = std::string(R"({"results":[{"circuit_id":")") + id + R"(","title":"Tour )" + id +
+                                 R"(","language":"en","city":{"name":"Lyon","country_name":"France"}}],"status":"success"})";
+        bool added = false;
+        db.addTour(id, tour, [&](bool success) { added = success; });
+        ASSERT_TRUE(added);
+    }
+    auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
+    app.open(showInWindow(nav));
+    auto screen = StoryboardRegistry::shared().named("Main-ipad")->instantiate<CatalogController>("CatalogController");
+    ASSERT_TRUE(screen);
+    screen->isFavorites = true;
+    nav->pushViewController(screen, false);
+    app.settle();
+    ASSERT_EQ(screen->catalogue.size(), 2u);
+    app.screenshot("catalogue-tablet-landscape");
+    app.desktop->rotate();
+    app.env.advance(1.0);
+    app.settle();
+    ASSERT_TRUE(app.env->device().isPortrait());
+    app.screenshot("catalogue-tablet-turned-portrait");
+    const int width = gtk_widget_get_width(app.desktop->screen());
+    EXPECT_EQ(width, 768);
+    for (const auto& cell : screen->tableView->visibleCells()) {
+        GtkWidget* widget = app.widgetOf(*cell);
+        ASSERT_TRUE(widget);
+        EXPECT_EQ(gtk_widget_get_width(widget), width);
+    }
+    for (const auto& fault : layoutFaults(app.mirror(), app.desktop->screen())) ADD_FAILURE() << fault;
+    for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
 }
 
 }  // namespace

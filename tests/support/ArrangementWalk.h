@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/ImageScrollView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LayoutConstraint.h"
 #include "platform/ui/LayoutRules.h"
@@ -234,6 +235,37 @@ inline std::vector<std::string> layoutFaults(const View& root, Rect screen) {
                                      (view->superview() ? describeView(*view->superview()) : std::string("no table")));
                 }
             }
+        }
+    }
+    return faults;
+}
+
+// Where a shown view with content runs past the sides of what shows it: the screen, or the
+// nearest scroll view above it when that scroll view scrolls up and down only (a row scrolls
+// sideways, and so does a zooming picture). A layout that kept the width it was loaded at shows
+// here once the device turns to a narrower width: its content area still grows to hold the view,
+// so the check above does not see it.
+inline std::vector<std::string> sidewaysFaults(const View& root, Rect screen) {
+    using namespace walk_detail;
+    std::vector<std::string> faults;
+    const auto plan = planLayout(root, screen);
+    for (const View* view : plan.views()) {
+        if (!view->drawsContent()) continue;
+        const auto& placed = *plan.placement(*view);
+        Rect room = screen;
+        if (placed.scroller) {
+            if (placed.scroller->arrangement().kind == ArrangementKind::row ||
+                dynamic_cast<const ImageScrollView*>(placed.scroller)) {
+                continue;
+            }
+            room = plan.placement(*placed.scroller)->rect;
+        }
+        constexpr double slack = 0.5;
+        if (placed.rect.origin.x < room.origin.x - slack ||
+            placed.rect.origin.x + placed.rect.width() > room.origin.x + room.width() + slack) {
+            faults.push_back(describeView(*view) + ": at " + rectText(placed.rect) + ", runs past the sides of " +
+                             (placed.scroller ? describeView(*placed.scroller) : "the screen") + " (" +
+                             rectText(room) + ")");
         }
     }
     return faults;

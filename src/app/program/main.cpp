@@ -36,6 +36,7 @@ struct Options {
     // For benchmarks: "first frame" on standard output once the window has drawn its first frame.
     bool reportFirstFrame = false;
     bool headless = false;
+    bool nativeMap = false;
     tq::desktop::DeviceChoice device = tq::desktop::DeviceChoice::tablet();
     tq::ServiceChoice service = tq::ServiceChoice::unset;
     // The window's real engines: sinks from TQ_AUDIO_SINK and TQ_VIDEO_SINK, the rest from the options.
@@ -75,6 +76,8 @@ const OptionSpec kOptions[] = {
     {"--report-first-frame", nullptr, "for benchmarks: prints \"first frame\" on standard output once the window is drawn",
      [](Options& o, const char*) { return o.reportFirstFrame = true; }},
     {"--headless", nullptr, "runs the application with no window", [](Options& o, const char*) { return o.headless = true; }},
+    {"--native-map", nullptr, "a tour's map opens on the native map instead of the web map",
+     [](Options& o, const char*) { return o.nativeMap = true; }},
     {"--device", "tablet|phone", "the device the window stands for: tablet 1024x768 (default) or phone 375x812",
      [](Options& o, const char* v) {
          std::string name = v;
@@ -197,6 +200,7 @@ int main(int argc, char** argv) {
         tq::desktop::installEngines(env, options.engines);
     }
     tq::registerStoryboards(tq::StoryboardRegistry::shared());
+    if (options.nativeMap) tq::openToursOnNativeMap(tq::StoryboardRegistry::shared());
     auto& application = env.shared<tq::Application>();
     application.launch();
     if (options.openURL) application.delegate().openURL(*options.openURL);

@@ -18,6 +18,8 @@
 #include "screens/tour/RateTourController.h"
 #include "screens/tour/TourDetailController.h"
 #include "screens/tour/ZoomImageController.h"
+#include "platform/ui/Storyboard.h"
+#include "ui/common/MainStoryboards.h"
 
 namespace tq {
 
@@ -40,6 +42,13 @@ void registerStoryboards(StoryboardRegistry& registry) {
     SearchResultsController::registerIn(registry);
     SelectRegionController::registerIn(registry);
     SelectSearchLanguageController::registerIn(registry);
+}
+
+void openToursOnNativeMap(StoryboardRegistry& registry) {
+    for (const MainStoryboard& board : kMainStoryboards) {
+        registry.storyboard(board.name)
+            .addSegue({.identifier = "showMap", .destination = "MapController", .source = "TourDetailController"});
+    }
 }
 
 }  // namespace tq

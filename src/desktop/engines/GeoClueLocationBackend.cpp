@@ -39,7 +39,10 @@ bool nameKnown(GDBusConnection* bus, const char* method) {
 
 GeoClueLocationBackend::GeoClueLocationBackend(Environment& env, std::optional<std::string> busAddress)
     : env_(env), busAddress_(std::move(busAddress)), cancellable_(g_cancellable_new()),
-      self_(std::make_shared<GeoClueLocationBackend*>(this)) {}
+      self_(std::make_shared<GeoClueLocationBackend*>(this)),
+      repeater_(env.loop(), [this](const Location& location) {
+          if (simple_ && wanted_ && listener_) listener_->locationsArrived({location});
+      }) {}
 
 GeoClueLocationBackend::~GeoClueLocationBackend() {
     *self_ = nullptr;
@@ -171,10 +174,12 @@ void GeoClueLocationBackend::deliverPresentLocation() {
     if (!location) return;
     Location position{{gclue_location_get_latitude(location), gclue_location_get_longitude(location)},
                       gclue_location_get_accuracy(location)};
+    repeater_.reported(position);  // before the listener, which may stop the updates
     listener_->locationsArrived({position});
 }
 
 void GeoClueLocationBackend::dropClient() {
+    repeater_.stop();
     if (!simple_) return;
     if (locationHandler_) g_signal_handler_disconnect(simple_, locationHandler_);
     locationHandler_ = 0;

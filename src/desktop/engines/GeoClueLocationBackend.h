@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "desktop/engines/StandingPositionRepeater.h"
 #include "platform/location/LocationBackend.h"
 
 typedef struct _GClueSimple GClueSimple;
@@ -19,7 +20,8 @@ namespace tq::desktop {
 // The desktop's location service, GeoClue 2, on the system bus. Services are off when the bus or
 // GeoClue is not there (or goes away while the program runs); asking for authorisation starts a
 // GeoClue client, which GeoClue's agent grants ("when in use") or refuses ("denied"). Positions
-// come with their accuracy. There is no compass: no heading is ever reported.
+// come with their accuracy; GeoClue reports again only when the machine moves, so the last one is
+// reported again every second while updates are wanted (`StandingPositionRepeater`). There is no compass: no heading is ever reported.
 class GeoClueLocationBackend : public LocationBackend {
 public:
     // `busAddress`: another bus than the system's (tests give one where GeoClue is absent).
@@ -55,6 +57,7 @@ private:
     gulong locationHandler_ = 0;
     GCancellable* cancellable_ = nullptr;
     std::shared_ptr<GeoClueLocationBackend*> self_;
+    StandingPositionRepeater repeater_;
 };
 
 }  // namespace tq::desktop

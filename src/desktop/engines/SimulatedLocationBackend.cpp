@@ -10,8 +10,6 @@ namespace tq::desktop {
 
 namespace {
 
-constexpr double kFixedRepeatSeconds = 1.0;
-
 bool inRange(const LocationCoordinate& c) {
     return c.latitude >= -90 && c.latitude <= 90 && c.longitude >= -180 && c.longitude <= 180;
 }
@@ -61,7 +59,8 @@ std::variant<std::vector<TimedPosition>, std::string> readRoute(const std::files
 }
 
 SimulatedLocationBackend::SimulatedLocationBackend(Environment& env, std::vector<TimedPosition> route)
-    : env_(env), route_(std::move(route)) {}
+    : env_(env), route_(std::move(route)),
+      repeater_(env.loop(), [this](const Location& location) { deliver({location}); }) {}
 
 SimulatedLocationBackend::~SimulatedLocationBackend() {
     if (timer_) timer_->invalidate();
@@ -79,6 +78,7 @@ void SimulatedLocationBackend::setUpdatesWanted(bool locations, bool) {
     if (!wanted_) {
         if (timer_) timer_->invalidate();
         timer_.reset();
+        repeater_.stop();
         return;
     }
     // Each start of the updates gives the present position again, as a real source would.
@@ -88,23 +88,17 @@ void SimulatedLocationBackend::setUpdatesWanted(bool locations, bool) {
 
 void SimulatedLocationBackend::scheduleNext() {
     if (!wanted_ || !isAuthorized(status_)) return;
-    if (next_ >= route_.size()) {
-        if (route_.size() != 1) return;
-        if (timer_) timer_->invalidate();
-        timer_ = env_.loop().scheduledTimer(kFixedRepeatSeconds, false, [this](Timer&) { repeatFixedPosition(); });
-        return;
-    }
+    if (next_ >= route_.size()) return;
+    repeater_.stop();
     if (!startedAt_) startedAt_ = env_.loop().now() - route_.front().at;
     double due = *startedAt_ + route_[next_].at - env_.loop().now();
     if (timer_) timer_->invalidate();
     timer_ = env_.loop().scheduledTimer(std::max(due, 0.0), false, [this](Timer&) { deliverDue(); });
 }
 
-void SimulatedLocationBackend::repeatFixedPosition() {
-    timer_.reset();
+void SimulatedLocationBackend::deliver(const std::vector<Location>& locations) {
     if (!wanted_ || !isAuthorized(status_) || !listener_) return;
-    listener_->locationsArrived({route_.front().location});
-    scheduleNext();
+    listener_->locationsArrived(locations);
 }
 
 void SimulatedLocationBackend::deliverDue() {
@@ -113,6 +107,9 @@ void SimulatedLocationBackend::deliverDue() {
     std::vector<Location> due;
     double elapsed = env_.loop().now() - *startedAt_;
     while (next_ < route_.size() && route_[next_].at <= elapsed + 1e-9) due.push_back(route_[next_++].location);
+    // A fixed position stands, and is reported again; told before the listener, which may stop
+    // the updates.
+    if (route_.size() == 1 && next_ == 1) repeater_.reported(route_.front().location);
     if (!due.empty()) listener_->locationsArrived(due);
     scheduleNext();
 }

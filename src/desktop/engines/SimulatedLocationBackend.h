@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "desktop/engines/StandingPositionRepeater.h"
 #include "platform/location/LocationBackend.h"
 
 namespace tq {
@@ -31,8 +32,7 @@ std::optional<LocationCoordinate> parseCoordinatePair(const std::string& text);
 
 // Positions given on the command line, for desktops without a positioning source: one fixed
 // position, or a route played on the main loop's clock from when updates are first wanted. A fixed
-// position is reported again every second while updates are wanted, as a phone standing still keeps
-// reporting where it stands (a map page that was not ready for the first report shows the next). The
+// position is reported again every second while updates are wanted (`StandingPositionRepeater`). The
 // person who passed them has said yes already: asking for authorisation grants it. There is no
 // compass: no heading is ever reported.
 class SimulatedLocationBackend : public LocationBackend {
@@ -49,7 +49,7 @@ public:
 private:
     void deliverDue();
     void scheduleNext();
-    void repeatFixedPosition();
+    void deliver(const std::vector<Location>& locations);
 
     Environment& env_;
     std::vector<TimedPosition> route_;
@@ -59,6 +59,7 @@ private:
     std::optional<double> startedAt_;
     std::size_t next_ = 0;
     std::shared_ptr<Timer> timer_;
+    StandingPositionRepeater repeater_;
 };
 
 }  // namespace tq::desktop

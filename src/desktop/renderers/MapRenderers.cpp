@@ -198,7 +198,39 @@ void tint(GtkWidget* button, const Color& color, bool selected) {
     g_object_unref(provider);
 }
 
-// A click on a marker is the person tapping the pin: the map view selects the annotation.
+// The picture of a callout's detail view, when it shows one.
+GtkWidget* calloutPicture(const MarkerAnnotationView& marker, Images& images) {
+    auto* picture = dynamic_cast<ImageView*>(marker.detailCalloutAccessoryView().get());
+    GdkTexture* texture = picture && picture->image() ? images.texture(*picture->image()) : nullptr;
+    if (!texture) return nullptr;
+    GtkWidget* shown = gtk_image_new_from_paintable(GDK_PAINTABLE(texture));
+    gtk_image_set_pixel_size(GTK_IMAGE(shown), 64);
+    return shown;
+}
+
+// While a pin's callout is up, its accessory: a button with the callout's picture (or an arrow)
+// that a click taps as the person's finger would.
+GtkWidget* calloutButton(MapView& view, const MarkerAnnotationView& marker,
+                         const std::shared_ptr<MapAnnotation>& annotation, Images& images) {
+    if (!marker.isCalloutShown() || !marker.leftCalloutAccessoryView()) return nullptr;
+    GtkWidget* button = gtk_button_new();
+    gtk_widget_set_name(button, "tq-map-callout");
+    GtkWidget* content = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    if (GtkWidget* picture = calloutPicture(marker, images)) gtk_box_append(GTK_BOX(content), picture);
+    gtk_box_append(GTK_BOX(content), gtk_label_new("\u203A"));
+    gtk_button_set_child(GTK_BUTTON(button), content);
+    std::weak_ptr<View> weakMap = view.weak_from_this();
+    std::weak_ptr<MapAnnotation> weakAnnotation = annotation;
+    onSignal(button, "clicked", [weakMap, weakAnnotation] {
+        auto map = std::dynamic_pointer_cast<MapView>(weakMap.lock());
+        auto pin = weakAnnotation.lock();
+        if (map && pin) HeadlessMapBackend::tapCalloutAccessory(*map, pin, true);
+    });
+    return button;
+}
+
+// A click on a marker is the person tapping the pin: the map view selects the annotation. The
+// callout's accessory, while it is up, stands beside the pin.
 ShumateMarker* annotationMarker(MapView& view, const std::shared_ptr<MapAnnotation>& annotation, Images& images) {
     auto marker = view.viewForAnnotation(annotation);
     GtkWidget* button = gtk_button_new();
@@ -215,7 +247,16 @@ ShumateMarker* annotationMarker(MapView& view, const std::shared_ptr<MapAnnotati
         if (map && pin) HeadlessMapBackend::tapAnnotation(*map, pin);
     });
     ShumateMarker* shumateMarker = shumate_marker_new();
-    shumate_marker_set_child(shumateMarker, button);
+    GtkWidget* callout = marker ? calloutButton(view, *marker, annotation, images) : nullptr;
+    if (callout) {
+        GtkWidget* pair = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+        gtk_widget_set_valign(button, GTK_ALIGN_CENTER);
+        gtk_box_append(GTK_BOX(pair), button);
+        gtk_box_append(GTK_BOX(pair), callout);
+        shumate_marker_set_child(shumateMarker, pair);
+    } else {
+        shumate_marker_set_child(shumateMarker, button);
+    }
     const LocationCoordinate at = annotation->coordinate();
     shumate_location_set_location(SHUMATE_LOCATION(shumateMarker), at.latitude, at.longitude);
     return shumateMarker;

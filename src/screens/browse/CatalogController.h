@@ -98,6 +98,8 @@ public:
 
 protected:
     void loadView() override;
+    // The table lays its rows out at its own width: it follows the screen's.
+    void viewDidResize() override;
     void viewDidLoad() override;
 
 private:

@@ -7,6 +7,7 @@
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/browse/CatalogController.h"
+#include "screens/browse/ListScreenLayout.h"
 
 namespace tq {
 
@@ -67,6 +68,10 @@ void CatalogController::loadView() {
     CatalogLayout layout{*this};
     layout.build(*root);
     layout.wireActions();
+}
+
+void CatalogController::viewDidResize() {
+    if (isViewLoaded() && tableView) fitTableToLayout(view(), *tableView);
 }
 
 void CatalogController::registerIn(StoryboardRegistry& registry) {

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Environment.h"
 #include "platform/ui/LayoutBuilder.h"
+#include "platform/ui/LayoutRules.h"
 
 namespace tq {
 
@@ -14,6 +15,11 @@ std::shared_ptr<View> listScreenRoot() {
 
 std::shared_ptr<TableView> addListTable(View& root) {
     return addView<TableView>(root, "tableview", Rect(0, 0, root.frame().width(), root.frame().height()));
+}
+
+void fitTableToLayout(View& root, TableView& table) {
+    const auto plan = planLayout(root, Rect(0, 0, root.frame().width(), root.frame().height()));
+    if (const auto* placed = plan.placement(table)) table.setFrame(placed->rect);
 }
 
 }  // namespace tq

@@ -1,5 +1,6 @@
 // The layout of the search screen, built in code as the storyboard "Search-ipad" holds it: the tab
-// control above the three tab views, which lie on one another and show one at a time.
+// control above the three tab views, which lie on one another and show one at a time. Each tab
+// spans the screen's width, so a turned device lays it out at its new width.
 #include <memory>
 #include <string>
 
@@ -44,43 +45,79 @@ struct SearchLayout {
         s.viewWorldSearch = addView<View>(*tabs, "viewWorldSearch", tab);
         s.viewWorldSearch->setHidden(true);
         s.viewLocationSearch = addView<ScrollView>(*tabs, "viewLocationSearch", tab);
-        s.viewKeywordSearch->setArrangement(Arrangement::fixed());
-        s.viewLocationSearch->setArrangement(Arrangement::fixed());
-        buildRegionTab(*s.viewLocationSearch, width);
-        buildKeywordTab(*s.viewKeywordSearch, width);
+        buildRegionTab(*s.viewLocationSearch);
+        buildKeywordTab(*s.viewKeywordSearch);
         buildWorldTab(*s.viewWorldSearch, width, height - top);
     }
 
-    // One region level: the field showing the choice and the button over it that opens the picker.
-    void regionRow(View& parent, double y, double width, std::shared_ptr<TextField>& field,
-                   std::shared_ptr<Button>& button, const std::string& fieldName, const std::string& buttonName,
-                   bool hidden) {
-        field = addView<TextField>(parent, fieldName, Rect(20, y, width - 40, 44));
+    // `view` as the next part of the scrolling column `tab`: `height` high, `gap` under the part
+    // before it (or the tab's top), and `inset` in from both sides, so it spans the tab's width
+    // whatever the device's orientation. A negative gap lays it over the part before it.
+    template <class T>
+    static std::shared_ptr<T> place(View& tab, std::shared_ptr<T> view, const std::string& name, double gap,
+                                    double height, double inset) {
+        view->setIdentifier(name);
+        const bool first = tab.subviews().empty();
+        tab.addSubview(view);
+        sizeConstraint(tab, view, LayoutAttribute::height, height, name + "Height");
+        offsetConstraint(tab, view, LayoutAttribute::top,
+                         first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling, gap, name + "Top");
+        offsetConstraint(tab, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, inset, name + "Leading");
+        offsetConstraint(tab, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, inset, name + "Trailing");
+        return view;
+    }
+    template <class T>
+    static std::shared_ptr<T> place(View& tab, const std::string& name, double gap, double height, double inset) {
+        return place(tab, std::make_shared<T>(), name, gap, height, inset);
+    }
+
+    static constexpr double kSideInset = 20;
+    static constexpr double kButtonInset = 60;
+    static constexpr double kFieldHeight = 44;
+
+    // One region level: the field showing the choice and, over it, the button that opens the
+    // picker. A hidden level takes no room.
+    void regionRow(View& tab, double gap, std::shared_ptr<TextField>& field, std::shared_ptr<Button>& button,
+                   const std::string& fieldName, const std::string& buttonName, bool hidden) {
+        field = place<TextField>(tab, fieldName, gap, kFieldHeight, kSideInset);
         field->setUserInteractionEnabled(false);
-        button = addView<Button>(parent, buttonName, Rect(20, y, width - 40, 44));
+        button = place<Button>(tab, buttonName, -kFieldHeight, kFieldHeight, kSideInset);
         field->setHidden(hidden);
         button->setHidden(hidden);
     }
 
-    void buildRegionTab(View& tab, double width) {
-        s.lblChoosePlace = addView<Label>(tab, "lblChoosePlace", Rect(20, 10, width - 40, 30));
-        regionRow(tab, 50, width, s.txtViewCountry, s.btnCountry, "txtViewCountry", "btnCountry", false);
+    void buildRegionTab(View& tab) {
+        tab.setArrangement(Arrangement::scroll().packed(Pack::start));
+        s.lblChoosePlace = place<Label>(tab, "lblChoosePlace", 10, 30, kSideInset);
+        regionRow(tab, 10, s.txtViewCountry, s.btnCountry, "txtViewCountry", "btnCountry", false);
         // The state and city rows show once a country with states, or a state, is chosen.
-        regionRow(tab, 104, width, s.txtViewState, s.btnState, "txtViewState", "btnState", true);
-        regionRow(tab, 158, width, s.txtViewCity, s.btnCity, "txtViewCity", "btnCity", true);
-        s.btnSearchPlaces = addView<Button>(tab, "btnSearchPlaces", Rect(60, 222, width - 120, 44));
-        s.lblSearchAround = addView<Label>(tab, "lblSearchAround", Rect(20, 300, width - 40, 30));
-        s.imgDistance = addView<ImageView>(tab, "imgDistance", Rect(width / 2 - 40, 340, 80, 80));
+        regionRow(tab, 10, s.txtViewState, s.btnState, "txtViewState", "btnState", true);
+        regionRow(tab, 10, s.txtViewCity, s.btnCity, "txtViewCity", "btnCity", true);
+        s.btnSearchPlaces = place<Button>(tab, "btnSearchPlaces", 20, kFieldHeight, kButtonInset);
+        s.lblSearchAround = place<Label>(tab, "lblSearchAround", 34, 30, kSideInset);
+        // The picture keeps its 80 points square, centred.
+        s.imgDistance = std::make_shared<ImageView>();
+        s.imgDistance->setIdentifier("imgDistance");
+        tab.addSubview(s.imgDistance);
+        sizeConstraint(tab, s.imgDistance, LayoutAttribute::width, 80, "imgDistanceWidth");
+        sizeConstraint(tab, s.imgDistance, LayoutAttribute::height, 80, "imgDistanceHeight");
+        offsetConstraint(tab, s.imgDistance, LayoutAttribute::top, LayoutAnchor::previousSibling, 10, "imgDistanceTop");
         s.imgDistance->setImage(Image::named("distance"));
-        s.btnSearchAround = addView<Button>(tab, "btnSearchAround", Rect(60, 430, width - 120, 44));
+        s.btnSearchAround = place<Button>(tab, "btnSearchAround", 10, kFieldHeight, kButtonInset);
     }
 
-    void buildKeywordTab(View& tab, double width) {
-        s.lblChooseKeyword = addView<Label>(tab, "lblChooseKeyword", Rect(20, 10, width - 40, 30));
-        s.txtKeyword = addView<TextField>(tab, "txtKeyword", Rect(20, 50, width - 40, 44));
-        s.lblExactSearch = addView<Label>(tab, "lblExactSearch", Rect(20, 110, width - 110, 30));
-        s.switchExactSearch = addView<Switch>(tab, "switchExactSearch", Rect(width - 80, 110, 60, 30));
-        s.btnSearchkeywords = addView<Button>(tab, "btnSearchkeywords", Rect(60, 170, width - 120, 44));
+    void buildKeywordTab(View& tab) {
+        tab.setArrangement(Arrangement::scroll().packed(Pack::start));
+        s.lblChooseKeyword = place<Label>(tab, "lblChooseKeyword", 10, 30, kSideInset);
+        s.txtKeyword = place<TextField>(tab, "txtKeyword", 10, kFieldHeight, kSideInset);
+        // The exact-search line: its text takes the width the switch leaves.
+        auto exact = place<View>(tab, "viewExactSearch", 16, 30, kSideInset);
+        exact->setArrangement(Arrangement::row(10, Alignment::fill));
+        s.lblExactSearch = addView<Label>(*exact, "lblExactSearch");
+        s.lblExactSearch->setStretches(true);
+        s.switchExactSearch = addView<Switch>(*exact, "switchExactSearch");
+        sizeConstraint(*exact, s.switchExactSearch, LayoutAttribute::width, 60, "switchExactSearchWidth");
+        s.btnSearchkeywords = place<Button>(tab, "btnSearchkeywords", 30, kFieldHeight, kButtonInset);
     }
 
     // The world map over a row of its two buttons, which share the width.

@@ -46,6 +46,10 @@ void SearchResultsController::loadView() {
     tableview->setAlpha(0);
 }
 
+void SearchResultsController::viewDidResize() {
+    if (isViewLoaded() && tableview) fitTableToLayout(view(), *tableview);
+}
+
 void SearchResultsController::viewDidLoad() {
     ViewController::viewDidLoad();
     ProgressOverlay::shared().show();

@@ -53,6 +53,7 @@ public:
 
 protected:
     void loadView() override;
+    void viewDidResize() override;
     void viewDidLoad() override;
 
 private:

@@ -106,6 +106,10 @@ void SelectRegionController::loadView() {
     });
 }
 
+void SelectRegionController::viewDidResize() {
+    if (isViewLoaded() && tableview) fitTableToLayout(view(), *tableview);
+}
+
 void SelectRegionController::viewDidLoad() {
     ViewController::viewDidLoad();
     auto self = std::static_pointer_cast<SelectRegionController>(shared_from_this());

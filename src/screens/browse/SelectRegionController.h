@@ -47,6 +47,7 @@ public:
 
 protected:
     void loadView() override;
+    void viewDidResize() override;
     void viewDidLoad() override;
 
 private:

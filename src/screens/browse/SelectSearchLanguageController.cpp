@@ -29,6 +29,10 @@ void SelectSearchLanguageController::loadView() {
     tableview = addListTable(*root);
 }
 
+void SelectSearchLanguageController::viewDidResize() {
+    if (isViewLoaded() && tableview) fitTableToLayout(view(), *tableview);
+}
+
 void SelectSearchLanguageController::viewDidLoad() {
     ViewController::viewDidLoad();
     langList = Network::shared().languages;

@@ -35,6 +35,7 @@ public:
 
 protected:
     void loadView() override;
+    void viewDidResize() override;
     void viewDidLoad() override;
 };
 

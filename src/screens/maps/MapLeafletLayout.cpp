@@ -83,10 +83,18 @@ struct MapLeafletLayout {
         s.btnPrev = make<Button>(bottom, "btnPrev", Rect(20, 15, 70, 70));
         placeIn(s.btnPrev, LayoutAttribute::leading, 20, 70, 70);
         s.btnPrev->setEnabled(false);
-        s.btnShowHowItWorks = make<Button>(bottom, "btnShowHowItWorks", Rect(100, 30, 80, 40));
-        placeIn(s.btnShowHowItWorks, LayoutAttribute::leading, 100, 80, 40);
-        s.btnShowOptions = make<Button>(bottom, "btnShowOptions", Rect(w - 180, 30, 80, 40));
-        placeIn(s.btnShowOptions, LayoutAttribute::trailing, 100, 80, 40);
+        // The explanation and the options share the room between the two circles, each starting
+        // from what its title needs: titles differ in length from one language to another.
+        auto middle = make<View>(bottom, "viewBtnMiddle", Rect(100, 30, w - 200, 40));
+        middle->setArrangement(Arrangement::row(10));
+        edgeOffset(bottom, middle, LayoutAttribute::leading, 100, "viewBtnMiddleLeading");
+        edgeOffset(bottom, middle, LayoutAttribute::trailing, 100, "viewBtnMiddleTrailing");
+        size(bottom, middle, 0, 40);
+        for (auto* button : {&s.btnShowHowItWorks, &s.btnShowOptions}) {
+            const bool first = button == &s.btnShowHowItWorks;
+            *button = make<Button>(*middle, first ? "btnShowHowItWorks" : "btnShowOptions", Rect());
+            (*button)->setStretches(true);
+        }
         s.bgNext = make<View>(bottom, "bgNext", Rect(w - 90, 15, 70, 70));
         placeIn(s.bgNext, LayoutAttribute::trailing, 20, 70, 70);
         s.btnNext = make<Button>(bottom, "btnNext", Rect(w - 90, 15, 70, 70));

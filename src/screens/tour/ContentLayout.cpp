@@ -3,6 +3,7 @@
 // changes. The title, the body and the bottom bar stand in a column. The body lays the portrait
 // scroll view, the landscape container and the text page over one another; one content block of
 // each layout shows at a time, and inside a block every view has its own frame.
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -60,15 +61,18 @@ struct ContentLayout {
         s.lblTitle->setNumberOfLines(2);
         s.lblTitle->setTextAlignment(TextAlignment::center);
 
-        const Rect frame(0, 0, width, height - kTitleHeight - kBottomHeight);
-        auto body = make<View>(root, "viewBody", Rect(0, kTitleHeight, width, frame.height()));
+        // The two containers are drawn for the screen held upright and turned, whichever way the
+        // device is held when the screen loads.
+        const double shortSide = std::min(width, height), longSide = std::max(width, height);
+        const Rect frame(0, 0, shortSide, longSide - kTitleHeight - kBottomHeight);
+        auto body = make<View>(root, "viewBody", Rect(0, kTitleHeight, width, height - kTitleHeight - kBottomHeight));
         body->setArrangement(Arrangement::overlay());
         body->setStretches(true);
         buildPortrait(*body, frame);
-        buildLandscape(*body, Rect(0, 0, height, width - kTitleHeight - kBottomHeight));
+        buildLandscape(*body, Rect(0, 0, longSide, shortSide - kTitleHeight - kBottomHeight));
         // The text page has no landscape twin: it lies over both containers, so a text reads in
         // either orientation.
-        s.webViewText = hidden<WebView>(*body, "webViewText", frame);
+        s.webViewText = hidden<WebView>(*body, "webViewText", body->bounds());
         buildBottomBar(root, width, height);
 
         s.rightBarButton = std::make_shared<BarButtonItem>("", std::function<void()>{});

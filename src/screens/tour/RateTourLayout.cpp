@@ -1,9 +1,11 @@
 // The layout of the rating screen, built in code as the storyboards "Main" and "Main-ipad" hold it:
-// one scrolling column with the thanks, the mark, the sending, the sharing and the leaving.
+// one scrolling column with the thanks, the mark, the sending, the sharing and the leaving. Every
+// row spans the screen's width, so a turned device lays the same column out at its new width.
 #include <memory>
 #include <string>
 
 #include "platform/foundation/Environment.h"
+#include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/tour/RateTourController.h"
 
@@ -11,16 +13,26 @@ namespace tq {
 
 struct RateTourLayout {
     RateTourController& s;
-    double width;
-    double y = 20;  // where the next row of the column starts
+    double gapBefore = 20;  // the room above the next row of the column
 
+    static constexpr double kSideInset = 20;
+
+    // The next row of the column: `height` high, 20 points in from both sides so that it spans
+    // whatever width the screen has, and `gap` above the row after it.
     template <class T>
-    std::shared_ptr<T> row(View& parent, const std::string& name, double height, double gap = 12) {
+    std::shared_ptr<T> row(View& column, const std::string& name, double height, double gap = 12) {
         auto view = std::make_shared<T>();
         view->setIdentifier(name);
-        view->setFrame(Rect(20, y, width - 40, height));
-        parent.addSubview(view);
-        y += height + gap;
+        const bool first = column.subviews().empty();
+        column.addSubview(view);
+        sizeConstraint(column, view, LayoutAttribute::height, height, name + "Height");
+        offsetConstraint(column, view, LayoutAttribute::top,
+                         first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling, gapBefore, name + "Top");
+        offsetConstraint(column, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, kSideInset,
+                         name + "Leading");
+        offsetConstraint(column, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, kSideInset,
+                         name + "Trailing");
+        gapBefore = gap;
         return view;
     }
     std::shared_ptr<Label> label(View& parent, const std::string& name, double height, int lines = 0) {
@@ -33,9 +45,9 @@ struct RateTourLayout {
     void build(View& root) {
         s.scrollView = std::make_shared<ScrollView>(root.bounds());
         s.scrollView->setIdentifier("scrollView");
-        // The scroll view fills the screen; its rows sit at the frames `row` gives them.
+        // The scroll view fills the screen and scrolls one column of rows.
         root.setArrangement(Arrangement::overlay());
-        s.scrollView->setArrangement(Arrangement::fixed());
+        s.scrollView->setArrangement(Arrangement::scroll().packed(Pack::start));
         root.addSubview(s.scrollView);
         auto& column = *s.scrollView;
 
@@ -64,7 +76,8 @@ struct RateTourLayout {
         s.btnRateApp = row<Button>(column, "btnRateApp", 44, 30);
 
         s.btnFinish = row<Button>(column, "btnFinish", 44, 20);
-        s.scrollView->setContentSize({width, y});
+        offsetConstraint(column, s.btnFinish, LayoutAttribute::bottom, LayoutAnchor::containerEdge, gapBefore,
+                         "btnFinishBottom");
     }
 };
 
@@ -72,7 +85,7 @@ void RateTourController::loadView() {
     auto size = Environment::current().device().screenBounds;
     auto root = std::make_shared<View>(Rect(0, 0, size.width, size.height));
     setView(root);
-    RateTourLayout{*this, size.width}.build(*root);
+    RateTourLayout{*this}.build(*root);
     wireActions();
 }
 

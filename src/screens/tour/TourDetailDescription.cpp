@@ -212,6 +212,8 @@ void TourDetailController::viewWillTransitionToSize(Size size, TransitionCoordin
     bool landscape = pad ? !(size.width < size.height) : size.width > size.height;
     landscapeView->setHidden(!landscape);
     portraitView->setHidden(landscape);
+    // The full-width consult button spans the screen's new width.
+    constBtnConsultFull->setConstant(size.width);
     loadDescriptionHtml();
 }
 

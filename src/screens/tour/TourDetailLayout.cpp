@@ -195,8 +195,10 @@ struct TourDetailLayout {
         hidden(p, side, kNetworkImage);
         make(p, side, kConsultIntro);
 
+        // The facts take the column's width: a label sized to its text would be as wide as the
+        // layout's estimate of that text, narrower than some texts are drawn.
         auto& l = *make(p, side, kLabelsView);
-        l.setArrangement(Arrangement::column(4, Alignment::leading));
+        l.setArrangement(Arrangement::column(4));
         if (portrait) s.lblTourDetails = make<Label>(l, "lblTourDetails");
         make(l, side, kNearOf);
         make(l, side, kCity);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AppDelegate.h"
@@ -23,9 +24,13 @@ struct DeviceCase {
     Size portraitScreen;
 };
 
-// Every screen of every storyboard, whoever registered it, on a phone and on a tablet, in
-// portrait and after turning to landscape and back: a renderer must be able to place every view
-// of it. A screen that lands later is walked here without anyone adding it.
+// Every screen of every storyboard, whoever registered it, on a phone and on a tablet, loaded in
+// portrait and in landscape, and each time turned to the other orientation and back: a renderer
+// must be able to place every view of it, and every view it shows stays within the screen's sides. A screen that lands later is walked here without anyone adding it.
+const char* orientationName(DeviceOrientation orientation) {
+    return orientation == DeviceOrientation::portrait ? "portrait" : "landscape";
+}
+
 class ArrangementWalk : public ::testing::TestWithParam<DeviceCase> {
 protected:
     static TestEnvironmentOptions optionsFor(const DeviceCase& device) {
@@ -44,6 +49,7 @@ protected:
         EXPECT_EQ(window->frame(), whole) << where;
         // Every size the screens know, laid out by the rules alone.
         for (const auto& fault : layoutFaults(*window, whole)) ADD_FAILURE() << where << ": " << fault;
+        for (const auto& fault : sidewaysFaults(*window, whole)) ADD_FAILURE() << where << ": " << fault;
     }
 
     TestWebService service;
@@ -60,20 +66,27 @@ TEST_P(ArrangementWalk, EveryRegisteredScreenDeclaresHowItsViewsArePlaced) {
     for (const auto& boardName : registry.names()) {
         auto board = registry.named(boardName);
         for (const auto& identifier : board->screenIdentifiers()) {
-            const std::string where = boardName + "/" + identifier + " on a " + GetParam().name;
-            auto screen = board->instantiateViewController(identifier);
-            ASSERT_TRUE(screen) << where;
-            auto window = showInWindow(std::make_shared<NavigationController>(screen));
-            env.settle();
-            expectArranged(*screen, screen->view(), where + " in portrait");
-            rotate(DeviceOrientation::landscapeLeft);
-            env.advance(1.0);
-            env.settle();
-            expectArranged(*screen, screen->view(), where + " in landscape");
-            rotate(DeviceOrientation::portrait);
-            env.advance(1.0);
-            env.settle();
-            expectArranged(*screen, screen->view(), where + " back in portrait");
+            // Loaded in one orientation, then turned to the other and back: a screen follows the
+            // device rather than keeping the size it was loaded at.
+            for (const auto& [loaded, turned] : {std::pair{DeviceOrientation::portrait, DeviceOrientation::landscapeLeft},
+                                                 std::pair{DeviceOrientation::landscapeLeft, DeviceOrientation::portrait}}) {
+                rotate(loaded);
+                env.advance(1.0);
+                env.settle();
+                const std::string where = boardName + "/" + identifier + " on a " + GetParam().name + " loaded in " +
+                                          orientationName(loaded);
+                auto screen = board->instantiateViewController(identifier);
+                ASSERT_TRUE(screen) << where;
+                auto window = showInWindow(std::make_shared<NavigationController>(screen));
+                env.settle();
+                expectArranged(*screen, screen->view(), where);
+                for (const auto orientation : {turned, loaded}) {
+                    rotate(orientation);
+                    env.advance(1.0);
+                    env.settle();
+                    expectArranged(*screen, screen->view(), where + ", turned to " + orientationName(orientation));
+                }
+            }
             ++walked;
         }
     }

@@ -6,6 +6,7 @@
 #include "desktop/engines/GeoClueLocationBackend.h"
 #include "desktop/engines/InstallEngines.h"
 #include "desktop/engines/SimulatedLocationBackend.h"
+#include "desktop/engines/StandingPositionRepeater.h"
 #include "platform/location/LocationManager.h"
 #include "platform/location/LocationService.h"
 
@@ -121,6 +122,33 @@ TEST(GivenPositions, AFixedPositionIsReportedAgainEverySecondWhileWanted) {
     manager.stopUpdatingLocation();
     env.advance(5);
     EXPECT_EQ(delegate.seen.size(), 3u) << "stopped";
+}
+
+// GeoClue reports a machine that does not move once; its backend hands every report to this.
+TEST(StandingPosition, TheLastReportIsRepeatedEverySecondUntilANewerOneOrAStop) {
+    TestEnvironment env;
+    std::vector<Location> seen;
+    desktop::StandingPositionRepeater repeater(env.env().loop(), [&](const Location& l) { seen.push_back(l); });
+    const Location here{{46.8124, -71.2036}, 20};
+    const Location there{{46.8130, -71.2025}, 8};
+    repeater.reported(here);
+    env.advance(0.9);
+    EXPECT_TRUE(seen.empty()) << "the report itself was delivered by the backend";
+    env.advance(0.1);
+    env.advance(1.0);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].coordinate, here.coordinate);
+    env.advance(0.5);
+    repeater.reported(there);  // a newer report starts the second again
+    env.advance(0.9);
+    EXPECT_EQ(seen.size(), 2u);
+    env.advance(0.1);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2].coordinate, there.coordinate);
+    EXPECT_EQ(seen[2].horizontalAccuracy, 8);
+    repeater.stop();
+    env.advance(5);
+    EXPECT_EQ(seen.size(), 3u) << "stopped";
 }
 
 TEST(GivenPositions, BadRouteFilesAndLocationsAreRefusedWithTheirLine) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "CatalogScreenFixture.h"
+#include "platform/ui/LayoutRules.h"
 #include "screens/tour/TourDetailController.h"
 
 namespace tq {
@@ -192,6 +193,35 @@ TEST_F(CatalogListTest, RowHeightsFollowTheOrientationOnAPhone) {
     rotate(DeviceOrientation::landscapeLeft);
     EXPECT_EQ(screen->tableView->heightOfRow({0, 0}), 130);
     EXPECT_EQ(screen->tableView->heightOfRow({0, 1}), 130);
+}
+
+// Opened upright, then turned either way: the table and every row span the screen's new width,
+// and each row's title stays inside it.
+TEST_F(CatalogListTest, TurnedTheRowsFollowTheNewWidth) {
+    serveCatalogue({listedTour("1", {{"circuitOrder", "1"}, {"distance", "2.5"}}), listedTour("2", {{"circuitOrder", "2"}})});
+    auto screen = openCatalog();
+    ASSERT_TRUE(screen);
+    for (const auto orientation : {DeviceOrientation::landscapeLeft, DeviceOrientation::portrait}) {
+        rotate(orientation);
+        env.advance(1.0);
+        env.settle();
+        const Size size = env->device().screenBounds;
+        const auto plan = planLayout(*window, Rect(0, 0, size.width, size.height));
+        auto rect = [&](const View& view) {
+            const auto* placed = plan.placement(view);
+            return placed ? placed->rect : Rect();
+        };
+        const std::string where = size.width > size.height ? "landscape" : "portrait";
+        EXPECT_EQ(rect(*screen->tableView).width(), size.width) << where;
+        const auto cells = screen->tableView->visibleCells();
+        ASSERT_EQ(cells.size(), 2u) << where;
+        for (const auto& cell : cells) {
+            EXPECT_EQ(rect(*cell).width(), size.width) << where;
+            const Rect title = rect(*dynamic_cast<CatalogueCell&>(*cell).lblTitle);
+            EXPECT_GT(title.width(), 0) << where;
+            EXPECT_LE(title.origin.x + title.width(), size.width) << where;
+        }
+    }
 }
 
 TEST_F(CatalogListTest, TheSearchButtonOpensTheSearchScreenWhenItExists) {

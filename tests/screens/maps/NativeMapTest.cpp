@@ -15,6 +15,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Storyboard.h"
 #include "screens/maps/MapController.h"
+#include "screens/maps/MapLeafletController.h"
 #include "screens/maps/PoiAnnotation.h"
 #include "screens/maps/PoiMarkerView.h"
 #include "screens/tour/ContentController.h"
@@ -126,6 +127,31 @@ protected:
     std::shared_ptr<NavigationController> nav;
     std::shared_ptr<Window> window;
 };
+
+// With the tours opened on the native map (the program's --native-map), the tour screen's map
+// transition shows the native map; without it, the web map.
+TEST_F(NativeMapTest, TheTourScreensMapTransitionLeadsToTheNativeMapWhenAsked) {
+    for (bool native : {false, true}) {
+        SCOPED_TRACE(native ? "native" : "web");
+        StoryboardRegistry registry(env.env());
+        registerStoryboards(registry);
+        if (native) openToursOnNativeMap(registry);
+        for (const char* name : {"Main", "Main-ipad"}) {
+            SCOPED_TRACE(name);
+            auto board = registry.named(name);
+            ASSERT_TRUE(board);
+            const auto* transition = board->segue("TourDetailController", "showMap");
+            ASSERT_TRUE(transition);
+            auto map = board->instantiateViewController(transition->destination);
+            EXPECT_EQ(std::dynamic_pointer_cast<MapController>(map) != nullptr, native);
+            EXPECT_EQ(std::dynamic_pointer_cast<MapLeafletController>(map) != nullptr, !native);
+            // The tour screen's other transitions stay as they are.
+            const auto* network = board->segue("TourDetailController", "showNetwork");
+            ASSERT_TRUE(network);
+            EXPECT_EQ(network->destination, "NetworkController");
+        }
+    }
+}
 
 TEST_F(NativeMapTest, PinsAreNumberedInTheOrderOfThePointsOrders) {
     auto screen = openMap();
