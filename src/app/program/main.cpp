@@ -19,7 +19,7 @@
 #include "desktop/Inspector.h"
 #include "desktop/LinkChannel.h"
 #include "desktop/LoopSource.h"
-#include "desktop/engines/GstSupport.h"
+#include "desktop/engines/PipelineGate.h"
 #include "desktop/engines/InstallEngines.h"
 #include "platform/foundation/Environment.h"
 #include "platform/foundation/QuitOnSignal.h"

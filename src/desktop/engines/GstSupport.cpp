@@ -20,22 +20,6 @@ bool ensureGStreamer(std::string* reason) {
     return ready;
 }
 
-void PipelineGate::whenOpen(std::function<void()> start) {
-    if (open_) {
-        start();
-        return;
-    }
-    waiting_.push_back(std::move(start));
-}
-
-void PipelineGate::open() {
-    if (open_) return;
-    open_ = true;
-    auto waiting = std::move(waiting_);
-    waiting_.clear();
-    for (auto& start : waiting) start();
-}
-
 GstElement* makeSink(const std::string& description) {
     GError* error = nullptr;
     GstElement* sink = gst_parse_bin_from_description(description.c_str(), TRUE, &error);

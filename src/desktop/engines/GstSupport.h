@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/engines/PipelineGate.h"
 #include "platform/media/MediaError.h"
 
 namespace tq {
@@ -18,21 +19,6 @@ namespace tq::desktop {
 
 // Starts GStreamer once for the process; false (with the reason) when it cannot run here.
 bool ensureGStreamer(std::string* reason = nullptr);
-
-// Holds back the start of video pipelines until it opens. The program opens it once the window
-// has drawn its first frame: a pipeline's start loads GStreamer's demuxers and decoders (dozens of
-// libraries), which would otherwise delay that frame. Main loop only.
-class PipelineGate {
-public:
-    bool isOpen() const { return open_; }
-    // Runs `start` now when the gate is open, else when it opens (in the order asked).
-    void whenOpen(std::function<void()> start);
-    void open();
-
-private:
-    bool open_ = false;
-    std::vector<std::function<void()>> waiting_;
-};
 
 // A sink described as gst-launch text ("autoaudiosink", "fakesink sync=true"), made into one
 // element; null when the text names nothing that can be made.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "desktop/engines/GStreamerModule.h"
 #include "desktop/engines/GstSupport.h"
 #include "desktop/engines/RoutingProxy.h"
 #include "platform/media/MediaBackend.h"
@@ -18,18 +19,6 @@ class Environment;
 namespace tq::desktop {
 
 class GtkVideoSurface;
-
-// Where the video backends send their picture and sound: a sink description each. Without a video
-// sink the frames are drawn into the layer's surface. Addresses on routed hosts are fetched
-// through `routes`.
-struct GstVideoOutput {
-    std::string audioSink = "autoaudiosink";
-    std::optional<std::string> videoSink;
-    std::optional<EngineRoutes> routes;
-    // When set, pipelines start once it opens; the item, rate, volume and seeks asked meanwhile
-    // are kept for then.
-    std::shared_ptr<PipelineGate> gate;
-};
 
 // Shows one video player's items with GStreamer: a playbin on the item's address, its frames
 // taken from an appsink and set, as textures, on the picture of the layer's surface (a

@@ -6,9 +6,7 @@
 
 #include "desktop/engines/DesktopHandOff.h"
 #include "desktop/engines/GeoClueLocationBackend.h"
-#include "desktop/engines/GstAudioBackend.h"
-#include "desktop/engines/GstSupport.h"
-#include "desktop/engines/GstVideoBackend.h"
+#include "desktop/engines/GStreamerModule.h"
 #include "desktop/engines/OsrmMapBackend.h"
 #include "desktop/engines/RoutingProxy.h"
 #include "desktop/engines/SimulatedLocationBackend.h"
@@ -81,15 +79,52 @@ void installLocation(Environment& env, const EngineOptions& options) {
     }
 }
 
+// Where a module of the engines lies: beside the program, or where the build put it.
+std::filesystem::path modulePath(const char* name, const char* built) {
+    std::error_code ec;
+    auto beside = std::filesystem::canonical("/proc/self/exe", ec).parent_path() / name;
+    if (!ec && std::filesystem::exists(beside, ec)) return beside;
+    return built;
+}
+
+// Loads the GStreamer module once for the process; null (with the reason) when it cannot be
+// loaded. Main loop only.
+const GStreamerEngine* gstreamerEngine(std::string* reason) {
+    static const GStreamerEngine* engine = nullptr;
+    static std::string fault;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        auto path = modulePath("tq_gstreamer_engine.so", TQ_GSTREAMER_MODULE);
+        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            // The module stays for the life of the process, as GStreamer does.
+            auto get = reinterpret_cast<GetGStreamerEngine>(dlsym(module, gstreamerEngineSymbol));
+            if (get) engine = get();
+            else fault = path.string() + " is not the GStreamer engine";
+        } else {
+            fault = std::string("GStreamer cannot be loaded: ") + dlerror();
+        }
+    }
+    if (!engine && reason) *reason = fault;
+    return engine;
+}
+
+// GStreamer loaded and started; false (with the reason) when it cannot run here.
+bool startGStreamer(std::string* reason = nullptr) {
+    const GStreamerEngine* engine = gstreamerEngine(reason);
+    return engine && engine->start(reason);
+}
+
 void installMedia(Environment& env, const EngineOptions& options, const std::optional<EngineRoutes>& routes) {
     if (options.pipelineGate) {
-        // GStreamer starts when the gate opens; a machine where it cannot run says so then.
+        // GStreamer is loaded and started when the gate opens; a machine where it cannot run
+        // says so then.
         Console* console = &env.console();
         options.pipelineGate->whenOpen([console] {
             std::string reason;
-            if (!ensureGStreamer(&reason)) console->log("No sound or video: " + reason);
+            if (!startGStreamer(&reason)) console->log("No sound or video: " + reason);
         });
-    } else if (std::string reason; !ensureGStreamer(&reason)) {
+    } else if (std::string reason; !startGStreamer(&reason)) {
         env.console().log("No sound or video: " + reason);
         return;
     }
@@ -99,27 +134,20 @@ void installMedia(Environment& env, const EngineOptions& options, const std::opt
     // Without GStreamer a player keeps its headless backend.
     media.setAudioBackendFactory(
         [environment, audioSink](const AudioFileInfo&, const std::string& bytes) -> std::unique_ptr<AudioBackend> {
-            if (!ensureGStreamer()) return nullptr;
-            return std::make_unique<GstAudioBackend>(*environment, bytes, audioSink);
+            if (!startGStreamer()) return nullptr;
+            return gstreamerEngine(nullptr)->makeAudio(*environment, bytes, audioSink);
         });
     GstVideoOutput output{options.audioSink, options.videoSink, routes, options.pipelineGate};
     media.setVideoBackendFactory([environment, output]() -> std::unique_ptr<VideoBackend> {
-        if ((!output.gate || output.gate->isOpen()) && !ensureGStreamer()) return nullptr;
-        return std::make_unique<GstVideoBackend>(*environment, output);
+        // A gated backend waits for the gate before it starts GStreamer; the module is needed now.
+        if ((!output.gate || output.gate->isOpen()) ? !startGStreamer() : !gstreamerEngine(nullptr)) return nullptr;
+        return gstreamerEngine(nullptr)->makeVideo(*environment, output);
     });
-}
-
-// Where the WebKit module lies: beside the program, or where the build put it.
-std::filesystem::path webKitModulePath() {
-    std::error_code ec;
-    auto beside = std::filesystem::canonical("/proc/self/exe", ec).parent_path() / "tq_webkit_engine.so";
-    if (!ec && std::filesystem::exists(beside, ec)) return beside;
-    return TQ_WEBKIT_MODULE;
 }
 
 // Loads the module once for the process; null (with a console line) when it cannot be loaded.
 WebViewBackendFactory* webKitFactory(Console& console, const WebKitEngineSettings& settings) {
-    auto path = webKitModulePath();
+    auto path = modulePath("tq_webkit_engine.so", TQ_WEBKIT_MODULE);
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         console.log(std::string("No web pages: the web engine cannot be loaded: ") + dlerror());

@@ -47,7 +47,7 @@ std::optional<std::string> parseEngineOption(const std::string& name, const std:
                                              EngineOptions& options);
 
 // Puts the real engines behind the environment's backends: WebKitGTK for web views (started on
-// the first web view), GStreamer for audio and video, GeoClue for location (or the positions given
+// the first web view), GStreamer for audio and video (loaded when first started), GeoClue for location (or the positions given
 // on the command line), the desktop's default applications for hand-offs, and the routing service
 // for directions when one is given. Pages and media reach the environment's routed hosts as the
 // application's own client does (see RoutingProxy.h), so set the routes first. Console lines say what could not be set up; what cannot be set

@@ -1,5 +1,6 @@
 #include "platform/media/AudioFileInfo.h"
 
+#include <dlfcn.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -66,15 +67,55 @@ std::string containerName(int format) {
 
 MediaError unreadable(std::string why) { return MediaError{unreadableAudio, "The audio data cannot be played: " + why}; }
 
+// libsndfile and its codecs (FLAC, Vorbis, Opus, MPEG) are opened when the first sound is read,
+// not when the program starts: mapping them costs the window's first frame several milliseconds.
+struct SoundFileLibrary {
+    decltype(&sf_open_virtual) openVirtual = nullptr;
+    decltype(&sf_strerror) strerror = nullptr;
+    decltype(&sf_readf_float) readFloatFrames = nullptr;
+    decltype(&sf_close) close = nullptr;
+    // Why the library could not be opened; empty when it was.
+    std::string fault;
+};
+
+template <typename Function>
+bool bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+SoundFileLibrary openSoundFileLibrary() {
+    SoundFileLibrary sndfile;
+    // The library stays for the life of the process.
+    void* library = dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* error = dlerror();
+        sndfile.fault = std::string("the audio decoder cannot be loaded: ") + (error ? error : "libsndfile.so.1");
+        return sndfile;
+    }
+    if (!bind(library, "sf_open_virtual", sndfile.openVirtual) || !bind(library, "sf_strerror", sndfile.strerror) ||
+        !bind(library, "sf_readf_float", sndfile.readFloatFrames) || !bind(library, "sf_close", sndfile.close)) {
+        sndfile.fault = "the audio decoder lacks a function it should have";
+    }
+    return sndfile;
+}
+
+const SoundFileLibrary& soundFileLibrary() {
+    static const SoundFileLibrary library = openSoundFileLibrary();
+    return library;
+}
+
 }  // namespace
 
 std::variant<AudioFileInfo, MediaError> probeAudio(const std::string& bytes) {
     if (bytes.empty()) return unreadable("no data");
+    const auto& sndfile = soundFileLibrary();
+    if (!sndfile.fault.empty()) return unreadable(sndfile.fault);
     MemoryFile file{bytes};
     SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
     SF_INFO info{};
-    SNDFILE* sound = sf_open_virtual(&io, SFM_READ, &info, &file);
-    if (!sound) return unreadable(sf_strerror(nullptr));
+    SNDFILE* sound = sndfile.openVirtual(&io, SFM_READ, &info, &file);
+    if (!sound) return unreadable(sndfile.strerror(nullptr));
 
     AudioFileInfo result;
     result.frames = info.frames;
@@ -84,8 +125,8 @@ std::variant<AudioFileInfo, MediaError> probeAudio(const std::string& bytes) {
 
     // The header alone can be right while what follows is not sound: decode a first block.
     std::vector<float> block(static_cast<std::size_t>(std::max(info.channels, 1)) * 1024);
-    sf_count_t decoded = info.channels > 0 ? sf_readf_float(sound, block.data(), 1024) : 0;
-    sf_close(sound);
+    sf_count_t decoded = info.channels > 0 ? sndfile.readFloatFrames(sound, block.data(), 1024) : 0;
+    sndfile.close(sound);
 
     if (result.sampleRate <= 0 || result.channels <= 0) return unreadable("no sample rate or channels");
     if (result.frames <= 0 || result.frames == SF_COUNT_MAX) return unreadable("no sound in the file");

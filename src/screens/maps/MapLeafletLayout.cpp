@@ -90,11 +90,9 @@ struct MapLeafletLayout {
         edgeOffset(bottom, middle, LayoutAttribute::leading, 100, "viewBtnMiddleLeading");
         edgeOffset(bottom, middle, LayoutAttribute::trailing, 100, "viewBtnMiddleTrailing");
         size(bottom, middle, 0, 40);
-        for (auto* button : {&s.btnShowHowItWorks, &s.btnShowOptions}) {
-            const bool first = button == &s.btnShowHowItWorks;
-            *button = make<Button>(*middle, first ? "btnShowHowItWorks" : "btnShowOptions", Rect());
-            (*button)->setStretches(true);
-        }
+        s.btnShowHowItWorks = make<Button>(*middle, "btnShowHowItWorks", Rect());
+        s.btnShowOptions = make<Button>(*middle, "btnShowOptions", Rect());
+        for (const auto& button : {s.btnShowHowItWorks, s.btnShowOptions}) button->setStretches(true);
         s.bgNext = make<View>(bottom, "bgNext", Rect(w - 90, 15, 70, 70));
         placeIn(s.bgNext, LayoutAttribute::trailing, 20, 70, 70);
         s.btnNext = make<Button>(bottom, "btnNext", Rect(w - 90, 15, 70, 70));
