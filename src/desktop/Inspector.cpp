@@ -12,6 +12,7 @@
 #include <typeinfo>
 
 #include "desktop/DesktopWindow.h"
+#include "desktop/UnixSocketService.h"
 #include "desktop/Mirror.h"
 #include "desktop/presenters/Presenters.h"
 #include "platform/ui/Button.h"
@@ -256,22 +257,7 @@ gboolean onIncoming(GSocketService*, GSocketConnection* connection, GObject*, gp
 }  // namespace
 
 Inspector::Inspector(DesktopWindow& window, std::string path) : window_(window), path_(std::move(path)) {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-    GSocketAddress* address = g_unix_socket_address_new(path_.c_str());
-    service_ = g_socket_service_new();
-    GError* error = nullptr;
-    if (!g_socket_listener_add_address(G_SOCKET_LISTENER(service_), address, G_SOCKET_TYPE_STREAM,
-                                       G_SOCKET_PROTOCOL_DEFAULT, nullptr, nullptr, &error)) {
-        g_printerr("trelvoquest: cannot inspect on %s: %s\n", path_.c_str(), error->message);
-        g_error_free(error);
-        g_object_unref(service_);
-        service_ = nullptr;
-    } else {
-        g_signal_connect(service_, "incoming", G_CALLBACK(onIncoming), this);
-        g_socket_service_start(service_);
-    }
-    g_object_unref(address);
+    service_ = listenOnUnixSocket(path_, "inspect", G_CALLBACK(onIncoming), this);
 }
 
 Inspector::~Inspector() {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "desktop/UnixSocketService.h"
+
 namespace tq::desktop {
 namespace {
 
@@ -90,22 +92,7 @@ LinkChannel::LinkChannel(std::string path, std::function<void(const std::string&
         g_object_unref(other);
         return;
     }
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);  // left by a program that was killed
-    GSocketAddress* address = g_unix_socket_address_new(path_.c_str());
-    service_ = g_socket_service_new();
-    GError* error = nullptr;
-    if (!g_socket_listener_add_address(G_SOCKET_LISTENER(service_), address, G_SOCKET_TYPE_STREAM,
-                                       G_SOCKET_PROTOCOL_DEFAULT, nullptr, nullptr, &error)) {
-        g_printerr("trelvoquest: cannot take links on %s: %s\n", path_.c_str(), error->message);
-        g_error_free(error);
-        g_object_unref(service_);
-        service_ = nullptr;
-    } else {
-        g_signal_connect(service_, "incoming", G_CALLBACK(onIncoming), this);
-        g_socket_service_start(service_);
-    }
-    g_object_unref(address);
+    service_ = listenOnUnixSocket(path_, "take links", G_CALLBACK(onIncoming), this);
 }
 
 LinkChannel::~LinkChannel() {

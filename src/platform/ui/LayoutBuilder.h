@@ -57,6 +57,26 @@ inline std::shared_ptr<LayoutConstraint> offsetConstraint(View& holder, const st
     return constraint;
 }
 
+// `view` named `name` as the next part of `column`: `height` high, `gap` under the part before it
+// (the first part: under the column's top; a negative gap lays it over the part before it), and
+// `inset` in from both sides, so that it spans the column's width whatever the device's
+// orientation (no side offsets when `inset` is negative).
+template <class T>
+std::shared_ptr<T> addColumnPart(View& column, std::shared_ptr<T> view, const std::string& name, double gap,
+                                 double height, double inset) {
+    view->setIdentifier(name);
+    const bool first = column.subviews().empty();
+    column.addSubview(view);
+    sizeConstraint(column, view, LayoutAttribute::height, height, name + "Height");
+    offsetConstraint(column, view, LayoutAttribute::top, first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling,
+                     gap, name + "Top");
+    if (inset >= 0) {
+        offsetConstraint(column, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, inset, name + "Leading");
+        offsetConstraint(column, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, inset, name + "Trailing");
+    }
+    return view;
+}
+
 // A header row `height` high on top of a column: a title that takes the width the button leaves,
 // then a button `buttonWidth` wide. Returns the row, which holds both.
 inline std::shared_ptr<View> addHeaderRow(View& column, const std::shared_ptr<View>& title,

@@ -18,24 +18,12 @@ struct ParametersLayout {
 
     static constexpr double kSideInset = 20;
 
-    // `view` as the next part of `column`: `height` high, `gap` under the part before it (the first
-    // part: under the column's top), and `inset` in from both sides.
+    // `view` as the next part of `column` (see addColumnPart); a part with no inset takes the
+    // column's own placing across.
     template <class T>
     static std::shared_ptr<T> place(View& column, std::shared_ptr<T> view, const std::string& name, double gap,
                                     double height, double inset) {
-        view->setIdentifier(name);
-        const bool first = column.subviews().empty();
-        column.addSubview(view);
-        sizeConstraint(column, view, LayoutAttribute::height, height, name + "Height");
-        offsetConstraint(column, view, LayoutAttribute::top,
-                         first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling, gap, name + "Top");
-        if (inset > 0) {
-            offsetConstraint(column, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, inset,
-                             name + "Leading");
-            offsetConstraint(column, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, inset,
-                             name + "Trailing");
-        }
-        return view;
+        return addColumnPart(column, std::move(view), name, gap, height, inset > 0 ? inset : -1);
     }
     template <class T>
     static std::shared_ptr<T> place(View& column, const std::string& name, double gap, double height, double inset) {

@@ -50,21 +50,11 @@ struct SearchLayout {
         buildWorldTab(*s.viewWorldSearch, width, height - top);
     }
 
-    // `view` as the next part of the scrolling column `tab`: `height` high, `gap` under the part
-    // before it (or the tab's top), and `inset` in from both sides, so it spans the tab's width
-    // whatever the device's orientation. A negative gap lays it over the part before it.
+    // `view` as the next part of the scrolling column `tab` (see addColumnPart).
     template <class T>
     static std::shared_ptr<T> place(View& tab, std::shared_ptr<T> view, const std::string& name, double gap,
                                     double height, double inset) {
-        view->setIdentifier(name);
-        const bool first = tab.subviews().empty();
-        tab.addSubview(view);
-        sizeConstraint(tab, view, LayoutAttribute::height, height, name + "Height");
-        offsetConstraint(tab, view, LayoutAttribute::top,
-                         first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling, gap, name + "Top");
-        offsetConstraint(tab, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, inset, name + "Leading");
-        offsetConstraint(tab, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, inset, name + "Trailing");
-        return view;
+        return addColumnPart(tab, std::move(view), name, gap, height, inset);
     }
     template <class T>
     static std::shared_ptr<T> place(View& tab, const std::string& name, double gap, double height, double inset) {

@@ -21,17 +21,7 @@ struct RateTourLayout {
     // whatever width the screen has, and `gap` above the row after it.
     template <class T>
     std::shared_ptr<T> row(View& column, const std::string& name, double height, double gap = 12) {
-        auto view = std::make_shared<T>();
-        view->setIdentifier(name);
-        const bool first = column.subviews().empty();
-        column.addSubview(view);
-        sizeConstraint(column, view, LayoutAttribute::height, height, name + "Height");
-        offsetConstraint(column, view, LayoutAttribute::top,
-                         first ? LayoutAnchor::containerEdge : LayoutAnchor::previousSibling, gapBefore, name + "Top");
-        offsetConstraint(column, view, LayoutAttribute::leading, LayoutAnchor::containerEdge, kSideInset,
-                         name + "Leading");
-        offsetConstraint(column, view, LayoutAttribute::trailing, LayoutAnchor::containerEdge, kSideInset,
-                         name + "Trailing");
+        auto view = addColumnPart(column, std::make_shared<T>(), name, gapBefore, height, kSideInset);
         gapBefore = gap;
         return view;
     }
