@@ -12,7 +12,7 @@ import subprocess
 import urllib.request
 
 from driver import DemoService, StepFailed, find
-from journeys import (CATALOGUE_BUTTON, dialog_says, dictionary_texts, download_catalogue_tour, home_in,
+from journeys import (CATALOGUE_BUTTON, back_button, dialog_says, dictionary_texts, download_catalogue_tour, home_in,
                       sample_tour_id)
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -66,15 +66,6 @@ def drawn_signature(j, view):
         return region_signature(j.program, view, path)
     finally:
         os.remove(path)
-
-
-def back_button(tree):
-    for view in tree["views"]:
-        if view["kind"] == "NavigationBar":
-            for part in view.get("parts", []):
-                if part["text"].startswith("\u2039") and part["hit"]:
-                    return part
-    return None
 
 
 def nav_item(tree, texts):
