@@ -267,6 +267,8 @@ Inspector::~Inspector() {
         g_object_unref(connection);
     }
     if (service_) {
+        // The service may outlive this unref (a pending accept holds it): it must not call back here.
+        g_signal_handlers_disconnect_by_data(service_, this);
         g_socket_service_stop(service_);
         g_socket_listener_close(G_SOCKET_LISTENER(service_));
         g_object_unref(service_);

@@ -44,7 +44,8 @@ std::optional<double> queryDuration(GstElement* pipeline) {
 }
 
 struct BusLink::Shared {
-    MainLoop* loop;
+    // The streaming threads may still post after the loop has gone, when a pipeline outlives it.
+    std::shared_ptr<LoopGate> gate;
     Handler handler;
     GstElement* pipeline;
     // Emptied on the main loop when the backend goes; the posted tasks look here first.
@@ -81,7 +82,7 @@ GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
     auto event = eventOf(message, (*shared)->pipeline);
     if (event) {
         std::weak_ptr<BusLink::Shared> weak = *shared;
-        (*shared)->loop->post([weak, event = *event] {
+        (*shared)->gate->post([weak, event = *event] {
             auto link = weak.lock();
             if (link && *link->alive) link->handler(event);
         });
@@ -92,7 +93,7 @@ GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
 }  // namespace
 
 BusLink::BusLink(MainLoop& loop, GstElement* pipeline, Handler handler)
-    : pipeline_(pipeline), shared_(std::make_shared<Shared>(Shared{&loop, std::move(handler), pipeline})) {
+    : pipeline_(pipeline), shared_(std::make_shared<Shared>(Shared{loop.gate(), std::move(handler), pipeline})) {
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(
         bus, onMessage, new std::shared_ptr<Shared>(shared_),

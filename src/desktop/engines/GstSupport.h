@@ -35,9 +35,10 @@ struct PipelineEvent {
     MediaError error{};
 };
 
-// Hands a pipeline's bus messages to the main loop: the streaming threads post, the backend
-// hears them on the main loop, and nothing reaches a backend that has gone. The backend calls
-// `detach` (after setting the pipeline to NULL) before it goes.
+// Hands a pipeline's bus messages to the main loop: the streaming threads post through the loop's
+// gate, the backend hears them on the main loop, and nothing reaches a backend that has gone, nor
+// a loop that has gone before the pipeline stopped. The backend sets the pipeline to NULL before
+// the link goes.
 class BusLink {
 public:
     using Handler = std::function<void(const PipelineEvent&)>;

@@ -21,7 +21,8 @@ struct GstVideoBackend::Frames {
     GstBuffer* latest = nullptr;
     GstCaps* caps = nullptr;
     bool drawPosted = false;
-    MainLoop* loop = nullptr;
+    // Posted through from the streaming thread, which may outlive the loop.
+    std::shared_ptr<LoopGate> gate;
     std::weak_ptr<GstVideoBackend*> backend;
     void keep(GstBuffer* buffer, GstCaps* frameCaps) {
         if (latest) gst_buffer_unref(latest);
@@ -128,7 +129,7 @@ void GstVideoBackend::startPipeline() {
         if (GstElement* sink = makeSink(*output_.videoSink)) g_object_set(playbin_, "video-sink", sink, nullptr);
     } else {
         frames_ = std::make_shared<Frames>();
-        frames_->loop = &env_.loop();
+        frames_->gate = env_.loop().gate();
         frames_->backend = self_;
         GstElement* sink = makeSink("videoconvert ! appsink name=frames max-buffers=1 drop=true "
                                     "caps=video/x-raw,format=RGBA");
@@ -151,7 +152,7 @@ void GstVideoBackend::startPipeline() {
                 gst_sample_unref(sample);
                 if (post) {
                     std::weak_ptr<GstVideoBackend*> weak = frames->backend;
-                    frames->loop->post([weak] {
+                    frames->gate->post([weak] {
                         auto cell = weak.lock();
                         if (cell && *cell) (*cell)->drawLatestFrame();
                     });

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "platform/foundation/DispatchScope.h"
 
@@ -12,9 +13,27 @@ void Timer::invalidate() {
     block_ = nullptr;
 }
 
-MainLoop::MainLoop(Clock& clock) : clock_(clock) {}
+bool LoopGate::post(Task task) {
+    std::lock_guard lock(mutex_);
+    if (!loop_) return false;
+    loop_->post(std::move(task));
+    return true;
+}
 
-MainLoop::~MainLoop() = default;
+bool LoopGate::isOpen() const {
+    std::lock_guard lock(mutex_);
+    return loop_ != nullptr;
+}
+
+void LoopGate::close() {
+    std::lock_guard lock(mutex_);
+    loop_ = nullptr;
+}
+
+MainLoop::MainLoop(Clock& clock) : clock_(clock), gate_(new LoopGate(*this)) {}
+
+// First of all, so that no other thread is inside `post` through the gate while the rest goes.
+MainLoop::~MainLoop() { gate_->close(); }
 
 void MainLoop::post(Task task) {
     {
@@ -26,17 +45,14 @@ void MainLoop::post(Task task) {
 }
 
 void MainLoop::setWakeHook(std::function<void()> hook) {
-    std::lock_guard lock(mutex_);
-    wakeHook_ = std::move(hook);
+    std::function<void()> replaced;
+    std::lock_guard lock(hookMutex_);
+    replaced = std::exchange(wakeHook_, std::move(hook));
 }
 
 void MainLoop::wakeDriver() {
-    std::function<void()> hook;
-    {
-        std::lock_guard lock(mutex_);
-        hook = wakeHook_;
-    }
-    if (hook) hook();
+    std::lock_guard lock(hookMutex_);
+    if (wakeHook_) wakeHook_();
 }
 
 std::optional<double> MainLoop::nextDue() const {

@@ -34,8 +34,31 @@ private:
     std::function<void(Timer&)> block_;
 };
 
+// A handle on the main loop for work on other threads (a streaming thread, an I/O thread, a
+// library's callback) that may still run when the loop is gone. A post through it reaches the
+// loop while the loop exists; the loop closes its gate as it is destroyed, and from then on a
+// post is dropped. Closing waits for a post under way. Thread-safe.
+class LoopGate {
+public:
+    using Task = std::function<void()>;
+
+    // Queues the task on the loop, as `MainLoop::post` does; false once the gate is closed, and
+    // the task is let go on the caller's thread.
+    bool post(Task task);
+    bool isOpen() const;
+
+private:
+    friend class MainLoop;
+    explicit LoopGate(MainLoop& loop) : loop_(&loop) {}
+    void close();
+
+    mutable std::mutex mutex_;
+    MainLoop* loop_;
+};
+
 // The application's one thread of work. Every reply, timer, delayed step and notification runs
-// here. `post` is the only entry that other threads may call.
+// here. `post` is the only entry that other threads may call, and only while the loop surely
+// exists; work that may outlive it posts through `gate()`.
 //
 // Another event loop (a GUI toolkit's, which owns the thread) can drive this one as one of its
 // sources: it sets a wake hook, and on each wake-up, or once `nextDue()` has come, calls
@@ -54,6 +77,8 @@ public:
 
     // Thread-safe: queue a task for the next turn of the loop.
     void post(Task task);
+    // The handle for threads that may outlive the loop: kept by them, closed by this loop's end.
+    std::shared_ptr<LoopGate> gate() const { return gate_; }
     // Run a task once `seconds` have passed on the loop's clock.
     void postAfter(double seconds, Task task);
     std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, std::function<void(Timer&)> block);
@@ -66,7 +91,8 @@ public:
 
     // Called whenever work is posted or scheduled, from whichever thread did it: the driving loop
     // should wake and call `runPending` (and look at `nextDue` again). Keep it short and
-    // thread-safe; it must not call back into this loop.
+    // thread-safe; it must not call back into this loop. Once `setWakeHook` returns, the hook it
+    // replaced is no longer running on any thread, so its owner may go.
     void setWakeHook(std::function<void()> hook);
     // The clock time at which the next scheduled task or live timer falls due; nothing when none
     // is scheduled. Tasks posted for the next turn are announced through the wake hook instead.
@@ -103,7 +129,10 @@ private:
     // Keyed by (due time, sequence) so that equal due times run in the order they were scheduled.
     std::map<std::pair<double, std::uint64_t>, Scheduled> scheduled_;
     std::uint64_t sequence_ = 0;
+    // Held while the hook runs, so that a hook being replaced is never still running.
+    std::mutex hookMutex_;
     std::function<void()> wakeHook_;
+    std::shared_ptr<LoopGate> gate_;
 };
 
 }  // namespace tq

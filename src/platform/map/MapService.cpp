@@ -19,12 +19,11 @@ HeadlessMapBackend& MapService::driver() {
 }
 
 void MapService::calculateDirections(const DirectionsRequest& request, DirectionsCompletion completion) {
-    auto* loop = &env_.loop();
     std::weak_ptr<bool> alive = alive_;
-    backend_->calculateDirections(request, [loop, alive, completion](DirectionsOutcome outcome) {
-        // A backend owned by the service is gone before the loop; the token says the service remains.
+    // A backend may answer from its own thread or callback, even after the loop has gone.
+    backend_->calculateDirections(request, [gate = env_.loop().gate(), alive, completion](DirectionsOutcome outcome) {
         if (alive.expired()) return;
-        loop->post([alive, completion, outcome = std::move(outcome)] {
+        gate->post([alive, completion, outcome = std::move(outcome)] {
             auto token = alive.lock();
             if (token && *token && completion) completion(outcome);
         });

@@ -37,11 +37,12 @@ std::vector<std::string> connectToEntries(const std::map<std::string, std::strin
 }  // namespace
 
 // The I/O thread: one libcurl multi handle driving every transfer. Transfers and cancellations
-// reach it through a locked inbox; outcomes leave it through MainLoop::post.
+// reach it through a locked inbox; outcomes leave it through the loop's gate, which drops them
+// once the loop has gone.
 class HttpClient::IoThread {
 public:
     IoThread(MainLoop& loop, std::shared_ptr<bool> alive, long maxConnectionsPerHost)
-        : loop_(loop), alive_(std::move(alive)) {
+        : loop_(loop), gate_(loop.gate()), alive_(std::move(alive)) {
         multi_ = curl_multi_init();
         curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, maxConnectionsPerHost);
         // TLS sessions are shared between the client's connections, so a new connection to a host
@@ -150,7 +151,7 @@ private:
     }
 
     void deliver(HttpTransfer& transfer, HttpResponse response) {
-        loop_.post([alive = alive_, loop = &loop_, completion = transfer.takeCompletion(),
+        gate_->post([alive = alive_, loop = &loop_, completion = transfer.takeCompletion(),
                     response = std::move(response)]() mutable {
             // The client may have gone since the outcome was queued; its completions go with it.
             if (*alive && completion) completion(std::move(response));
@@ -158,7 +159,8 @@ private:
         });
     }
 
-    MainLoop& loop_;
+    MainLoop& loop_;  // main thread only: the client goes before its loop
+    std::shared_ptr<LoopGate> gate_;
     std::shared_ptr<bool> alive_;
     CURLM* multi_ = nullptr;
     CURLSH* share_ = nullptr;

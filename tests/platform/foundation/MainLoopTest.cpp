@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -184,6 +187,85 @@ TEST(MainLoopDriven, ADriverThatSleepsUntilNextDueRunsEveryTaskInOrder) {
         clock.setNow(*due);
     }
     EXPECT_EQ(ranAt, (std::vector<double>{0.5, 0.75, 1.5}));
+}
+
+// Threads that may outlive the loop post through its gate: the loop closes it as it goes.
+TEST(LoopGate, APostReachesTheLoopWhileItIsThereAndIsDroppedOnceItHasGone) {
+    ManualClock clock;
+    auto loop = std::make_unique<MainLoop>(clock);
+    auto gate = loop->gate();
+    bool ran = false;
+    EXPECT_TRUE(gate->isOpen());
+    EXPECT_TRUE(gate->post([&] { ran = true; }));
+    loop->runPending();
+    EXPECT_TRUE(ran);
+
+    loop.reset();
+    EXPECT_FALSE(gate->isOpen());
+    auto held = std::make_shared<int>(0);
+    EXPECT_FALSE(gate->post([held] { ++*held; }));
+    EXPECT_EQ(held.use_count(), 1) << "the dropped task is let go at once";
+}
+
+TEST(LoopGate, PostsFromAnotherThreadWhileTheLoopGoesAreEachQueuedOrDropped) {
+    ManualClock clock;
+    auto loop = std::make_unique<MainLoop>(clock);
+    auto gate = loop->gate();
+    auto token = std::make_shared<int>(0);
+    std::mutex mutex;
+    std::condition_variable started;
+    bool posting = false;
+    int accepted = 0;
+    int dropped = 0;
+    std::thread poster([&] {
+        // Posts until the gate refuses, as a streaming thread would while the program quits.
+        for (;;) {
+            bool queued = gate->post([token] { ++*token; });
+            if (queued && ++accepted == 100) {
+                std::lock_guard lock(mutex);
+                posting = true;
+                started.notify_all();
+            }
+            if (!queued) {
+                ++dropped;
+                return;
+            }
+            if (accepted >= 100) std::this_thread::yield();  // the queue need not grow while the loop goes
+        }
+    });
+    {
+        std::unique_lock lock(mutex);
+        started.wait(lock, [&] { return posting; });
+    }
+    loop.reset();  // while the other thread is still posting
+    poster.join();
+    EXPECT_GE(accepted, 100);
+    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(*token, 0) << "nothing ran: the loop never turned";
+    EXPECT_EQ(token.use_count(), 1) << "every queued task went with the loop, every refused one at once";
+}
+
+// A driver that sets its hook aside may go at once: no post is still inside the old hook.
+TEST(MainLoopDriven, AHookSetAsideIsNotRunningWhenSetWakeHookReturns) {
+    ManualClock clock;
+    MainLoop loop(clock);
+    std::atomic<bool> driverGone{false};
+    std::atomic<int> callsAfterGone{0};
+    std::atomic<bool> stop{false};
+    std::atomic<int> wakes{0};
+    loop.setWakeHook([&] {
+        ++wakes;
+        if (driverGone) ++callsAfterGone;
+    });
+    std::thread poster([&] {
+        while (!stop) loop.post([] {});
+    });
+    while (wakes < 100) loop.runPending();
+    loop.setWakeHook(nullptr);
+    driverGone = true;
+    stop = true;
+    poster.join();
+    EXPECT_EQ(callsAfterGone.load(), 0);
 }
 
 }  // namespace
