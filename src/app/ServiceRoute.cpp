@@ -33,10 +33,14 @@ std::optional<std::string> connect(Environment& env, const std::string& route, c
     if (!std::filesystem::is_regular_file(authority, error)) {
         return "the service authority " + authority.string() + " is not a readable file";
     }
+    // The engines' TLS databases take an absolute file name only, and the run command hands over
+    // one relative to where it stands: resolved here, once, against the folder the program starts in.
+    auto absolute = std::filesystem::absolute(authority, error);
+    if (error) return "the service authority " + authority.string() + " has no absolute path: " + error.message();
     for (const char* host : {ProductSites::french, ProductSites::english, ProductSites::spanish, ProductSites::media}) {
         env.hostRoutes()[host] = route;
     }
-    env.extraTrustedCertificate() = authority;
+    env.extraTrustedCertificate() = absolute.lexically_normal();
     return std::nullopt;
 }
 

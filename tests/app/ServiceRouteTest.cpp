@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <optional>
+#include <string_view>
 
 #include "app/ServiceRoute.h"
 #include "platform/foundation/FileSystem.h"
@@ -80,6 +83,57 @@ INSTANTIATE_TEST_SUITE_P(
                          {{"TQ_SERVICE_ROUTE", "127.0.0.1:5000"}, {"TQ_SERVICE_CA", "/nonexistent/ca.pem"}}, true, "",
                          "not a readable file"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Runs a test from inside a folder and goes back where it was, so that relative paths mean that folder.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::filesystem::path& folder) : before_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder() { std::filesystem::current_path(before_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path before_;
+};
+
+// The run command hands the authority over relative to the checkout; the engines' TLS databases
+// refuse a relative file name, so the program keeps the absolute one it resolved at start.
+TEST(ServiceRouteRelativeTest, TheAuthorityIsKeptByItsAbsolutePath) {
+    test::TempDir root;
+    auto state = root.path() / "build" / "demo-service" / "state";
+    std::filesystem::create_directories(state);
+    ASSERT_TRUE(writeFileAtomically(state / "endpoint", "127.0.0.1:4431\n"));
+    ASSERT_TRUE(writeFileAtomically(state / "authority.pem", "-----BEGIN CERTIFICATE-----\n"));
+    struct Case {
+        const char* name;
+        const char* authorityVariable;  // null: the state folder's files are read
+        std::filesystem::path stateFolder;
+    };
+    for (const Case& c : {Case{"variable", "build/demo-service/state/authority.pem", "unused"},
+                          Case{"variable_with_dots", "./build/../build/demo-service/state/authority.pem", "unused"},
+                          Case{"state_folder", nullptr, "build/demo-service/state"}}) {
+        SCOPED_TRACE(c.name);
+        test::TestEnvironment env;
+        std::optional<std::string> error;
+        {
+            WorkingFolder inside(root.path());
+            auto variable = [&](const char* name) -> const char* {
+                if (!c.authorityVariable) return nullptr;
+                return std::string_view(name) == "TQ_SERVICE_ROUTE" ? "127.0.0.1:5000" : c.authorityVariable;
+            };
+            error = routeToService(env.env(), ServiceChoice::local, c.stateFolder, variable);
+        }
+        ASSERT_FALSE(error) << *error;
+        ASSERT_TRUE(env->extraTrustedCertificate());
+        const auto& kept = *env->extraTrustedCertificate();
+        EXPECT_TRUE(kept.is_absolute()) << kept;
+        EXPECT_EQ(kept, (std::filesystem::absolute(root.path()) / "build/demo-service/state/authority.pem").lexically_normal());
+        // Still the same file once the program stands elsewhere.
+        EXPECT_TRUE(std::filesystem::is_regular_file(kept)) << kept;
+    }
+}
 
 TEST(ServiceChoiceTest, OnlyLocalAndProductAreNames) {
     EXPECT_EQ(serviceChoiceNamed("local"), ServiceChoice::local);
