@@ -108,6 +108,10 @@ tq_picture(marker-icon marker-icon.svg)
 tq_picture(marker-shadow marker-shadow.svg)
 tq_picture(position position.svg)
 tq_picture(pin pin.svg)
+# The stepping buttons of the maps and the content player, and the map's way-finding button.
+tq_picture(stepPrevious step-previous.svg)
+tq_picture(stepNext step-next.svg)
+tq_picture(directions directions.svg)
 # The map's hint: the picture alone, and with its three lines of help in each language.
 tq_picture(mapHand map-hand.svg WIDTH 300 HEIGHT 240)
 tq_language_pictures(mapHand- "" map-hand.svg KEY MapHandTap MapHandMove MapHandArrows WIDTH 300 HEIGHT 400)

@@ -83,6 +83,14 @@ public:
     }
 };
 
+// How the button's image view, when a screen made one, fits its picture; read without making one.
+std::optional<ContentMode> imageModeOf(const Button& button) {
+    for (const auto& child : button.subviews()) {
+        if (auto* image = dynamic_cast<const ImageView*>(child.get())) return image->contentMode();
+    }
+    return std::nullopt;
+}
+
 struct ButtonParts {
     GtkWidget* button;
     GtkWidget* picture;
@@ -135,7 +143,11 @@ public:
         auto image = b.currentImage();
         const bool background = !image || !mirror.images().texture(*image);
         if (background) image = b.currentBackgroundImage();
-        gtk_picture_set_content_fit(GTK_PICTURE(parts.picture), background ? GTK_CONTENT_FIT_FILL : GTK_CONTENT_FIT_CONTAIN);
+        // A picture the button centres is drawn at its own size, never blown up past its pixels.
+        const bool ownSize = !background && imageModeOf(b) == ContentMode::center;
+        gtk_picture_set_content_fit(GTK_PICTURE(parts.picture), background ? GTK_CONTENT_FIT_FILL
+                                                                : ownSize  ? GTK_CONTENT_FIT_SCALE_DOWN
+                                                                           : GTK_CONTENT_FIT_CONTAIN);
         showPicture(GTK_PICTURE(parts.picture), mirror.images(), image);
         gtk_widget_set_sensitive(parts.button, b.isEnabled());
         gtk_widget_set_focusable(parts.button, b.isEnabled());

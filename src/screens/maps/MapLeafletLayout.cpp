@@ -12,6 +12,13 @@
 
 namespace tq {
 
+namespace {
+
+const Color kDiscColour{0.09, 0.196, 0.302, 1};
+const Color kPartingLine{0.8, 0.8, 0.8, 1};
+
+}  // namespace
+
 struct MapLeafletLayout {
     MapLeafletController& s;
 
@@ -63,6 +70,11 @@ struct MapLeafletLayout {
         s.splitBtnView = make<View>(*s.bgShare, "splitBtnView", Rect(50, 0, 1, 44));
         s.btnShare = make<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 44));
         s.btnDirections = make<Button>(*s.bgShare, "btnDirections", Rect(51, 0, 49, 44));
+        // A white plate with the two pictures, parted by a thin line, readable over any map.
+        s.bgShare->setBackgroundColor(Color::white());
+        s.splitBtnView->setBackgroundColor(kPartingLine);
+        s.btnShare->setImage(Image::named("system-action"));
+        s.btnDirections->setImage(Image::named("directions"));
         s.constShareTrailing = edgeOffset(root, s.bgShare, LayoutAttribute::trailing, 16, "constShareTrailing");
         size(root, s.bgShare, 100, 44);
         pin(root, s.bgShare, LayoutAttribute::top, 60);
@@ -83,6 +95,7 @@ struct MapLeafletLayout {
         s.btnPrev = make<Button>(bottom, "btnPrev", Rect(20, 15, 70, 70));
         placeIn(s.btnPrev, LayoutAttribute::leading, 20, 70, 70);
         s.btnPrev->setEnabled(false);
+        s.btnPrev->setImage(Image::named("stepPrevious"));
         // The explanation and the options share the room between the two circles, each starting
         // from what its title needs: titles differ in length from one language to another.
         auto middle = make<View>(bottom, "viewBtnMiddle", Rect(100, 30, w - 200, 40));
@@ -97,6 +110,9 @@ struct MapLeafletLayout {
         placeIn(s.bgNext, LayoutAttribute::trailing, 20, 70, 70);
         s.btnNext = make<Button>(bottom, "btnNext", Rect(w - 90, 15, 70, 70));
         placeIn(s.btnNext, LayoutAttribute::trailing, 20, 70, 70);
+        s.btnNext->setImage(Image::named("stepNext"));
+        // The round backgrounds are dark discs that the screen shows faintly behind each picture.
+        for (const auto& disc : {s.bgPrev, s.bgNext}) disc->setBackgroundColor(kDiscColour);
 
         // The explanation: its page under a close button at the top right. Its bottom follows
         // the screen's bottom as the platform reads a relation: -80 pulls it 80 points up.
@@ -132,13 +148,20 @@ struct MapLeafletLayout {
 
         // The hand hint: its picture over its close button, 20 points in from the sides.
         s.popUpBG = hiddenPanel(root, "popUpBG", Rect(0, 0, w, h));
+        s.popUpBG->setBackgroundColor(Color::black());
         s.popUp = hiddenPanel(root, "popUp", Rect(20, h / 6, w - 40, h * 2 / 3));
         s.popUp->setArrangement(Arrangement::column());
         for (auto edge : {LayoutAttribute::top, LayoutAttribute::bottom}) pin(root, s.popUp, edge, 60);
         for (auto edge : {LayoutAttribute::leading, LayoutAttribute::trailing}) pin(root, s.popUp, edge, 20);
         s.mapHandImage = make<ImageView>(*s.popUp, "mapHandImage", Rect(0, 0, w - 40, h * 2 / 3 - 50));
         s.mapHandImage->setStretches(true);
+        // Drawn at its own size on the white card, never blown up past its pixels.
+        s.mapHandImage->setContentMode(ContentMode::center);
+        s.popUp->setBackgroundColor(Color::white());
+        s.popUp->setCornerRadius(12);
         s.btnClosePopup = make<Button>(*s.popUp, "btnClosePopup", Rect(0, h * 2 / 3 - 50, w - 40, 50));
+        s.btnClosePopup->setImage(Image::named("close"));
+        s.btnClosePopup->imageView().setContentMode(ContentMode::center);
 
         s.rightBarButton = std::make_shared<BarButtonItem>();
         s.navigationItem().setRightBarButtonItem(s.rightBarButton);

@@ -20,6 +20,9 @@ namespace {
 
 constexpr double kTitleHeight = 50;
 constexpr double kBottomHeight = 60;
+// Each column of the bottom bar: its button over its caption, clear of the screen's bottom edge.
+constexpr double kBottomButtonHeight = 36;
+constexpr double kBottomLabelHeight = 18;
 
 }  // namespace
 
@@ -180,12 +183,20 @@ struct ContentLayout {
             stack->setIdentifier(name);
             stack->setArrangement(Arrangement::column().packed(Pack::start));
             columns->addArrangedSubview(stack);
-            button = make<Button>(*stack, buttonName, Rect(0, 0, third, 40));
-            label = make<Label>(*stack, labelName, Rect(0, 0, third, 20));
+            button = make<Button>(*stack, buttonName, Rect(0, 0, third, kBottomButtonHeight));
+            label = make<Label>(*stack, labelName, Rect(0, 0, third, kBottomLabelHeight));
+            label->setTextAlignment(TextAlignment::center);
+            // The caption is part of its button: a touch on the words is a touch on the button.
+            std::weak_ptr<Button> pressed = button;
+            label->addGestureRecognizer(std::make_shared<GestureRecognizer>(GestureKind::tap, [pressed](GestureRecognizer&) {
+                if (auto b = pressed.lock()) b->tap();
+            }));
         };
         column("stackPrev", s.btnPrev, "btnPrev", s.lblPrev, "lblPrev");
         column("stackShow", s.btnShow, "btnShow", s.lblShow, "lblShow");
         column("stackNext", s.btnNext, "btnNext", s.lblNext, "lblNext");
+        s.btnPrev->setImage(Image::named("stepPrevious"));
+        s.btnNext->setImage(Image::named("stepNext"));
     }
 };
 

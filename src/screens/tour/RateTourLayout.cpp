@@ -49,6 +49,8 @@ struct RateTourLayout {
         s.lblRate = label(column, "lblRate", 40);
         s.ratingView = row<StarRatingView>(column, "ratingView", 40);
         s.ratingView->setMaxRating(5);
+        // Five stars of the row's height, centred as the rest of the column is.
+        sizeConstraint(column, s.ratingView, LayoutAttribute::width, 5 * 40, "ratingViewWidth");
         s.ratingView->setMinRating(0);
         s.ratingView->setRating(0);
         s.sliderRating = row<Slider>(column, "sliderRating", 30);

@@ -133,6 +133,15 @@ struct TourDetailLayout {
         s.*outlet(side, twin) = view;
     }
 
+    // The platform's standard margin between texts and the screen's sides.
+    static constexpr double kMargin = 16;
+    static void keepOffSides(View& holder, const std::shared_ptr<View>& view) {
+        for (auto edge : {LayoutAttribute::leading, LayoutAttribute::trailing}) {
+            offsetConstraint(holder, view, edge, LayoutAnchor::containerEdge, kMargin,
+                             view->identifier() + (edge == LayoutAttribute::leading ? "Leading" : "Trailing"));
+        }
+    }
+
     void build(View& root) {
         const double width = root.frame().width();
         const double height = root.frame().height();
@@ -148,6 +157,7 @@ struct TourDetailLayout {
         s.lblTitle->setIdentifier("lblTitle");
         s.lblTitle->setNumberOfLines(2);
         s.stackTitle->addArrangedSubview(s.lblTitle);
+        keepOffSides(root, s.stackTitle);
         s.btnConsultTop = make<Button>(root, "btnConsultTop");
         s.btnNetworkTop = hiddenButton(root, "btnNetworkTop");
         s.btnHiddenTourContent = hiddenButton(root, "btnHiddenTourContent");
@@ -193,12 +203,13 @@ struct TourDetailLayout {
         hidden(p, side, kImageActivity);
         if (portrait) s.btnConsultImag = make<Button>(p, "btnConsultImag");
         hidden(p, side, kNetworkImage);
-        make(p, side, kConsultIntro);
+        make(p, side, kConsultIntro)->setImage(Image::named("playContent"));
 
         // The facts take the column's width: a label sized to its text would be as wide as the
         // layout's estimate of that text, narrower than some texts are drawn.
         auto& l = *make(p, side, kLabelsView);
         l.setArrangement(Arrangement::column(4));
+        keepOffSides(p, s.*outlet(side, kLabelsView));
         if (portrait) s.lblTourDetails = make<Label>(l, "lblTourDetails");
         make(l, side, kNearOf);
         make(l, side, kCity);
@@ -223,6 +234,7 @@ struct TourDetailLayout {
         arranged(*presenter, side, kPresentedBy);
         arranged(*presenter, side, kPresentedByButton);
         topGap(p, side, kTopPresentedBy, presenter, pad ? 70 : 80);
+        keepOffSides(p, presenter);
         if (portrait) {
             s.constPresentedByWidth =
                 sizeConstraint(p, s.lblPresentedBy, LayoutAttribute::width, 102, "constPresentedByWidth");
@@ -231,12 +243,14 @@ struct TourDetailLayout {
 
         auto languageTitle = make(p, side, kLanguageTitle);
         topGap(p, side, kLanguageTitleTop, languageTitle, side.languageGap);
+        keepOffSides(p, languageTitle);
         auto language = std::make_shared<SegmentedControl>(std::vector<std::string>{"Français", "English"});
         language->setIdentifier(name(side, kLanguage));
         language->setSelectedSegmentIndex(0);
         p.addSubview(language);
         s.*outlet(side, kLanguage) = language;
-        make(p, side, kCurrentLanguage);
+        keepOffSides(p, language);
+        keepOffSides(p, make(p, side, kCurrentLanguage));
         if (portrait) s.stackChangLangButtons = make<StackView>(p, "stackChangLangButtons");
 
         auto description = make(p, side, kDescription, side.description);
