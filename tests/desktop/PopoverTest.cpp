@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -84,6 +86,24 @@ void windowShot(DesktopFixture& app, const std::string& name) {
     EXPECT_TRUE(desktop::writePng(stage, std::filesystem::path(TQ_SCREENSHOT_DIR) / (name + ".png"))) << name;
 }
 
+// The pixels of a PNG in a rectangle, row by row (B, G, R, A each); empty when it cannot be read.
+std::vector<guchar> pixelsIn(const std::filesystem::path& png, const graphene_rect_t& r) {
+    GdkTexture* texture = gdk_texture_new_from_filename(png.c_str(), nullptr);
+    if (!texture) return {};
+    const int width = gdk_texture_get_width(texture), height = gdk_texture_get_height(texture);
+    std::vector<guchar> all(std::size_t(width) * height * 4);
+    gdk_texture_download(texture, all.data(), std::size_t(width) * 4);
+    g_object_unref(texture);
+    std::vector<guchar> part;
+    for (int y = std::max(0, int(r.origin.y)); y < std::min(height, int(r.origin.y + r.size.height)); ++y) {
+        for (int x = std::max(0, int(r.origin.x)); x < std::min(width, int(r.origin.x + r.size.width)); ++x) {
+            const guchar* p = &all[(std::size_t(y) * width + x) * 4];
+            part.insert(part.end(), p, p + 4);
+        }
+    }
+    return part;
+}
+
 graphene_rect_t boundsOn(GtkWidget* widget, GtkWidget* screen) {
     graphene_rect_t r = GRAPHENE_RECT_INIT(0, 0, 0, 0);
     EXPECT_TRUE(gtk_widget_compute_bounds(widget, screen, &r));
@@ -160,19 +180,37 @@ TEST(PopoverTest, TheContentListOpensAtItsButtonAndClosesAsOnTheDevice) {
          },
          3},
     };
+    GtkWidget* stage = gtk_window_get_child(app.desktop->gtkWindow());
+    const auto shotPath = [](const std::string& name) { return std::filesystem::path(TQ_SCREENSHOT_DIR) / (name + ".png"); };
     bool first = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // The window before the list opens: what the list and its arrow cover must look so again.
+        windowShot(app, "popover-before-open");
+        const int indexBefore = screen->currentIndex;
         auto shown = openList(first ? "popover-content-list-tablet" : "");
         first = false;
         ASSERT_TRUE(shown);
+        GtkWidget* arrow = app.desktop->presenters().popovers().arrow();
+        ASSERT_TRUE(arrow);
+        const auto arrowArea = boundsOn(arrow, stage);
+        const auto listArea = boundsOn(app.widgetOf(shown->view()), stage);
         app.mirror().startRecording();
         ASSERT_TRUE(c.close(*shown)) << "xdotool could not reach the window";
+        // Nothing but the window holds the list any more, as in the program.
+        shown.reset();
         EXPECT_TRUE(app.waitFor([&] { return !screen->presentedViewController(); })) << "the list stayed open";
         app.turn();
         EXPECT_EQ(screen->currentIndex, c.index);
         EXPECT_FALSE(app.desktop->presenters().popovers().shown());
         EXPECT_FALSE(app.desktop->presenters().popovers().arrow());
+        windowShot(app, "popover-after-close");
+        EXPECT_EQ(pixelsIn(shotPath("popover-after-close"), arrowArea), pixelsIn(shotPath("popover-before-open"), arrowArea))
+            << "the arrow stays drawn at " << arrowArea.origin.x << "," << arrowArea.origin.y;
+        if (c.index == indexBefore) {  // the same content below: the list's own place is as it was
+            EXPECT_EQ(pixelsIn(shotPath("popover-after-close"), listArea), pixelsIn(shotPath("popover-before-open"), listArea))
+                << "the list stays drawn";
+        }
         for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
         for (const auto& v : app.mirror().changedButNotRendered()) ADD_FAILURE() << v << ": changed but not drawn again";
     }

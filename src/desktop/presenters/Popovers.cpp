@@ -180,7 +180,9 @@ Popovers::~Popovers() {
 void Popovers::sync() {
     auto screen = presentedPopover(mirror_.window());
     GtkWidget* widget = screen ? mirror_.widgetFor(screen->view()) : nullptr;
-    if (screen != shown_.lock() || widget != widget_) {
+    // A screen released before this turn leaves no screen and no widget behind, but its arrow
+    // is still on the stage: that too is a change.
+    if (screen != shown_.lock() || widget != widget_ || (!screen && arrow_)) {
         clear();
         if (screen && widget) show(screen);
     }
