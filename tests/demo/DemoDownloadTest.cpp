@@ -82,7 +82,8 @@ TEST_F(DemoDownloadTest, EverySampleTourDownloadsAndItsFilesAreTheServedOnes) {
     std::set<std::string> served;
     for (const auto& [name, path] : filesIn(data)) served.insert(readFile(path).value_or(""));
 
-    const std::vector<std::string> ids = {"9101", "9102", "9103", "9111", "9112", "9121", "9122", "9123", "9131", "9141"};
+    const std::vector<std::string> ids = {"9101", "9102", "9103", "9111", "9112", "9121", "9122", "9123", "9131", "9141",
+                                           "9151", "9152"};
     for (const auto& id : ids) {
         SCOPED_TRACE("tour " + id);
         download(id);
@@ -103,7 +104,8 @@ TEST_F(DemoDownloadTest, EverySampleTourDownloadsAndItsFilesAreTheServedOnes) {
     }
     EXPECT_EQ(db().readAllRows().rows.size(), ids.size());
     const auto& posted = env->notifications().posted();
-    EXPECT_EQ(std::count(posted.begin(), posted.end(), Notifications::downloadComplete), 10);
+    EXPECT_EQ(std::count(posted.begin(), posted.end(), Notifications::downloadComplete),
+              static_cast<std::ptrdiff_t>(ids.size()));
     EXPECT_EQ(std::count(posted.begin(), posted.end(), Notifications::downloadError), 0);
     for (const auto& line : env->console().lines()) EXPECT_EQ(line.find("metadata error"), std::string::npos) << line;
 }

@@ -55,7 +55,7 @@ public:
 TEST_F(DemoOperationsTest, TheCatalogueHoldsEverySampleTourRated) {
     ASSERT_TRUE(call([&](auto done) { network.getSimpleCatalogue(done); }));
     EXPECT_EQ(idsOf(network.catalogue), (std::vector<std::string>{"9101", "9102", "9103", "9111", "9112", "9121",
-                                                                   "9122", "9123", "9131", "9141"}));
+                                                                   "9122", "9123", "9131", "9141", "9151", "9152"}));
     for (const auto& tour : network.catalogue) {
         ASSERT_TRUE(tour->rating) << *tour->circuit_id;
         EXPECT_FALSE(tour->poi) << "the catalogue lists tours without their points";
@@ -88,7 +88,7 @@ TEST_F(DemoOperationsTest, FullToursComeWithOrderedPointsAndEveryKindOfContent) 
     }
     EXPECT_EQ(kinds, (std::set<ContentType>{ContentType::img, ContentType::panorama, ContentType::video,
                                             ContentType::audio}));
-    EXPECT_EQ(texts, 4 + 3 + 4 + 1 + 3);  // one per point
+    EXPECT_EQ(texts, 4 + 3 + 4 + 2 + 3);  // one per point
     // The tour drawn on its own map says where it starts.
     ASSERT_TRUE(call([&](auto done) { network.loadCurrentTour("9141", done); }));
     EXPECT_EQ(network.currentTour->use_custom_map, "1");
@@ -108,6 +108,9 @@ TEST_F(DemoOperationsTest, FullToursComeWithOrderedPointsAndEveryKindOfContent) 
 TEST_F(DemoOperationsTest, NetworksAndOrganisationsListTheirTours) {
     ASSERT_TRUE(call([&](auto done) { network.getNetworkCatalogue("9131", true, done); }));
     EXPECT_EQ(idsOf(network.networkCatalogue), (std::vector<std::string>{"9101", "9111"}));
+    // The network's presentation shows its head's point count as the number of tours it offers.
+    ASSERT_TRUE(call([&](auto done) { network.loadCurrentTour("9131", done); }));
+    EXPECT_EQ(network.currentTour->poi_count, std::to_string(network.networkCatalogue.size()));
     ASSERT_TRUE(call([&](auto done) { network.getNetworkCatalogue("61", false, done); }));
     EXPECT_EQ(idSet(network.networkCatalogue), (std::set<std::string>{"9101", "9102", "9103", "9111", "9112", "9131"}));
 }
@@ -141,8 +144,9 @@ TEST_F(DemoOperationsTest, RegionsHaveToursAndTheRegionSearchFiltersByLanguage) 
     ASSERT_EQ(network.states.size(), 1u);
     EXPECT_EQ(network.states[0].state_iso, "ARA");
     ASSERT_TRUE(call([&](auto done) { network.getCitiesOfState("FR", "ARA", done); }));
-    ASSERT_EQ(network.cities.size(), 1u);
+    ASSERT_EQ(network.cities.size(), 2u);
     EXPECT_EQ(network.cities[0].place_code, "69123");
+    EXPECT_EQ(network.cities[1].place_code, "74010");
     ASSERT_TRUE(call([&](auto done) { network.getCitiesOfCountry("ES", done); }));
     ASSERT_EQ(network.cities.size(), 1u);
     EXPECT_EQ(network.cities[0].city_name_fr, "Barcelone");
@@ -150,16 +154,22 @@ TEST_F(DemoOperationsTest, RegionsHaveToursAndTheRegionSearchFiltersByLanguage) 
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("08019", RegionType::city, 2, done); }));
     EXPECT_EQ(idsOf(network.searchCatalogue), std::vector<std::string>{"9122"});
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("FR", RegionType::country, 0, done); }));
-    EXPECT_EQ(network.searchCatalogue.size(), 7u);
-    // 4 is what the search screen sends for every language.
+    EXPECT_EQ(network.searchCatalogue.size(), 9u);
+    // 4 is what the search screen sends for every language. A city's tours leave out those of the
+    // other city of its region; the region's include both.
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("69123", RegionType::city, 4, done); }));
     EXPECT_EQ(network.searchCatalogue.size(), 7u);
+    ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("74010", RegionType::city, 4, done); }));
+    EXPECT_EQ(idSet(network.searchCatalogue), (std::set<std::string>{"9151", "9152"}));
+    ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("ARA", RegionType::state, 4, done); }));
+    EXPECT_EQ(network.searchCatalogue.size(), 9u);
     ASSERT_TRUE(call([&](auto done) { network.getToursByRegion("ARA", RegionType::state, 3, done); }));
     EXPECT_EQ(idsOf(network.searchCatalogue), std::vector<std::string>{"9103"});
 
     ASSERT_TRUE(call([&](auto done) { network.getWorldMapPois(done); }));
-    ASSERT_EQ(network.worldMapPois.size(), 10u);
-    EXPECT_EQ(network.worldMapPois.back().use_custom_map, "1");
+    ASSERT_EQ(network.worldMapPois.size(), 12u);
+    EXPECT_EQ(network.worldMapPois[9].circuit_id, "9141");
+    EXPECT_EQ(network.worldMapPois[9].use_custom_map, "1");
     EXPECT_EQ(network.worldMapPois.front().circuit_imagepath, "https://www.trelvoquest.com/circuits/thumbHD/9101.jpg");
 }
 

@@ -6,14 +6,17 @@ screenshot and the program's console there.
 
 usage: journeys.py BUILD_DIR OUT_DIR [JOURNEY...]"""
 
+import http.client
 import json
 import os
 import plistlib
 import shutil
 import sqlite3
+import ssl
 import sys
 import tempfile
 import traceback
+import zipfile
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -262,6 +265,134 @@ def check_stored(home, tour):
         raise StepFailed(f"tour {tour} has no folder with its files at {folder}")
 
 
+# --- what a stored tour must hold ---------------------------------------------------------------
+
+WEB_SERVICE_HOST = "www.trelvoquest.com"  # the product's host the demo service answers for
+
+
+def service_tour(service, tour):
+    """The tour's record as the demo service serves it now (an updated tour in its new version)."""
+    host, port = service.address.rsplit(":", 1)
+    context = ssl.create_default_context(cafile=service.authority)
+    connection = http.client.HTTPSConnection(host, int(port), context=context, timeout=10)
+    try:
+        connection.request("GET", f"/public/webservice/getFullCircuit/{tour}?callback=no",
+                           headers={"Host": WEB_SERVICE_HOST, "api-version": "1.1"})
+        reply = json.loads(connection.getresponse().read())
+    finally:
+        connection.close()
+    if reply.get("status") != "success" or not reply.get("results"):
+        raise StepFailed(f"the demo service has no tour {tour}: {reply}")
+    return reply["results"][0]
+
+
+def _last_part(address):
+    return address.rsplit("/", 1)[-1]
+
+
+def _served_media(build, address):
+    """The demo service's file behind a media address."""
+    return os.path.join(build, "demo-service", "data", "media", "public", "media", address.split("/public/media/", 1)[1])
+
+
+def listed_files(build, record):
+    """Every file a stored tour holds, from its record: its name in the tour folder and the file the
+    demo service serves for it. The main picture; each content's media and picture (an image
+    content keeps its full picture under its thumbnail's name, a panorama its full view); the tile
+    archive and each of its tiles (those by their size only)."""
+    assets = os.path.join(build, "demo-service", "data", "www", "public", "assets")
+    files = {_last_part(record["circuit_imagepath"]): os.path.join(assets, record["circuit_imagepath"])}
+    for point in record["poi"]:
+        for content in point.get("content") or []:
+            meta = json.loads(content["metadata"] or "{}")
+            cid, kind = content["content_id"], content["type"]
+            if kind in ("panorama", "video", "audio") and meta.get("filePath"):
+                name = f"360_{cid}360_{cid}.jpg" if kind == "panorama" else cid + _last_part(meta["filePath"])
+                served = meta["filePath"]
+                if kind == "panorama":
+                    served = served.rsplit("/", 1)[0] + "/" + _last_part(served).replace(cid, "360_" + cid)
+                files[name] = _served_media(build, served)
+            if meta.get("thumbnailUrl"):
+                served = meta["thumbnailUrl"]
+                if kind == "img":
+                    served = served.rsplit("/", 1)[0] + "/" + _last_part(served).replace("thumb_", "")
+                files[cid + _last_part(meta["thumbnailUrl"])] = _served_media(build, served)
+    tour = record["circuit_id"]
+    archive = os.path.join(assets, "map_tiles", f"circuit{tour}", f"{tour}.zip")
+    files[f"tiles/{tour}.zip"] = archive
+    with zipfile.ZipFile(archive) as tiles:
+        for entry in tiles.infolist():
+            if not entry.is_dir():
+                files["tiles/" + entry.filename] = entry.file_size
+    return files
+
+
+def check_tour_files(home, build, record, when, only_these=False):
+    """Every file the tour's record lists is stored in its folder, not empty, with the served bytes
+    (a tile with the served size). With `only_these`, the folder holds nothing else either (what an
+    older version of the tour had is gone)."""
+    folder = tour_folder(home, record["circuit_id"])
+    problems = []
+    for name, served in sorted(listed_files(build, record).items()):
+        path = os.path.join(folder, name)
+        if not os.path.isfile(path) or os.path.getsize(path) == 0:
+            problems.append(f"{name} missing or empty")
+        elif isinstance(served, int):
+            if os.path.getsize(path) != served:
+                problems.append(f"{name} has {os.path.getsize(path)} bytes, not {served}")
+        elif open(path, "rb").read() != open(served, "rb").read():
+            problems.append(f"{name} differs from the served {os.path.relpath(served, build)}")
+    if only_these:
+        listed = set(listed_files(build, record))
+        for root, _, names in os.walk(folder):
+            for name in names:
+                relative = os.path.relpath(os.path.join(root, name), folder)
+                if relative not in listed:
+                    problems.append(f"{relative} is no file of this version")
+    if problems:
+        raise StepFailed(f"{when}, the folder of tour {record['circuit_id']} is wrong: " + "; ".join(problems[:6]) +
+                         (f" (and {len(problems) - 6} more)" if len(problems) > 6 else ""))
+
+
+def mp3_seconds(path):
+    """The length of an MP3 file, from its frames (the first frame of an encoder's "Xing"/"Info"
+    summary holds no sound)."""
+    with open(path, "rb") as file:
+        data = file.read()
+    at = 0
+    if data[:3] == b"ID3":
+        at = 10 + ((data[6] << 21) | (data[7] << 14) | (data[8] << 7) | data[9])
+    rates = {3: (44100, 48000, 32000), 2: (22050, 24000, 16000), 0: (11025, 12000, 8000)}
+    kbits = {3: (0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320),
+             2: (0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160)}
+    samples = 0
+    rate = None
+    first = True
+    while at + 4 <= len(data):
+        header = int.from_bytes(data[at:at + 4], "big")
+        version, layer = (header >> 19) & 3, (header >> 17) & 3
+        bitrate, rate_index, padding = (header >> 12) & 15, (header >> 10) & 3, (header >> 9) & 1
+        if (header >> 21) != 0x7FF or version == 1 or layer != 1 or bitrate in (0, 15) or rate_index == 3:
+            break
+        rate = rates[version][rate_index]
+        per_frame = 1152 if version == 3 else 576
+        size = (144 if version == 3 else 72) * kbits[3 if version == 3 else 2][bitrate] * 1000 // rate + padding
+        if not (first and (b"Xing" in data[at:at + size] or b"Info" in data[at:at + size])):
+            samples += per_frame
+        first = False
+        at += size
+    if not rate or not samples:
+        raise StepFailed(f"{path} holds no MP3 frames")
+    return samples / rate
+
+
+def point_audio_seconds(home, tour, point):
+    """The length of the stored narration of a point of the tour (its audio content's own file)."""
+    audio = next(c for c in point["content"] if c["type"] == "audio")
+    name = audio["content_id"] + _last_part(json.loads(audio["metadata"])["filePath"])
+    return mp3_seconds(os.path.join(tour_folder(home, tour), name))
+
+
 def download_catalogue_tour(j, home):
     """From the home screen: picks the catalogue's first tour, preloads it, answers the alerts and
     checks that it is stored. Returns the tour's identifier."""
@@ -287,7 +418,10 @@ def journey_download(j, build, work):
         j.step("home")
         j.launch(build, home, service)
         home_in(j.program, "en")
-        download_catalogue_tour(j, home)
+        tour = download_catalogue_tour(j, home)
+
+        j.step("every file the tour lists is stored, with the served bytes")
+        check_tour_files(home, build, service_tour(service, tour), "after the download")
     finally:
         service.stop()
 

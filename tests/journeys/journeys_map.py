@@ -13,7 +13,7 @@ import urllib.request
 
 from driver import DemoService, StepFailed, find
 from journeys import (back_button, dialog_says, dictionary_texts, download_catalogue_tour, home_in,
-                      open_catalogue_tour, sample_tour_id)
+                      open_catalogue_tour, point_audio_seconds, sample_tour_id)
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MY_TOURS_BUTTON = "btnMyToursLand"
@@ -266,6 +266,20 @@ def played(program):
     return program.wait_view("the audio's played time", id="lblAudioTimePlayedLand")["text"]
 
 
+def own_track_ready(j, home, tour, point, number):
+    """Waits until the audio shows its start, and checks that the length it shows (the remaining
+    time before play) is that of the point's own narration file: another point's track has
+    another length. Returns the remaining time shown."""
+    length = point_audio_seconds(home, tour, point)
+    tree = j.program.wait(f"the audio of point {number} ready at its start",
+                          lambda t: (find(t, id="lblAudioTimePlayedLand") or {}).get("text") == "0:00" and
+                          (find(t, id="lblAudioTimeRemainingLand") or {}).get("text", "").startswith("-"))
+    remaining = find(tree, id="lblAudioTimeRemainingLand")["text"]
+    if abs(seconds(remaining) - length) >= 1:
+        raise StepFailed(f"the audio of point {number} lasts {remaining}, its own track {length:.1f} s")
+    return remaining
+
+
 def text_content(j, point, number):
     j.step(f"point {number}: its text")
     content = content_shown(j.program, point, 1)
@@ -311,8 +325,9 @@ def journey_content(j, build, work):
     tap_nav_item(j.program, "Close")
     content_shown(j.program, points[0], 2)
 
-    j.step("point 1: its audio plays and its time moves")
+    j.step("point 1: its own audio track plays and its time moves")
     next_content(j, points[0], 3)
+    own_track_ready(j, home, tour, points[0], 1)
     start = played(j.program)
     j.program.tap("the audio's play button", id="btnPlayAudioLand")
     j.program.wait(f'the audio\'s time to move on from "{start}"',
@@ -377,11 +392,7 @@ def journey_content(j, build, work):
 
     j.step("the next point's audio takes the player over")
     next_content(j, points[1], 3)
-    length = points[1]["content"][2]
-    tree = j.program.wait("the audio of point 2 ready at its start",
-                          lambda t: (find(t, id="lblAudioTimePlayedLand") or {}).get("text") == "0:00" and
-                          (find(t, id="lblAudioTimeRemainingLand") or {}).get("text", "").startswith("-0:0"))
-    remaining = find(tree, id="lblAudioTimeRemainingLand")["text"]
+    remaining = own_track_ready(j, home, tour, points[1], 2)
     j.program.tap("the audio's play button", id="btnPlayAudioLand")
     j.program.wait("the audio of point 2 playing from its start",
                    lambda t: 0 < seconds(find(t, id="lblAudioTimePlayedLand")["text"]) and

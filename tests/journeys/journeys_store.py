@@ -95,6 +95,34 @@ def type_into(j, field_id, text):
     j.program.wait_view(f'the text field {field_id} holding "{text}"', id=field_id, text=text)
 
 
+def pick_place(j, button, picker, choice, field):
+    """Chooses a country, region or city of the search by place in its picker."""
+    j.program.tap(f"the {picker.lower()} field", id=button)
+    j.program.wait_view(f'the region picker "{picker}"', id="lblTitle", text=picker)
+    j.program.tap(f'"{choice}" in the picker', text=choice)
+    j.program.wait_view(f'"{choice}" chosen', id=field, text=choice)
+    j.shot(f"region-{picker.lower()}")
+
+
+def cities_down_the_list(j, turns=20):
+    """The cities of every tour of the results, read while the wheel turns the list down to its end
+    (its rows are made as they come into view)."""
+    seen = []
+    for _ in range(turns):
+        tree = j.program.wait("the results drawn", lambda t: base.tour_titles(t))
+        rows = [(v["text"], v["y"]) for v in tree["views"] if v["id"] == "lblCity" and v["h"] > 0]
+        seen += [text for text, _ in rows]
+        screen = tree["views"][0]
+        j.program.click_at(screen["x"] + screen["w"] / 2, screen["y"] + screen["h"] / 2, button=5)
+        try:
+            j.program.wait("the results to move as the wheel turns",
+                           lambda t: [(v["text"], v["y"]) for v in t["views"]
+                                      if v["id"] == "lblCity" and v["h"] > 0] != rows, timeout=3)
+        except StepFailed:
+            return seen  # the end of the list
+    return seen
+
+
 def close_alert_saying(j, key):
     tree = j.program.wait(f'the alert "{key}"', lambda t: base.dialog_says(t, key), timeout=20)
     j.shot(key)
@@ -177,20 +205,26 @@ def journey_search(j, build, work):
             raise StepFailed(f'the exact search for "Gothic" found {titles}')
         go_back(j)
 
-        j.step("by region: country, then state, then city")
+        j.step("by region: country, then state")
         choose_segment(j, "segmentTypeSearch", 0, "search kinds (places)")
         for button, picker, choice, field in (("btnCountry", "Countries", "France", "txtViewCountry"),
-                                              ("btnState", "Regions", "Auvergne-Rhône-Alpes", "txtViewState"),
-                                              ("btnCity", "Cities", "Lyon", "txtViewCity")):
-            j.program.tap(f"the {picker.lower()} field", id=button)
-            j.program.wait_view(f'the region picker "{picker}"', id="lblTitle", text=picker)
-            j.program.tap(f'"{choice}" in the picker', text=choice)
-            j.program.wait_view(f'"{choice}" chosen', id=field, text=choice)
-            j.shot(f"region-{picker.lower()}")
+                                              ("btnState", "Regions", "Auvergne-Rhône-Alpes", "txtViewState")):
+            pick_place(j, button, picker, choice, field)
         j.program.tap("the search by place button", id="btnSearchPlaces")
-        tree, titles = titles_shown(j, "the tours of Lyon")
+        titles_shown(j, "the tours of Auvergne-Rhône-Alpes")
+        # The region holds two cities with tours of their own: both are among its results.
+        cities = cities_down_the_list(j)
+        if not any("Lyon" in city for city in cities) or not any("Annecy" in city for city in cities):
+            raise StepFailed(f"the search by region found tours of {sorted(set(cities))}, not of Lyon and Annecy")
         j.shot("region-results")
-        cities = [v["text"] for v in tree["views"] if v["id"] == "lblCity" and v["h"] > 0]
+        go_back(j)
+
+        j.step("by city: the tours of Lyon, none of the region's other city")
+        pick_place(j, "btnCity", "Cities", "Lyon", "txtViewCity")
+        j.program.tap("the search by place button", id="btnSearchPlaces")
+        titles_shown(j, "the tours of Lyon")
+        j.shot("city-results")
+        cities = cities_down_the_list(j)
         if not cities or any("Lyon" not in city for city in cities):
             raise StepFailed(f"the search by city found tours outside Lyon: {cities}")
         go_back(j)
@@ -272,6 +306,14 @@ def journey_update_delete(j, build, work):
         if not updated or moderation_date(updated) <= moderation_date(row):
             raise StepFailed(f"tour {tour} was not stored in its new version: {updated and moderation_date(updated)}")
         base.check_stored(home, tour)
+
+        j.step("the tour's folder holds the new version's files alone, and no staging folder is left")
+        # The service's updated version has a main picture of its own: the old one must be gone.
+        base.check_tour_files(home, build, base.service_tour(service, tour), "after the update", only_these=True)
+        circuits = os.path.dirname(base.tour_folder(home, tour))
+        left = [name for name in os.listdir(circuits) if name != f"circuit{tour}"]
+        if left:
+            raise StepFailed(f"after the update, beside the tour's folder are left: {left}")
 
         j.step("delete it: its row and its folder are gone")
         nav = j.program.wait("the navigation bar's delete button",

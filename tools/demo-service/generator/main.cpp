@@ -75,6 +75,10 @@ std::string word(const std::string& key, const std::string& language) { return k
 
 // ---- Pictures ----
 
+// Where the updated version of a tour has its main picture, under the site's assets; the demo
+// service names the same path.
+std::string updatedPicturePath(const std::string& id) { return "circuits/resized/" + id + "_updated.jpg"; }
+
 Canvas mainPicture(const std::string& title, const std::string& city, Colour colour) {
     Canvas picture(1024, 640, colour);
     picture.verticalGradient(colour.mixed({255, 255, 255}, 0.55), colour.mixed({0, 0, 0}, 0.2));
@@ -380,7 +384,11 @@ struct Generator {
         const Colour colour = colourOf(group);
         jobs.add([this, imagepath, id, title, cityName, colour] {
             Canvas picture = mainPicture(title, cityName, colour);
+            // The service gives a tour marked as updated this picture of its own, so that the
+            // updated version's files differ from the stored ones.
+            Canvas updated = mainPicture(title, cityName, colour.mixed({0, 0, 0}, 0.35));
             bool ok = writeBytes(out.site() / "public" / "assets" / imagepath, picture.jpeg()) &&
+                      writeBytes(out.site() / "public" / "assets" / updatedPicturePath(id), updated.jpeg()) &&
                       writeBytes(out.site() / "circuits" / "thumbHD" / (id + ".jpg"), picture.scaledTo(400, 250).jpeg());
             return ok ? std::string() : "cannot write the pictures of " + id;
         });

@@ -151,7 +151,7 @@ const DemoCatalogue::TourEntry* DemoCatalogue::find(const std::string& id) const
 }
 
 // What visitors changed: the ratings received add to the tour's totals, a tour marked as updated
-// carries its new moderation date.
+// carries its new moderation date and its new main picture.
 void DemoCatalogue::applyState(Json& tour) {
     const std::string id = text(tour, "circuit_id");
     SQLite::Statement totals(state_, "SELECT count(*), total(rating) FROM ratings WHERE circuit_id = ?");
@@ -164,7 +164,12 @@ void DemoCatalogue::applyState(Json& tour) {
     }
     SQLite::Statement updated(state_, "SELECT moderation_date FROM updated_tours WHERE circuit_id = ?");
     updated.bind(1, id);
-    if (updated.executeStep()) tour["moderation_date"] = updated.getColumn(0).getString();
+    if (updated.executeStep()) {
+        tour["moderation_date"] = updated.getColumn(0).getString();
+        // The updated version comes with a main picture of its own (the sample generator draws it),
+        // so that what an update stores can be told from the version it replaces.
+        tour["circuit_imagepath"] = "circuits/resized/" + id + "_updated.jpg";
+    }
 }
 
 DemoCatalogue::Json DemoCatalogue::summary(const TourEntry& tour) {
