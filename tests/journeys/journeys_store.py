@@ -226,7 +226,7 @@ def journey_search(j, build, work):
         j.shot("city-results")
         cities = cities_down_the_list(j)
         if not cities or any("Lyon" not in city for city in cities):
-            raise StepFailed(f"the search by city found tours outside Lyon: {cities}")
+            raise StepFailed(f"the search by city found tours outside Lyon: in {sorted(set(cities))}")
         go_back(j)
 
         j.step("around the --location position")
