@@ -19,8 +19,7 @@ namespace {
 constexpr const char* kStyle = R"css(
 button.tq-button { padding: 0; margin: 0; min-width: 0; min-height: 0; border: none; border-radius: 0;
                    background: none; box-shadow: none; outline-offset: -2px; }
-button.tq-button:hover { background-color: alpha(#808080, 0.08); }
-button.tq-button:active { background-color: alpha(#808080, 0.2); }
+button.tq-button:active:hover { background-color: alpha(#808080, 0.2); }
 button.tq-bar-button { padding: 2px 8px; min-height: 0; border: none; background: none; box-shadow: none;
                        color: #007aff; }
 .tq-navigation-bar { background-color: #f8f8f8; border-bottom: 1px solid #c8c8c8; }

@@ -142,6 +142,55 @@ TEST(PlayerControlsTest, TheFullWindowPlayerIsUsedWithItsOwnControls) {
     for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
 }
 
+// A video the engine cannot play: the player says so over its picture, instead of a black
+// picture at 0:00, and Done and Escape still leave it.
+TEST(PlayerControlsTest, AVideoThatCannotBePlayedShowsItFailed) {
+    DesktopFixture app(desktop::DeviceChoice::tablet());
+    app.env->shared<AppDelegate>().didFinishLaunching();
+    auto screen = StoryboardRegistry::shared().named("Main-ipad")->instantiate<ContentController>("ContentController");
+    ASSERT_TRUE(screen);
+    screen->contents = {clip()};
+    app.open(showInWindow(std::make_shared<NavigationController>(screen)));
+    app.env.advance(0.5);
+    app.turn();
+    auto presented = [&] { return screen->presentedViewController() == screen->movieController && screen->movieController; };
+    auto& controls = app.desktop->presenters().playerControls();
+    struct LeaveCase {
+        const char* name;
+        std::function<bool()> leave;
+    };
+    const LeaveCase cases[] = {
+        {"Done", [&] { return clickWidget(named(controls.bar(), "tq-player-done")); }},
+        {"Escape", [&] { return pressKey(controls.bar(), "Escape"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(screen->videoPlayer);
+        ASSERT_TRUE(clickWidget(app.widgetOf(*screen->btnShow)));
+        ASSERT_TRUE(app.waitFor(presented)) << "the click did not open the player";
+        app.turn();
+        ASSERT_TRUE(controls.bar());
+        // Opened again, the same item is still one that failed.
+        if (std::string(c.name) == "Done") EXPECT_FALSE(controls.failure()) << "a failure shown before any";
+        screen->videoPlayer->driver().failItem(MediaError{-1, "Could not reach the video's address"});
+        EXPECT_TRUE(app.waitFor([&] { return controls.failure() && gtk_widget_get_mapped(controls.failure()); }))
+            << "the player does not show that the video failed";
+        GtkWidget* reason = findWidget(controls.failure(), [](GtkWidget* w) {
+            return GTK_IS_LABEL(w) && std::string(gtk_label_get_text(GTK_LABEL(w))) == "Could not reach the video's address";
+        });
+        EXPECT_TRUE(reason && gtk_widget_get_mapped(reason)) << "the reason is not shown";
+        EXPECT_FALSE(gtk_widget_get_sensitive(named(controls.bar(), "tq-player-play"))) << "play offered on a failed video";
+        app.turn();
+        EXPECT_TRUE(desktop::writePng(gtk_window_get_child(app.desktop->gtkWindow()),
+                                      std::filesystem::path(TQ_SCREENSHOT_DIR) / "video-player-failed-tablet.png"));
+        ASSERT_TRUE(c.leave()) << "xdotool could not reach the window";
+        EXPECT_TRUE(app.waitFor([&] { return !presented(); })) << "the failed player could not be left";
+        app.turn();
+        EXPECT_FALSE(controls.bar());
+        EXPECT_FALSE(controls.failure());
+    }
+}
+
 // On a phone the controls fit its narrow window too.
 TEST(PlayerControlsTest, OnAPhoneTheControlsFitTheWindow) {
     DesktopFixture app(desktop::DeviceChoice::phone());

@@ -115,6 +115,24 @@ void PlayerControls::show(const std::shared_ptr<VideoPlayerViewController>& scre
     });
     for (GtkWidget* part : {done, playPause_, elapsed_, position_, length_}) gtk_box_append(GTK_BOX(bar_), part);
     gtk_overlay_add_overlay(GTK_OVERLAY(stage_), bar_);
+    // Shown once the engine gives the video up: otherwise the person would face a black picture
+    // at 0:00 with nothing to say why. Done stays below it.
+    failure_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_widget_set_name(failure_, "tq-player-failure");
+    gtk_widget_add_css_class(failure_, "tq-dialog");
+    gtk_widget_set_halign(failure_, GTK_ALIGN_CENTER);
+    gtk_widget_set_valign(failure_, GTK_ALIGN_CENTER);
+    gtk_widget_set_can_target(failure_, FALSE);
+    GtkWidget* headline = gtk_label_new("This video cannot be played.");
+    gtk_widget_add_css_class(headline, "tq-dialog-title");
+    failureReason_ = gtk_label_new("");
+    gtk_label_set_wrap(GTK_LABEL(failureReason_), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(failureReason_), 40);
+    gtk_label_set_justify(GTK_LABEL(failureReason_), GTK_JUSTIFY_CENTER);
+    gtk_box_append(GTK_BOX(failure_), headline);
+    gtk_box_append(GTK_BOX(failure_), failureReason_);
+    gtk_widget_set_visible(failure_, FALSE);
+    gtk_overlay_add_overlay(GTK_OVERLAY(stage_), failure_);
     // The position moves on its own while the video plays.
     ticker_ = g_timeout_add(kRefreshMilliseconds, +[](gpointer data) -> gboolean {
         static_cast<PlayerControls*>(data)->refresh();
@@ -135,7 +153,8 @@ void PlayerControls::clear() {
     if (ticker_) g_source_remove(ticker_);
     ticker_ = 0;
     if (bar_) gtk_overlay_remove_overlay(GTK_OVERLAY(stage_), bar_);
-    bar_ = playPause_ = position_ = elapsed_ = length_ = nullptr;
+    if (failure_) gtk_overlay_remove_overlay(GTK_OVERLAY(stage_), failure_);
+    bar_ = playPause_ = position_ = elapsed_ = length_ = failure_ = failureReason_ = nullptr;
     shown_.reset();
 }
 
@@ -143,12 +162,19 @@ void PlayerControls::refresh() {
     auto screen = shown_.lock();
     if (!bar_ || !screen) return;
     const auto& player = screen->player();
-    const bool playing = player && player->isPlaying();
+    const auto item = player ? player->currentItem() : nullptr;
+    const bool failed = item && item->status() == VideoPlayerItemStatus::failed;
+    const bool playing = player && player->isPlaying() && !failed;
     gtk_button_set_icon_name(GTK_BUTTON(playPause_), playing ? "media-playback-pause-symbolic" : "media-playback-start-symbolic");
     gtk_widget_set_tooltip_text(playPause_, playing ? "Pause" : "Play");
-    gtk_widget_set_sensitive(playPause_, player != nullptr);
-    const auto item = player ? player->currentItem() : nullptr;
-    const auto duration = item ? item->duration() : std::nullopt;
+    gtk_widget_set_visible(failure_, failed);
+    if (failed) {
+        gtk_label_set_text(GTK_LABEL(failureReason_), item->error() ? item->error()->description.c_str() : "");
+        gtk_widget_set_visible(failureReason_, item->error() && !item->error()->description.empty());
+    }
+    // A failed video has nothing to play or seek: only Done is left.
+    gtk_widget_set_sensitive(playPause_, player != nullptr && !failed);
+    const auto duration = item && !failed ? item->duration() : std::nullopt;
     const double at = player ? player->currentTime() : 0;
     gtk_label_set_text(GTK_LABEL(elapsed_), playerTimeText(at).c_str());
     gtk_label_set_text(GTK_LABEL(length_), duration ? playerTimeText(*duration).c_str() : "--:--");

@@ -34,6 +34,8 @@ public:
     // The bar drawn now, if any (tests find its buttons by name: "tq-player-play", "tq-player-done",
     // "tq-player-position", "tq-player-elapsed").
     GtkWidget* bar() const { return bar_; }
+    // The notice over the picture of a video that cannot be played, if one is drawn now.
+    GtkWidget* failure() const { return failure_ && gtk_widget_get_visible(failure_) ? failure_ : nullptr; }
 
 private:
     void show(const std::shared_ptr<VideoPlayerViewController>& screen);
@@ -49,6 +51,8 @@ private:
     GtkWidget* position_ = nullptr;
     GtkWidget* elapsed_ = nullptr;
     GtkWidget* length_ = nullptr;
+    GtkWidget* failure_ = nullptr;
+    GtkWidget* failureReason_ = nullptr;
     guint ticker_ = 0;
 };
 

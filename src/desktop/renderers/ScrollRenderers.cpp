@@ -1,4 +1,5 @@
 // Scroll views, tables and their cells, and the zoomable picture.
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -19,6 +20,8 @@ struct ScrollParts {
     GtkWidget* scrolled = nullptr;
     GtkWidget* content = nullptr;  // the child host inside the scrolled window
     GtkWidget* picture = nullptr;  // a zoomable picture's
+    Size pictureSize;              // the zoomed picture's size when it was last drawn
+    Point dragged;                 // how far the drag under way has moved the picture so far
     bool syncing = false;
     Point offset;  // the offset the view holds, kept until GTK knows the content's size
 };
@@ -340,6 +343,22 @@ gboolean onCtrlWheel(GtkEventControllerScroll* controller, double, double dy, gp
     return TRUE;
 }
 
+void onDragBegin(GtkGestureDrag*, double, double, gpointer data) {
+    if (auto parts = static_cast<std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>*>(data)->second.lock()) {
+        parts->dragged = {0, 0};
+    }
+}
+
+// One finger, or the mouse held down, moves the zoomed picture with it.
+void onDragUpdate(GtkGestureDrag*, double dx, double dy, gpointer data) {
+    auto* holder = static_cast<std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>*>(data);
+    auto view = std::dynamic_pointer_cast<ImageScrollView>(holder->first.lock());
+    auto parts = holder->second.lock();
+    if (!view || !parts) return;
+    view->pan(dx - parts->dragged.x, dy - parts->dragged.y);
+    parts->dragged = {dx, dy};
+}
+
 // A row: a click selects it through the table, as a tap would; a drag to the left or a right
 // click offers its swipe actions, and a cell in editing mode shows its delete control.
 class TableViewCellRenderer : public Renderer {
@@ -403,7 +422,9 @@ public:
         auto parts = makeScroll(node, view);
         parts->picture = gtk_picture_new();
         gtk_picture_set_can_shrink(GTK_PICTURE(parts->picture), TRUE);
-        gtk_picture_set_content_fit(GTK_PICTURE(parts->picture), GTK_CONTENT_FIT_FILL);
+        // The content area is the zoomed picture, or the view where the picture is smaller: kept
+        // in proportion, the picture is then drawn at its zoomed size, centred.
+        gtk_picture_set_content_fit(GTK_PICTURE(parts->picture), GTK_CONTENT_FIT_CONTAIN);
         viewWidgetSetContent(parts->content, parts->picture);
         std::weak_ptr<View> weak = view.weak_from_this();
         GtkGesture* zoom = gtk_gesture_zoom_new();
@@ -417,6 +438,14 @@ public:
         g_signal_connect_data(wheel, "scroll", G_CALLBACK(onCtrlWheel), new ZoomHolder{weak, 1.0}, deleteZoomHolder,
                               GConnectFlags(0));
         gtk_widget_add_controller(node.widget, wheel);
+        GtkGesture* drag = gtk_gesture_drag_new();
+        gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
+        using Holder = std::pair<std::weak_ptr<View>, std::weak_ptr<ScrollParts>>;
+        g_signal_connect_data(drag, "drag-begin", G_CALLBACK(onDragBegin), new Holder(weak, parts), deleteHolder,
+                              GConnectFlags(0));
+        g_signal_connect_data(drag, "drag-update", G_CALLBACK(onDragUpdate), new Holder(weak, parts), deleteHolder,
+                              GConnectFlags(0));
+        gtk_widget_add_controller(node.widget, GTK_EVENT_CONTROLLER(drag));
     }
     void sync(Node& node, View& view, Mirror& mirror) const override {
         auto& scroll = static_cast<ImageScrollView&>(view);
@@ -426,6 +455,12 @@ public:
         Size content = scroll.contentSize();
         if (texture && (content.width <= 0 || content.height <= 0)) {
             content = {gdk_texture_get_width(texture) * scroll.zoomScale(), gdk_texture_get_height(texture) * scroll.zoomScale()};
+        }
+        if (content != parts.pictureSize) {  // a zoom: the content area takes the zoomed size
+            parts.pictureSize = content;
+            const Size area{std::max(content.width, scroll.frame().width()), std::max(content.height, scroll.frame().height())};
+            viewWidgetState(parts.content).exactSize = texture ? std::optional<Size>(area) : std::nullopt;
+            gtk_widget_queue_resize(parts.content);
         }
         syncScroll(node, scroll, content);
     }

@@ -143,7 +143,13 @@ struct MapLeafletLayout {
         for (auto edge : {LayoutAttribute::leading, LayoutAttribute::trailing}) {
             pin(*s.popUpOptions, s.popUpOptionsInnerView, edge, 20);
         }
+        // A card of its own over the dimmed map: the map's page and its controls stay behind it.
+        s.popUpOptions->setBackgroundColor(Color{0, 0, 0, 0.3});
+        s.popUpOptionsInnerView->setBackgroundColor(Color::white());
+        s.popUpOptionsInnerView->setCornerRadius(12);
+        s.popUpOptionsInnerView->setClipsToBounds(true);
         s.lblOptionsTitle = make<Label>(*s.popUpOptionsInnerView, "lblOptionsTitle", Rect(0, 0, w - 40, 44));
+        s.lblOptionsTitle->setTextAlignment(TextAlignment::center);
         s.tableViewOptions = make<TableView>(*s.popUpOptionsInnerView, "tableViewOptions", Rect(0, 44, w - 40, h / 2 - 44));
 
         // The hand hint: its picture over its close button, 20 points in from the sides.

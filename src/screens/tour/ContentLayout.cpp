@@ -71,6 +71,9 @@ struct ContentLayout {
         auto body = make<View>(root, "viewBody", Rect(0, kTitleHeight, width, height - kTitleHeight - kBottomHeight));
         body->setArrangement(Arrangement::overlay());
         body->setStretches(true);
+        // The blocks are drawn for the whole screen; under a navigation bar the body is shorter,
+        // and what it holds must not run over the bottom bar.
+        body->setClipsToBounds(true);
         buildPortrait(*body, frame);
         buildLandscape(*body, Rect(0, 0, longSide, shortSide - kTitleHeight - kBottomHeight));
         // The text page has no landscape twin: it lies over both containers, so a text reads in
