@@ -65,6 +65,32 @@ TEST(DesktopWindowTest, APushedScreenShowsItsOwnBarItems) {
     EXPECT_FALSE(buttonLabelled(bar, "Touch")) << "the popped screen's items stay drawn";
 }
 
+// The back button's generic title is the platform's, in the interface language, as a device
+// shows it to an application in that language.
+TEST(DesktopWindowTest, TheBackButtonSpeaksTheInterfaceLanguage) {
+    const std::vector<std::pair<std::int64_t, std::string>> cases = {
+        {kFrench, "\u2039 Retour"}, {kSpanish, "\u2039 Volver"}, {kEnglish, "\u2039 Back"}};
+    for (const auto& [lang, title] : cases) {
+        SCOPED_TRACE(title);
+        DesktopFixture app(desktop::DeviceChoice::phone());
+        app.service.serveFixtureTours();
+        app.env->settings().setInteger("lang", lang);
+        app.launch();
+        auto nav = app.navigation();
+        ASSERT_TRUE(nav);
+        // The home screen asks for the minimal button; a screen above one without a title shows
+        // the generic title.
+        nav->pushViewController(std::make_shared<ViewController>(), false);
+        nav->pushViewController(std::make_shared<ViewController>(), false);
+        app.turn();
+        GtkWidget* back = findWidget(app.widgetOf(nav->navigationBar()), [](GtkWidget* w) {
+            return GTK_IS_BUTTON(w) && std::string(gtk_widget_get_name(w)) == "back";
+        });
+        ASSERT_TRUE(back);
+        EXPECT_EQ(std::string(gtk_button_get_label(GTK_BUTTON(back))), title);
+    }
+}
+
 // The colour drawn at (x, y) of a PNG.
 std::array<int, 3> pixelAt(const std::filesystem::path& png, int x, int y) {
     GdkTexture* texture = gdk_texture_new_from_filename(png.c_str(), nullptr);
