@@ -147,6 +147,7 @@
     tappedAround: 0,
     aroundMarkers: [],
     positionMarker: null,
+    route: null,
     followDirection: false
   };
 
@@ -247,6 +248,14 @@
     });
   }
 
+  // The walk from point to point, in the tour's order, under the pins.
+  function drawRoute(pois) {
+    if (state.route !== null) { state.map.removeLayer(state.route); }
+    var path = pois.map(pointLatLng).filter(function (where) { return where !== null; });
+    state.route = L.polyline(path, { color: '#1f6fb2', weight: 5, opacity: 0.8, interactive: false })
+      .addTo(state.map);
+  }
+
   function pointBounds() {
     var bounds = L.latLngBounds([]);
     state.markers.forEach(function (marker) { if (marker) { bounds.extend(marker.getLatLng()); } });
@@ -294,7 +303,8 @@
     return new Control();
   }
 
-  // options: tour, language, isIpad, tileUrl, minZoom, maxZoom, errorTileUrl, subdomains, attribution
+  // options: tour, language, isIpad, tileUrl, minZoom, maxZoom, errorTileUrl, subdomains, attribution,
+  // drawRoute (the tiles do not carry the tour's route)
   function start(options) {
     state.tour = options.tour || {};
     state.language = options.language;
@@ -320,6 +330,12 @@
     }).addTo(state.map);
     var pois = Array.isArray(state.tour.poi) ? state.tour.poi : [];
     drawPois(pois);
+    if (options.drawRoute) {
+      drawRoute(pois);
+    } else if (state.route !== null) {
+      state.map.removeLayer(state.route);
+      state.route = null;
+    }
     frame(low);
   }
 
@@ -328,10 +344,16 @@
   function next(index) {
     if (state.map === null || number(index) === null) { return; }
     var i = Math.floor(number(index));
+    if (i < 0 || i >= state.markers.length) { return; }
+    // An open callout names the current point: it moves to the new one, or closes when that
+    // point has no place on the map.
+    var calloutOpen = state.markers.some(function (m) { return m && m.isPopupOpen(); });
+    state.map.closePopup();
+    markCurrent(i);
     var marker = state.markers[i];
     if (!marker) { return; }
-    markCurrent(i);
     state.map.panTo(marker.getLatLng());
+    if (calloutOpen) { marker.openPopup(); }
   }
 
   function poiValue() { return state.tappedPoi; }
@@ -404,6 +426,8 @@
       bearing: state.map ? state.map.getBearing() : 0,
       position: state.positionMarker ? state.positionMarker.getElement() : null,
       around: state.aroundMarkers.map(function (m) { return m.getElement(); }),
+      route: state.route ? state.route.getLatLngs().map(function (p) { return [p.lat, p.lng]; }) : null,
+      routeElement: state.route ? state.route.getElement() : null,
       map: state.map
     };
   }

@@ -8,6 +8,7 @@
 #include "platform/services/ObjectStore.h"
 #include "platform/ui/HttpImageFetcher.h"
 #include "platform/ui/ImageLoader.h"
+#include "platform/ui/UiApplication.h"
 
 namespace tq {
 namespace SettingsKeys {
@@ -91,6 +92,9 @@ std::string AppDelegate::dictionaryResourceName(std::int64_t language) {
 }
 
 void AppDelegate::loadLanguageDictionary() {
+    // The platform's own texts (the back button's generic title) speak the interface language,
+    // as the system's do for an application in that language; a tour's language does not move them.
+    UiApplication::shared().setLocalization(lang == kEnglish ? "en" : lang == kSpanish ? "es" : "fr");
     const auto name = dictionaryResourceName(tempLang);
     auto path = env_.bundle().pathForResource(name, "plist");
     auto bytes = path ? readFile(*path) : std::nullopt;

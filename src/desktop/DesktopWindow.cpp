@@ -66,6 +66,11 @@ gboolean onKey(GtkEventControllerKey*, guint key, guint, GdkModifierType state, 
         window->rotate();
         return TRUE;
     }
+    // Ctrl+Q quits, as closing the window does.
+    if ((state & GDK_CONTROL_MASK) && (key == GDK_KEY_q || key == GDK_KEY_Q)) {
+        window->close();
+        return TRUE;
+    }
     return FALSE;
 }
 
@@ -158,6 +163,10 @@ void DesktopWindow::rotate() {
     auto& device = env_.device();
     UiApplication::shared().rotate(device.isLandscape() ? DeviceOrientation::portrait : DeviceOrientation::landscapeRight);
     flush();
+}
+
+void DesktopWindow::close() {
+    if (onClose_) onClose_();
 }
 
 bool DesktopWindow::goBack() {

@@ -62,6 +62,8 @@ public:
     void flush();
     // Turns the device between portrait and landscape.
     void rotate();
+    // What closing the window does: the program quits.
+    void close();
     // Escape: cancels the dialog shown, else goes back one screen.
     bool goBack();
 

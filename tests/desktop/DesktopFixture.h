@@ -48,9 +48,10 @@ public:
         open(UiApplication::shared().keyWindow());
     }
 
-    void open(std::shared_ptr<Window> window) {
+    // `onClose` runs as the program's quit does when a person closes the window.
+    void open(std::shared_ptr<Window> window, std::function<void()> onClose = {}) {
         tree = std::move(window);
-        desktop = std::make_unique<desktop::DesktopWindow>(env.env(), tree);
+        desktop = std::make_unique<desktop::DesktopWindow>(env.env(), tree, std::move(onClose));
         source = std::make_unique<desktop::LoopSource>(
             env->loop(), true, [this] { return desktop->hasPendingChanges(); }, [this] { desktop->flush(); });
         turn();

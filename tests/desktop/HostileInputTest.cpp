@@ -104,6 +104,24 @@ TEST(HostileInputTest, TheWindowDrawsWhatIsLeftAfterBadInput) {
     }
 }
 
+// A key press as it reaches the window's key controller from the keyboard.
+void pressKey(DesktopFixture& app, guint key, GdkModifierType modifiers) {
+    GtkWidget* window = GTK_WIDGET(app.desktop->gtkWindow());
+    GtkEventController* keys = nullptr;
+    GListModel* controllers = gtk_widget_observe_controllers(window);
+    for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
+        auto* controller = GTK_EVENT_CONTROLLER(g_list_model_get_item(controllers, i));
+        const char* name = gtk_event_controller_get_name(controller);
+        if (name && std::string(name) == "tq-keys") keys = controller;
+        g_object_unref(controller);
+    }
+    g_object_unref(controllers);
+    ASSERT_TRUE(keys);
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(keys, "key-pressed", key, 0u, modifiers, &handled);
+    app.turn();
+}
+
 // Escape cancels the alert shown, then goes back one screen; Ctrl+R turns the device.
 TEST(KeyboardTest, EscapeCancelsThenGoesBackAndControlRTurns) {
     DesktopFixture app(desktop::DeviceChoice::tablet());
@@ -118,23 +136,7 @@ TEST(KeyboardTest, EscapeCancelsThenGoesBackAndControlRTurns) {
     nav->topViewController()->present(alert, false);
     app.turn();
 
-    GtkWidget* window = GTK_WIDGET(app.desktop->gtkWindow());
-    auto press = [&](guint key, GdkModifierType modifiers) {
-        // The window's key controller, as a key press from the keyboard reaches it.
-        GtkEventController* keys = nullptr;
-        GListModel* controllers = gtk_widget_observe_controllers(window);
-        for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
-            auto* controller = GTK_EVENT_CONTROLLER(g_list_model_get_item(controllers, i));
-            const char* name = gtk_event_controller_get_name(controller);
-            if (name && std::string(name) == "tq-keys") keys = controller;
-            g_object_unref(controller);
-        }
-        g_object_unref(controllers);
-        ASSERT_TRUE(keys);
-        gboolean handled = FALSE;
-        g_signal_emit_by_name(keys, "key-pressed", key, 0u, modifiers, &handled);
-        app.turn();
-    };
+    auto press = [&](guint key, GdkModifierType modifiers) { pressKey(app, key, modifiers); };
     press(GDK_KEY_Escape, GdkModifierType(0));
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(topPresented());
@@ -147,6 +149,17 @@ TEST(KeyboardTest, EscapeCancelsThenGoesBackAndControlRTurns) {
     EXPECT_TRUE(app.env->device().isPortrait());
     EXPECT_EQ(gtk_widget_get_width(app.desktop->screen()), 768);
     for (const auto& d : app.mirror().differences()) ADD_FAILURE() << d;
+}
+
+// Ctrl+Q quits, as on every desktop: it does what closing the window does; a plain Q does not.
+TEST(KeyboardTest, ControlQQuitsAsClosingTheWindowDoes) {
+    DesktopFixture app(desktop::DeviceChoice::phone());
+    int quits = 0;
+    app.open(showInWindow(std::make_shared<NavigationController>(std::make_shared<ViewController>())), [&] { ++quits; });
+    pressKey(app, GDK_KEY_q, GdkModifierType(0));
+    EXPECT_EQ(quits, 0);
+    pressKey(app, GDK_KEY_q, GDK_CONTROL_MASK);
+    EXPECT_EQ(quits, 1);
 }
 
 }  // namespace

@@ -65,6 +65,32 @@ TEST(DesktopWindowTest, APushedScreenShowsItsOwnBarItems) {
     EXPECT_FALSE(buttonLabelled(bar, "Touch")) << "the popped screen's items stay drawn";
 }
 
+// The back button's generic title is the platform's, in the interface language, as a device
+// shows it to an application in that language.
+TEST(DesktopWindowTest, TheBackButtonSpeaksTheInterfaceLanguage) {
+    const std::vector<std::pair<std::int64_t, std::string>> cases = {
+        {kFrench, "\u2039 Retour"}, {kSpanish, "\u2039 Volver"}, {kEnglish, "\u2039 Back"}};
+    for (const auto& [lang, title] : cases) {
+        SCOPED_TRACE(title);
+        DesktopFixture app(desktop::DeviceChoice::phone());
+        app.service.serveFixtureTours();
+        app.env->settings().setInteger("lang", lang);
+        app.launch();
+        auto nav = app.navigation();
+        ASSERT_TRUE(nav);
+        // The home screen asks for the minimal button; a screen above one without a title shows
+        // the generic title.
+        nav->pushViewController(std::make_shared<ViewController>(), false);
+        nav->pushViewController(std::make_shared<ViewController>(), false);
+        app.turn();
+        GtkWidget* back = findWidget(app.widgetOf(nav->navigationBar()), [](GtkWidget* w) {
+            return GTK_IS_BUTTON(w) && std::string(gtk_widget_get_name(w)) == "back";
+        });
+        ASSERT_TRUE(back);
+        EXPECT_EQ(std::string(gtk_button_get_label(GTK_BUTTON(back))), title);
+    }
+}
+
 // The colour drawn at (x, y) of a PNG.
 std::array<int, 3> pixelAt(const std::filesystem::path& png, int x, int y) {
     GdkTexture* texture = gdk_texture_new_from_filename(png.c_str(), nullptr);
@@ -76,6 +102,46 @@ std::array<int, 3> pixelAt(const std::filesystem::path& png, int x, int y) {
     if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
     const guchar* p = &pixels[(std::size_t(y) * width + x) * 4];  // B, G, R, A in memory
     return {p[2], p[1], p[0]};
+}
+
+// A picture of one colour, as the video engine hands its frames to the layer's picture.
+GdkTexture* solidFrame(guchar r, guchar g, guchar b) {
+    std::vector<guchar> pixels;
+    for (int i = 0; i < 16; ++i) pixels.insert(pixels.end(), {r, g, b, 255});
+    GBytes* bytes = g_bytes_new(pixels.data(), pixels.size());
+    GdkTexture* texture = gdk_memory_texture_new(4, 4, GDK_MEMORY_R8G8B8A8, bytes, 16);
+    g_bytes_unref(bytes);
+    return texture;
+}
+
+// The home screen's background video is seen: two frames the engine draws on the video layer
+// show, one after the other, beside the buttons; nothing still covers them.
+TEST(DesktopWindowTest, TheHomeVideosFramesReachTheWindow) {
+    for (bool phone : {true, false}) {
+        SCOPED_TRACE(phone ? "phone" : "tablet");
+        DesktopFixture app(phone ? desktop::DeviceChoice::phone() : desktop::DeviceChoice::tablet());
+        app.launch();
+        auto home = std::dynamic_pointer_cast<HomeController>(app.navigation()->topViewController());
+        ASSERT_TRUE(home);
+        auto layer = phone ? home->playerLayer : home->playerLayerLand;
+        ASSERT_TRUE(layer);
+        GtkWidget* picture = findWidget(app.widgetOf(*layer), [](GtkWidget* w) { return GTK_IS_PICTURE(w); });
+        ASSERT_TRUE(picture);
+        // Beside the buttons, near the bottom left corner.
+        const int x = 12, y = phone ? 700 : 700;
+        std::vector<std::array<int, 3>> seen;
+        for (auto colour : {std::array<guchar, 3>{230, 20, 200}, std::array<guchar, 3>{20, 200, 230}}) {
+            GdkTexture* frame = solidFrame(colour[0], colour[1], colour[2]);
+            gtk_picture_set_paintable(GTK_PICTURE(picture), GDK_PAINTABLE(frame));
+            g_object_unref(frame);
+            app.turn();
+            seen.push_back(pixelAt(app.screenshot(phone ? "home-video-phone" : "home-video-tablet"), x, y));
+        }
+        EXPECT_NE(seen[0], seen[1]) << "the window did not change between two frames of the video";
+        EXPECT_NEAR(seen[0][0], 230, 40);
+        EXPECT_NEAR(seen[0][2], 200, 40);
+        EXPECT_NEAR(seen[1][1], 200, 40);
+    }
 }
 
 // A mark of 3.5 out of five: three gold stars, the fourth gold on its left half only, the fifth grey.

@@ -187,6 +187,46 @@ harness.scenario(async function () {
     EXPECT_EQ(r["afterHiding"]["around"], json::array());
 }
 
+// A callout left open names the current point: stepping with next moves it to the new current
+// point, and a step to a point the map cannot place closes it.
+TEST_F(MapPagesTest, AnOpenCalloutFollowsTheStepsOfNext) {
+    writeTiles();
+    auto tour = fixtureTour();
+    tour["poi"].push_back(json{{"poi_id", "9004"}, {"poi_name", "Nowhere"}, {"lat", ""}, {"long", ""},
+                               {"content", json::array()}});
+    auto r = run(std::string(probe) + R"(
+function callout() {
+  var name = document.querySelector('.leaflet-popup .tq-name');
+  return name ? name.textContent : null;
+}
+harness.scenario(async function () {
+  harness.call()" + literal(showMapCall(tour)) + R"();
+  await harness.wait(1500);
+  harness.tap(TourMap.describe().markers[0]);
+  await harness.wait(300);
+  var tapped = callout();
+  harness.call()" + literal(mapPage::centreOnPoint(1)) + R"();
+  await harness.wait(500);
+  var stepped = { callout: callout(), marked: seen().currentMarked };
+  harness.tap(document.querySelector('.leaflet-popup .tq-show'));
+  var answer = harness.call()" + literal(mapPage::poiValue) + R"();
+  harness.call()" + literal(mapPage::centreOnPoint(3)) + R"();
+  await harness.wait(300);
+  var unplaced = { callout: callout(), current: seen().current };
+  TourMap.describe().map.closePopup();
+  harness.call()" + literal(mapPage::centreOnPoint(2)) + R"();
+  await harness.wait(300);
+  return { tapped: tapped, stepped: stepped, answer: answer, unplaced: unplaced, closedStaysClosed: callout() };
+});)");
+    EXPECT_EQ(r["tapped"], "Place Royale");
+    EXPECT_EQ(r["stepped"]["callout"], "Château Frontenac") << "the callout names the point the red pin marks";
+    EXPECT_EQ(r["stepped"]["marked"], json::array({false, true, false, false}));
+    EXPECT_EQ(r["answer"]["value"], 1) << "its button opens the point it names";
+    EXPECT_TRUE(r["unplaced"]["callout"].is_null()) << "no callout names a point left behind";
+    EXPECT_EQ(r["unplaced"]["current"], 3);
+    EXPECT_TRUE(r["closedStaysClosed"].is_null()) << "stepping opens no callout the visitor did not open";
+}
+
 TEST_F(MapPagesTest, ThePositionTurnsWithTheMapAroundItsCentreAndStaysUpright) {
     writeTiles();
     auto r = run(std::string(probe) + R"(
@@ -350,6 +390,25 @@ harness.scenario(async function () {
     EXPECT_EQ(r["functions"], 10);
     EXPECT_EQ(r["navigations"], json::array({"js-frame:2", "js-frame:show"}));
     EXPECT_EQ(r["answer"]["value"], 2);
+}
+
+// The public tiles do not show the tour's walk: the online page draws it, point to point in the
+// tour's order, skipping a point without coordinates; the downloaded tour's tiles carry their own.
+TEST_F(OnlinePageTest, TheOnlinePageDrawsTheRouteBetweenThePointsInOrder) {
+    writeTiles();
+    auto tour = fixtureTour();
+    tour["poi"][1]["lat"] = "";
+    const std::string tileTemplate = "file://" + (harness.folder() / "tiles").string() + "/{z}/{x}/{y}.png";
+    auto r = run(std::string(probe) + R"(
+harness.scenario(async function () {
+  harness.call()" + literal(mapPage::initializeMap(tour.dump(), false, "en", tileTemplate)) + R"();
+  await harness.wait(1500);
+  var d = TourMap.describe();
+  var box = d.routeElement ? d.routeElement.getBoundingClientRect() : null;
+  return { route: d.route, drawn: !!box && box.width > 10 && box.height > 10 };
+});)");
+    EXPECT_EQ(r["route"], json::array({json::array({46.8126, -71.2031}), json::array({46.8130, -71.2025})}));
+    EXPECT_TRUE(r["drawn"]) << "the line is drawn where the visitor sees it";
 }
 
 }  // namespace

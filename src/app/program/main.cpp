@@ -41,6 +41,8 @@ struct Options {
     tq::ServiceChoice service = tq::ServiceChoice::unset;
     // The window's real engines: sinks from TQ_AUDIO_SINK and TQ_VIDEO_SINK, the rest from the options.
     tq::desktop::EngineOptions engines = tq::desktop::EngineOptions::fromEnvironment();
+    // Why the last option was refused, when its reader can say more than "wants ARGUMENT".
+    std::string refusal;
 };
 
 // The program's options, one a line: name, its argument (none for a flag), what it does, and how
@@ -63,7 +65,7 @@ bool readSeconds(const char* text, std::optional<double>& out) {
 // The engines' options (--location, --route, --routing-service) say what is wrong with a value.
 bool readEngineOption(Options& options, const char* name, const char* value) {
     auto fault = tq::desktop::parseEngineOption(name, value, options.engines);
-    if (fault) std::cerr << "trelvoquest: " << *fault << "\n";
+    if (fault) options.refusal = *fault;
     return !fault;
 }
 
@@ -101,21 +103,25 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char* v) { return readEngineOption(o, "--routing-service", v); }},
 };
 
-bool parseOptions(int argc, char** argv, Options& options) {
+// Reads the options; on a refused one, returns the line that says what is wrong with it.
+std::optional<std::string> parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const OptionSpec* spec = nullptr;
         for (const auto& candidate : kOptions) {
             if (argv[i] == std::string(candidate.name)) spec = &candidate;
         }
-        if (!spec) return false;
+        if (!spec) return "unknown option \"" + std::string(argv[i]) + "\"";
         const char* value = nullptr;
         if (spec->argument) {
-            if (i + 1 >= argc) return false;
+            if (i + 1 >= argc) return std::string(spec->name) + " wants " + spec->argument;
             value = argv[++i];
         }
-        if (!spec->read(options, value)) return false;
+        if (!spec->read(options, value)) {
+            if (!options.refusal.empty()) return options.refusal;
+            return std::string(spec->name) + " wants " + spec->argument + ", not \"" + value + "\"";
+        }
     }
-    return true;
+    return std::nullopt;
 }
 
 void printUsage() {
@@ -170,7 +176,8 @@ void runWindow(tq::Environment& env, const Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!parseOptions(argc, argv, options)) {
+    if (auto fault = parseOptions(argc, argv, options)) {
+        std::cerr << "trelvoquest: " << *fault << "\n";
         printUsage();
         return 2;
     }

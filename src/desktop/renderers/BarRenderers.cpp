@@ -136,15 +136,7 @@ public:
         }
         const bool back = nav->isBackButtonShown();
         if (back) {
-            const auto& stack = nav->viewControllers();
-            auto& previous = *stack[stack.size() - 2];
-            std::string backTitle = previous.navigationItem().backBarButtonItem()
-                                        ? previous.navigationItem().backBarButtonItem()->title()
-                                        : previous.navigationItem().title();
-            if (backTitle.empty() || previous.navigationItem().backButtonDisplayMode() == BackButtonDisplayMode::generic) {
-                backTitle = "Back";
-            }
-            if (previous.navigationItem().backButtonDisplayMode() == BackButtonDisplayMode::minimal) backTitle.clear();
+            const std::string backTitle = nav->backButtonTitle();
             GtkWidget* button = gtk_button_new_with_label(("\u2039 " + backTitle).c_str());
             gtk_widget_add_css_class(button, "tq-bar-button");
             gtk_widget_set_name(button, "back");

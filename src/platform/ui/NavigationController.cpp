@@ -5,6 +5,7 @@
 #include "platform/foundation/DispatchScope.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/Appearance.h"
+#include "platform/ui/UiApplication.h"
 
 namespace tq {
 
@@ -189,6 +190,29 @@ bool NavigationController::isBackButtonShown() const {
     auto& item = topViewController()->navigationItem();
     if (item.hidesBackButton()) return false;
     return item.leftBarButtonItems().empty() || item.leftItemsSupplementBackButton();
+}
+
+namespace {
+
+// The platform's own back title, in the languages it knows; English for the others.
+std::string genericBackTitle(const std::string& languageCode) {
+    if (languageCode == "fr") return "Retour";
+    if (languageCode == "es") return "Volver";
+    return "Back";
+}
+
+}  // namespace
+
+std::string NavigationController::backButtonTitle() const {
+    const auto& stack = children();
+    if (stack.size() < 2) return {};
+    auto& previous = stack[stack.size() - 2]->navigationItem();
+    if (previous.backButtonDisplayMode() == BackButtonDisplayMode::minimal) return {};
+    std::string title = previous.backBarButtonItem() ? previous.backBarButtonItem()->title() : previous.title();
+    if (title.empty() || previous.backButtonDisplayMode() == BackButtonDisplayMode::generic) {
+        title = genericBackTitle(UiApplication::shared().localization());
+    }
+    return title;
 }
 
 bool NavigationController::tapBackButton() {

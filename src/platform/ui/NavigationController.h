@@ -46,6 +46,9 @@ public:
     const std::vector<NavigationOperation>& operations() const { return operations_; }
     // Whether the back button shows for the top screen.
     bool isBackButtonShown() const;
+    // The back button's title: the previous screen's back item or title, else the platform's
+    // generic title in its language; empty when the previous screen asks for the minimal button.
+    std::string backButtonTitle() const;
     // A person taps the back button: pops the top screen, animated, if the button shows and the
     // bar takes touches.
     bool tapBackButton();

@@ -39,6 +39,11 @@ public:
     void open(const std::string& address, std::function<void(bool)> completion = {});
     const std::vector<std::string>& openedAddresses() const { return opened_; }
 
+    // The language of the platform's own texts (the back button's generic title): a language
+    // code such as "fr". The system follows the application's language; English until told.
+    const std::string& localization() const { return localization_; }
+    void setLocalization(std::string languageCode) { localization_ = std::move(languageCode); }
+
     // Turns the device: the screen's bounds follow, and every window transitions to the new size.
     void rotate(DeviceOrientation orientation);
 
@@ -48,6 +53,7 @@ private:
     Environment& env_;
     std::vector<std::shared_ptr<Window>> windows_;
     std::vector<std::string> opened_;
+    std::string localization_ = "en";
 };
 
 }  // namespace tq

@@ -150,8 +150,10 @@ void CatalogController::localizeSegmentTitles() {
 
 void CatalogController::catalogueLoaded(bool success) {
     if (!success) {
-        // The list stays as it was; only the wait ends.
+        // The list stays as it was; the wait ends and the visitor learns that the service did
+        // not answer, rather than meeting an empty list. "OK" leaves the screen as it is.
         ProgressOverlay::shared().dismiss();
+        presentAlert("ServerNotFound", "ServerNotFoundMessage", "OK");
         return;
     }
     catalogue = Network::shared().catalogue;

@@ -49,17 +49,18 @@ struct HomeLayout {
     void build(View& root) {
         const Rect full = root.bounds();
         root.setArrangement(Arrangement::overlay());
-        s.blackOverlay = make<View>(root, "blackOverlay");
-        s.blackOverlay->setArrangement(Arrangement::overlay());
-        s.blackOverlay->setFrame(full);
-        s.blackOverlay->setBackgroundColor(Color::black());
-        s.constTopBlackOverlay = edge(root, s.blackOverlay, LayoutAttribute::top, 40, "constTopBlackOverlay");
-        s.constBGCenterH = edge(root, s.blackOverlay, LayoutAttribute::centerX, 0, "constBGCenterH");
-
+        // The still backgrounds (the clips' first frames) lie under the video: they show until the
+        // video draws its first frame, and where no video can play; over it, they would hide it.
         s.backgroundImage = make<ImageView>(root, "backgroundImage");
         s.backgroundImage->setImage(Image::named("background"));
         s.backgroundImageLand = make<ImageView>(root, "backgroundImageLand");
         s.backgroundImageLand->setImage(Image::named("background-land"));
+
+        s.blackOverlay = make<View>(root, "blackOverlay");
+        s.blackOverlay->setArrangement(Arrangement::overlay());
+        s.blackOverlay->setFrame(full);
+        s.constTopBlackOverlay = edge(root, s.blackOverlay, LayoutAttribute::top, 40, "constTopBlackOverlay");
+        s.constBGCenterH = edge(root, s.blackOverlay, LayoutAttribute::centerX, 0, "constBGCenterH");
 
         buildPortrait(root);
         buildLandscape(root);

@@ -117,14 +117,38 @@ TEST_F(CatalogListTest, WithoutANetworkNothingIsAskedAndOkGoesHome) {
     EXPECT_EQ(nav->topViewController(), root);
 }
 
-TEST_F(CatalogListTest, AFailedCatalogueRequestEndsTheWaitAndKeepsTheList) {
-    service.reply(kCataloguePath, ScriptedReply::json("{}", 500));
-    auto screen = openCatalog();
-    ASSERT_TRUE(screen);
-    EXPECT_EQ(overlay().showCount(), 1);
-    EXPECT_FALSE(overlay().isVisible());
-    EXPECT_TRUE(screen->catalogue.empty());
-    EXPECT_FALSE(topAlert());
+// A connection closed before a byte of the catalogue arrived, as when the service is killed.
+ScriptedReply hangUp() {
+    auto reply = ScriptedReply::json(std::string(4096, ' '));
+    reply.closeAfterBytes = 0;
+    return reply;
+}
+
+// A service that does not answer as it should: the wait ends, the list stays as it was, and one
+// "ServerNotFound" alert says so; its "OK" leaves the visitor on the catalogue.
+TEST_F(CatalogListTest, AFailedCatalogueRequestEndsTheWaitKeepsTheListAndSaysSoOnce) {
+    const std::vector<std::pair<const char*, ScriptedReply>> failures = {
+        {"an error status", ScriptedReply::json("{}", 500)},
+        {"a reply that is not the catalogue", ScriptedReply::text("<html>maintenance</html>")},
+        {"a service gone mid-reply", hangUp()},
+    };
+    for (const auto& [name, reply] : failures) {
+        service.reply(kCataloguePath, reply);
+        auto screen = openCatalog();
+        ASSERT_TRUE(screen) << name;
+        EXPECT_EQ(overlay().isVisible(), false) << name;
+        EXPECT_TRUE(screen->catalogue.empty()) << name;
+        auto alert = topAlert();
+        ASSERT_TRUE(alert) << name;
+        EXPECT_EQ(alert->alertTitle(), app().text("ServerNotFound"));
+        EXPECT_EQ(alert->message(), app().text("ServerNotFoundMessage"));
+        EXPECT_EQ(alert->actionTitles(), std::vector<std::string>{"OK"});
+        ASSERT_TRUE(tapAlertButton("OK"));
+        env.settle();
+        EXPECT_FALSE(topAlert()) << name << ": one alert for one failed load";
+        EXPECT_EQ(nav->topViewController(), screen) << name;
+        nav->popToRootViewController(false);
+    }
 }
 
 TEST_F(CatalogListTest, PickingARowOpensTheTourInItsLanguage) {
