@@ -5,11 +5,16 @@ widget that draws a named view. What the window shows is read through the progra
 inspection socket (--inspect-socket), never guessed from timing: every wait is a condition on the
 drawn view tree with a bounded timeout that names what it waited for.
 
+Every bound is given for a quiet machine and multiplied by one factor, TQ_JOURNEY_TIME_SCALE
+(default 3), so that a machine busy with other work gives each step room; a step that holds
+returns as soon as it does, whatever the factor.
+
 After each step a screenshot of the window goes to the journey's folder; a journey that fails
 names its step and keeps its last screenshot and the program's console."""
 
 import json
 import os
+import re
 import shutil
 import socket
 import ssl
@@ -25,9 +30,30 @@ class StepFailed(Exception):
     pass
 
 
+def _time_scale():
+    text = os.environ.get("TQ_JOURNEY_TIME_SCALE", "3")
+    try:
+        value = float(text)
+    except ValueError:
+        value = 0
+    if not value > 0:
+        raise SystemExit(f'TQ_JOURNEY_TIME_SCALE must be a number above 0, not "{text}"')
+    return value
+
+
+TIME_SCALE = _time_scale()
+
+
+def bound(seconds):
+    """A bound given for a quiet machine, on this machine."""
+    return seconds * TIME_SCALE
+
+
 def _wait(description, condition, timeout):
-    """Returns condition()'s first true value, or fails naming what was waited for."""
-    deadline = time.monotonic() + timeout
+    """Returns condition()'s first true value, or fails naming what was waited for. `timeout` is
+    the bound on a quiet machine."""
+    limit = bound(timeout)
+    deadline = time.monotonic() + limit
     last_error = None
     while True:
         try:
@@ -38,7 +64,7 @@ def _wait(description, condition, timeout):
             last_error = error
         if time.monotonic() >= deadline:
             extra = f" (last error: {last_error})" if last_error else ""
-            raise StepFailed(f"timed out after {timeout:g} s waiting for {description}{extra}")
+            raise StepFailed(f"timed out after {limit:g} s waiting for {description}{extra}")
         time.sleep(POLL)
 
 
@@ -110,7 +136,7 @@ class DemoService:
     def stop(self):
         if self.process and self.process.poll() is None:
             self.process.terminate()
-            self.process.wait(10)
+            self.process.wait(bound(10))
         self.process = None
         if getattr(self, "log", None):
             self.log.close()
@@ -120,9 +146,15 @@ class DemoService:
 class Program:
     """The program in its window, with its own settings and cache folders under `home`."""
 
-    def __init__(self, build, home, service, language="en_US.UTF-8", location="48.8584,2.2945", extra=()):
+    def __init__(self, build, home, service, language="en_US.UTF-8", location="48.8584,2.2945", extra=(),
+                 run_command=None):
+        """With `run_command` (the checkout), the program is started by the checkout's run command
+        from the checkout, as a person starts it: the run command starts the demo service on its
+        own default state folder and hands the program the paths relative to the checkout that it
+        hands a person's program; `service` is then None."""
         self.build = build
         self.home = home
+        self.service_down = False  # set by a journey that stops the service under the program
         self.socket_path = os.path.join(tempfile.mkdtemp(prefix="tq-inspect-"), "socket")
         os.makedirs(home, exist_ok=True)
         self.console_path = os.path.join(home, "console.log")
@@ -138,15 +170,23 @@ class Program:
         if service is not None:
             env["TQ_SERVICE_ROUTE"] = service.address
             env["TQ_SERVICE_CA"] = service.authority
-        args = [os.path.join(build, "trelvoquest"), "--service", "local", "--inspect-socket", self.socket_path]
+        program_args = ["--inspect-socket", self.socket_path]
         if location:
-            args += ["--location", location]
-        args += list(extra)
+            program_args += ["--location", location]
+        program_args += list(extra)
+        if run_command:
+            for name in ("TQ_SERVICE_ROUTE", "TQ_SERVICE_CA", "TQ_DEMO_STATE", "TQ_DEMO_PORT"):
+                env.pop(name, None)
+            args = [os.path.join("scripts", "run"), "--no-build", "--build-dir", os.path.relpath(build, run_command)]
+        else:
+            args = [os.path.join(build, "trelvoquest"), "--service", "local"]
+        args += program_args
         self.env = env
         self.console = open(self.console_path, "a")
+        self.console_start = self.console.tell()  # a relaunch on the same home adds to its console
         self.console.write("$ " + " ".join(args) + "\n")
         self.console.flush()
-        self.process = subprocess.Popen(args, env=env, stdout=self.console, stderr=subprocess.STDOUT)
+        self.process = subprocess.Popen(args, env=env, stdout=self.console, stderr=subprocess.STDOUT, cwd=run_command)
 
     def ready(self):
         self.wait("the window to answer its inspection socket", lambda t: t["xid"] != 0, timeout=30)
@@ -178,7 +218,7 @@ class Program:
         if self.process.poll() is not None:
             raise StepFailed(f"the program ended with status {self.process.returncode}")
         with socket.socket(socket.AF_UNIX) as s:
-            s.settimeout(10)
+            s.settimeout(bound(10))
             s.connect(self.socket_path)
             s.sendall(line.encode() + b"\n")
             data = b""
@@ -201,6 +241,15 @@ class Program:
                          lambda t: find(t, clickable=clickable, **match) is not None, timeout)
         return find(tree, clickable=clickable, **match)
 
+    def wait_still(self, description, timeout=15, **match):
+        """Waits until a matching view can be clicked and lies in the same place over two reads
+        of the window (no transition is moving it); returns it."""
+        def still(tree):
+            first = find(tree, clickable=True, **match)
+            again = find(self.tree(), clickable=True, **match) if first else None
+            return first is not None and again is not None and _place(first) == _place(again)
+        return find(self.wait(description + " holding still", still, timeout), clickable=True, **match)
+
     # --- acting on it -------------------------------------------------------------------------
     def click_at(self, x, y, button=1):
         xid = str(self.tree()["xid"])
@@ -210,23 +259,70 @@ class Program:
     def click(self, entry):
         self.click_at(entry["x"] + entry["w"] / 2, entry["y"] + entry["h"] / 2)
 
-    def tap(self, description, timeout=15, **match):
-        """Waits until a view that matches is drawn where a click reaches it, then clicks it."""
-        entry = self.wait_view(description, timeout=timeout, clickable=True, **match)
-        self.click(entry)
+    def tap(self, description, timeout=15, until=None, until_says=None, **match):
+        """Waits until a view that matches is drawn, holding still, where a click reaches it, then
+        clicks it. With `until` (a condition on the drawn tree, `until_says` naming it), waits
+        until the click took effect: a click that a screen still coming up swallowed (no effect,
+        and the view still there in its place) is given again, twice at most. Only for a click
+        whose effect is the same when given twice, such as one that leaves its screen."""
+        for attempt in range(3):
+            entry = self.wait_still(description, timeout=timeout, **match)
+            self.click(entry)
+            if until is None:
+                return entry
+            last = attempt == 2
+            try:
+                self.wait(f"{until_says or 'the effect'} after a click on {description}", until,
+                          timeout=timeout if last else 3)
+                return entry
+            except StepFailed:
+                if last:
+                    raise
+                again = find(self.tree(), clickable=True, **match)
+                if again is None or _place(again) != _place(entry):
+                    # The click was taken and its effect is under way: no second click.
+                    self.wait(f"{until_says or 'the effect'} after a click on {description}", until, timeout)
+                    return entry
         return entry
+
+    def choose(self, description, view_id, text=None, index=None, timeout=15):
+        """Clicks a segment of a segmented bar, by its title or its place, and waits until the bar
+        shows it chosen; a click the bar did not take is given again, twice at most (choosing a
+        segment twice is choosing it once). Returns the bar as it is then."""
+        for attempt in range(3):
+            bar = self.wait_still(f"the bar of {description}", timeout=timeout, id=view_id)
+            parts = bar.get("parts", [])
+            chosen = index if text is None else next((i for i, p in enumerate(parts) if p["text"] == text), None)
+            if chosen is None or chosen >= len(parts):
+                raise StepFailed(f'the bar of {description} has no segment {text or index}: {bar["text"]}')
+            self.click(parts[chosen])
+            try:
+                return self.wait_view(f"{description}: segment {text or index} chosen", id=view_id,
+                                      timeout=timeout if attempt == 2 else 3,
+                                      **{"selected": chosen})
+            except StepFailed:
+                if attempt == 2:
+                    raise
+
+    def close_hint(self, free="btnNext", timeout=20):
+        """A first visit to a map shows how it works over it, fading in once the screen has come up:
+        waits for the hint's close button, clicks it, and waits until the hint is gone and `free`
+        can be clicked."""
+        self.tap("the map hint's close button", id="btnClosePopup", timeout=timeout,
+                 until=lambda t: find(t, id="popUp") is None and find(t, clickable=True, id=free) is not None,
+                 until_says=f"the map hint gone and {free} free to tap")
 
     def scroll_to(self, description, timeout=30, **match):
         """Turns the mouse wheel over the screen until a matching view can be clicked; each turn
         waits until the view has moved, so a screen that does not scroll fails at once."""
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + bound(timeout)
         while True:
             tree = self.wait(description + " in the view tree", lambda t: find(t, **match) is not None)
             entry = find(tree, clickable=True, **match)
             if entry:
                 return entry
             if time.monotonic() >= deadline:
-                raise StepFailed(f"timed out after {timeout:g} s scrolling to {description}")
+                raise StepFailed(f"timed out after {bound(timeout):g} s scrolling to {description}")
             before = find(tree, **match)
             screen = tree["views"][0]
             wheel = 4 if before["y"] < screen["y"] else 5  # up when the view lies above the screen
@@ -270,7 +366,7 @@ class Program:
         """Starts the program once more beside this one, with the same settings, cache and
         runtime folders; its exit status and console."""
         done = subprocess.run([os.path.join(self.build, "trelvoquest"), "--service", "local"] + list(args),
-                              env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+                              env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=bound(timeout))
         return done.returncode, done.stdout.decode(errors="replace")
 
     def kill(self):
@@ -299,13 +395,52 @@ class Program:
         if self.process.poll() is None:
             self.process.terminate()
             try:
-                self.process.wait(20)
+                self.process.wait(bound(20))
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
         self.console.close()
         shutil.rmtree(os.path.dirname(self.socket_path), ignore_errors=True)
         return self.process.returncode
+
+
+# The lines the program's console holds by design that read like faults, each with its reason.
+# Any other line naming a fault fails the journey, at the program's close and with a failure.
+EXPECTED_CONSOLE_LINES = [
+    # The test machine need not have the locales the journeys choose; the program takes its
+    # language from LANG's name, not from the C library.
+    (r"Gtk-WARNING \*\*: [0-9:.]+: Locale not supported by C library\.$", "a locale the machine lacks"),
+    # The X server of the tests has no GPU, and run-under-xvfb turns GL off.
+    (r"WARNING \*\*: [0-9:.]+: Disabled hardware acceleration because GTK failed to initialize GL: "
+     r"GL support disabled via GDK_DEBUG\.$", "no GL under Xvfb"),
+    # The web views' own processes look for the accessibility bus, which the tests do not run.
+    (r"WARNING \*\*: [0-9:.]+: Can't connect to a11y bus: ", "no accessibility bus in the tests"),
+]
+# And those of a program whose journey stopped the demo service under it (Program.service_down).
+SERVICE_DOWN_CONSOLE_LINES = [
+    # The update check's and the catalogue's requests say why they got no answer.
+    (r"^Update check reply: failure, Could not connect to the server\.$", "the update check without a service"),
+    (r"^error Could not connect to the server\.$", "a request without a service"),
+    (r"^response error The network connection was lost\.$", "a download cut by the service's end"),
+    # The web views' route to the service says that nothing answers there any more.
+    (r"^Web pages cannot reach [\w.-]+ at [0-9.]+:[0-9]+: Could not connect to [0-9.]+: Connection refused$",
+     "a web page's request without a service"),
+]
+FAULT_LINE = re.compile(r"critical|warning|\btls\b|certificate|cannot|error|fail|refused|unacceptable|sanitizer",
+                        re.IGNORECASE)
+
+
+def unexpected_console_lines(program):
+    """The lines of this run of the program's console that name a fault not expected by design.
+    A sanitizer's report that only names leaks of unloaded modules is left to the exit check."""
+    with open(program.console_path, errors="replace") as file:
+        file.seek(program.console_start)
+        text = file.read()
+    if "ERROR: LeakSanitizer" in text and _only_unknown_module_leaks(program.console_path):
+        text = text[:text.index("ERROR: LeakSanitizer")]
+    expected = EXPECTED_CONSOLE_LINES + (SERVICE_DOWN_CONSOLE_LINES if program.service_down else [])
+    return [line for line in text.splitlines()
+            if FAULT_LINE.search(line) and not any(re.search(pattern, line) for pattern, _ in expected)]
 
 
 def _only_unknown_module_leaks(console_path):
@@ -322,7 +457,13 @@ def _only_unknown_module_leaks(console_path):
     return bool(callers) and all(frame.endswith("(<unknown module>)") for frame in callers)
 
 
-def _matches(view, kind=None, id=None, text=None, text_has=None, image=None):
+def _place(view):
+    return (view["x"], view["y"], view["w"], view["h"])
+
+
+def _matches(view, kind=None, id=None, text=None, text_has=None, image=None, selected=None):
+    if selected is not None and view.get("selected") != selected:
+        return False
     if kind is not None and view["kind"] != kind:
         return False
     if id is not None and view["id"] != id:
@@ -382,18 +523,29 @@ class Journey:
         return self.program.ready()
 
     def kill_program(self):
-        """Kills the program (no clean end); its console stays in its home."""
+        """Kills the program (no clean end); its console stays in its home and must hold no
+        unexpected fault."""
         program, self.program = self.program, None
         program.kill()
+        self._check_console(program)
 
     def close_program(self):
         """Quits the program as Ctrl-C would; it must end cleanly (a sanitizer's report at exit
-        ends it with another status)."""
+        ends it with another status), its console holding no unexpected fault."""
         program, self.program = self.program, None
         status = program.quit()
         if status != 0 and not _only_unknown_module_leaks(program.console_path):
             self.program = program  # its console is kept with the failure
             raise StepFailed(f"the program ended with status {status} when asked to quit")
+        self._check_console(program)
+
+    def _check_console(self, program):
+        lines = unexpected_console_lines(program)
+        if lines:
+            self.program = program  # its console is kept with the failure
+            shown = "\n    ".join(lines[:8])
+            more = f"\n    ... and {len(lines) - 8} more" if len(lines) > 8 else ""
+            raise StepFailed(f"the program's console holds {len(lines)} unexpected fault line(s):\n    {shown}{more}")
 
     def step(self, name):
         """Names the step running now; the screenshot of the previous one is taken first."""

@@ -17,7 +17,7 @@ import traceback
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from driver import DemoService, Journey, StepFailed  # noqa: E402
+from driver import DemoService, Journey, StepFailed, unexpected_console_lines  # noqa: E402
 
 # The journeys of the other modules reuse this one's steps: they find it under its own name even
 # when it runs as the main program.
@@ -60,16 +60,12 @@ def journey_language_setting(j, build, work):
         j.launch(build, home, service, language="en_US.UTF-8")
         home_in(j.program, "en")
         j.step("open the settings")
-        j.program.tap("the settings button", id=SETTINGS_BUTTON)
-        j.program.wait("the settings screen", lambda t: t["screen"] == "ParametersController")
+        j.program.tap("the settings button", id=SETTINGS_BUTTON,
+                      until=lambda t: t["screen"] == "ParametersController", until_says="the settings screen")
         j.shot("settings")
 
         j.step("choose French as the interface language")
-        bar = j.program.wait_view("the interface language choice", id="segLang")
-        part = next((p for p in bar.get("parts", []) if p["text"] == "Français"), None)
-        if not part:
-            raise StepFailed(f'the language choice has no "Français": {bar["text"]}')
-        j.program.click(part)
+        j.program.choose("the interface language choice", "segLang", text="Français")
         j.shot("french-chosen")
 
         j.step("after a relaunch, the home screen is in French")
@@ -85,63 +81,61 @@ def tour_titles(tree):
 
 
 def show_order(program, segment):
-    """Taps a segment of the catalogue's order bar and waits until its tours are drawn."""
-    bar = program.wait_view("the catalogue's order bar", id="segmentBar")
-    part = next((p for p in bar.get("parts", []) if p["text"] == segment), None)
-    if not part:
-        raise StepFailed(f'the order bar has no segment "{segment}": {bar["text"]}')
-    program.click(part)
+    """Chooses a segment of the catalogue's order bar and waits until its tours are drawn."""
+    program.choose("the catalogue's orders", "segmentBar", text=segment)
     return program.wait(f'the tours of the order "{segment}"', lambda t: tour_titles(t))
 
 
+def nearest_city(tree):
+    near = sorted((v for v in tree["views"] if v["id"] == "lblCity" and v["h"] > 0), key=lambda v: v["y"])
+    return near[0]["text"] if near else "no city"
+
+
 def journey_catalogue(j, build, work):
-    service = DemoService(build, os.path.join(work, "service")).start()
+    j.step("home, started by the run command with its own set-up")
+    # The visitor stands in Barcelona's Gothic quarter.
+    j.launch(build, os.path.join(work, "home"), None, location="41.3839,2.1763", run_command=SOURCE)
+    home_in(j.program, "en")
+    j.step("open the catalogue")
+    j.program.tap("the catalogue button", id=CATALOGUE_BUTTON, until=lambda t: t["screen"] != "HomeController",
+                  until_says="the catalogue")
+    j.program.wait_view("a tour of the catalogue drawn where it can be tapped", clickable=True, id="lblTitle")
+    j.shot("catalogue")
+    orders = {}
+    for segment in ("Featured", "Latest", "Near me"):
+        j.step(f'the order "{segment}"')
+        orders[segment] = tour_titles(show_order(j.program, segment))
+        j.shot(segment.lower().replace(" ", "-"))
+    j.step('"Near me" starts from the --location position')
     try:
-        j.step("home")
-        # The visitor stands in Barcelona's Gothic quarter.
-        j.launch(build, os.path.join(work, "home"), service, location="41.3839,2.1763")
-        home_in(j.program, "en")
-        j.step("open the catalogue")
-        j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
-        j.program.wait_view("a tour of the catalogue drawn where it can be tapped", clickable=True, id="lblTitle")
-        j.shot("catalogue")
-        orders = {}
-        for segment in ("Featured", "Latest", "Near me"):
-            j.step(f'the order "{segment}"')
-            orders[segment] = tour_titles(show_order(j.program, segment))
-            j.shot(segment.lower().replace(" ", "-"))
-        j.step('"Near me" starts from the --location position')
-        near = sorted((v for v in j.program.tree()["views"] if v["id"] == "lblCity" and v["h"] > 0),
-                      key=lambda v: v["y"])
-        if not near or "Barcelona" not in near[0]["text"]:
-            raise StepFailed(f"the nearest tour from Barcelona is in {near[0]['text'] if near else 'no city'}")
+        j.program.wait('the nearest tour in Barcelona', lambda t: "Barcelona" in nearest_city(t))
+    except StepFailed:
+        raise StepFailed(f"the nearest tour from Barcelona is in {nearest_city(j.program.tree())}")
 
-        j.step("pick a tour: its presentation")
-        j.program.tap("a tour of the list", id="lblTitle")
-        j.program.wait("the tour's presentation", lambda t: t["screen"] == "TourDetailController")
-        title = j.program.wait_view("the presentation's title", id="lblTitle", clickable=True)["text"]
-        j.shot("presentation")
+    j.step("pick a tour: its presentation")
+    j.program.tap("a tour of the list", id="lblTitle", until=lambda t: t["screen"] == "TourDetailController",
+                  until_says="the tour's presentation")
+    title = j.program.wait_view("the presentation's title", id="lblTitle", clickable=True)["text"]
+    j.shot("presentation")
 
-        j.step("the presentation's language versions")
-        versions = j.program.scroll_to("the language versions", id="segLanguageLand")
-        j.shot("language-versions")
-        names = versions["text"].split("|")
-        if len(names) < 2:
-            raise StepFailed(f"the tour shows one language version only: {versions['text']}")
+    j.step("the presentation's language versions")
+    versions = j.program.scroll_to("the language versions", id="segLanguageLand")
+    j.shot("language-versions")
+    names = versions["text"].split("|")
+    if len(names) < 2:
+        raise StepFailed(f"the tour shows one language version only: {versions['text']}")
 
-        j.step("switch to another language version: the text changes")
-        current = j.program.wait_view("the current language's name", id="lblCurrentLangLand")["text"]
-        # Spanish, unless the tour is shown in Spanish already.
-        others = [p for p in versions["parts"] if p["text"] != current]
-        other = next((p for p in others if p["text"] == "Español"), others[0])
-        j.program.click(other)
-        j.program.wait(f'the presentation in {other["text"]} (title other than "{title}")',
-                       lambda t: any(v["id"] == "lblTitle" and v["text"] not in ("", title) for v in t["views"]),
-                       timeout=20)
-        j.program.scroll_to("the title", id="lblTitle")
-        j.shot("other-language")
-    finally:
-        service.stop()
+    j.step("switch to another language version: the text changes")
+    current = j.program.wait_view("the current language's name", id="lblCurrentLangLand")["text"]
+    # Spanish, unless the tour is shown in Spanish already.
+    others = [p for p in versions["parts"] if p["text"] != current]
+    other = next((p for p in others if p["text"] == "Español"), others[0])
+    j.program.click(other)
+    j.program.wait(f'the presentation in {other["text"]} (title other than "{title}")',
+                   lambda t: any(v["id"] == "lblTitle" and v["text"] not in ("", title) for v in t["views"]),
+                   timeout=20)
+    j.program.scroll_to("the title", id="lblTitle")
+    j.shot("other-language")
 
 
 LINKED_TOUR = "9102"  # "Old Lyon and its traboules" in the sample tours
@@ -159,8 +153,7 @@ def journey_links(j, build, work):
         j.shot("linked-tour-map")
 
         j.step("close the map's how-it-works picture")
-        j.program.tap("the how-it-works picture's close button", id="btnClosePopup")
-        j.program.wait_view("the next-point button free to tap", clickable=True, id="btnNext")
+        j.program.close_hint()
         j.shot("map-ready")
 
         j.step("back from the map")
@@ -220,16 +213,24 @@ def stored_tour_ids(home):
 
 def pick_catalogue_tour(j):
     """From the home screen: opens the catalogue and the first tour's presentation; the tour's id."""
-    j.program.tap("the catalogue button", id=CATALOGUE_BUTTON)
-    j.program.tap("a tour of the list", id="lblTitle")
+    open_catalogue_tour(j.program)
     title = j.program.wait_view("the tour's presentation and its title", id="lblTitle", clickable=True)["text"]
     j.shot("presentation")
     return sample_tour_id(title)
 
 
+def open_catalogue_tour(program):
+    """From the home screen: the catalogue, then its first tour's presentation."""
+    program.tap("the catalogue button", id=CATALOGUE_BUTTON, until=lambda t: t["screen"] != "HomeController",
+                until_says="the catalogue")
+    program.tap("a tour of the list", id="lblTitle", until=lambda t: t["screen"] == "TourDetailController",
+                until_says="the tour's presentation")
+
+
 def preload_and_confirm(j):
     """On a tour's presentation: preload, confirm, and close the "PreloadStarted" alert."""
-    j.program.tap("the preload button", id="btnPreload")
+    j.program.tap("the preload button", id="btnPreload", until=lambda t: t["dialog"],
+                  until_says="the download's confirmation")
     confirm = j.program.wait("the download's confirmation",
                              lambda t: t["dialog"] and len(t["dialog"]["buttons"]) == 2)
     j.shot("confirm")
@@ -332,6 +333,9 @@ def run(name, journey, build, out):
             console = os.path.join(j.folder, "console.log")
             shutil.copy(j.program.console_path, console)
             print(f"  last screenshot and the program's console kept in {j.folder}")
+            lines = unexpected_console_lines(j.program)
+            if lines and "unexpected fault line" not in str(error):
+                print("  the console's unexpected fault lines:\n    " + "\n    ".join(lines[:8]))
         return False
     finally:
         if j.program:
@@ -344,6 +348,7 @@ def main():
     if len(sys.argv) < 3:
         print(__doc__)
         return 2
+    sys.stdout.reconfigure(line_buffering=True)  # each journey's result shows even if the run is cut off
     build, out = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     wanted = sys.argv[3:]
     os.makedirs(out, exist_ok=True)

@@ -68,7 +68,10 @@ def go_back(j):
 
 def back_to_home(j):
     for _ in range(5):
-        if j.program.tree()["screen"] == "HomeController":
+        # A screen still coming up may show neither: both are waited for.
+        tree = j.program.wait("the home screen or a back button",
+                              lambda t: t["screen"] == "HomeController" or base.back_button(t) is not None)
+        if tree["screen"] == "HomeController":
             break
         go_back(j)
     base.home_in(j.program, "en")
@@ -81,8 +84,7 @@ def titles_shown(j, description):
 
 
 def choose_segment(j, view_id, index, description):
-    bar = j.program.wait_view(f"the bar of {description}", id=view_id)
-    j.program.click(bar["parts"][index])
+    j.program.choose(description, view_id, index=index)
 
 
 def type_into(j, field_id, text):
@@ -314,6 +316,7 @@ def journey_faults(j, build, work):
         service.wait_holding()
         j.shot("download-under-way")
         service.stop()
+        j.program.service_down = True
 
         j.step('the error alert ("NotDownloadedMessage") appears once')
         close_alert_saying(j, "NotDownloadedMessage")
