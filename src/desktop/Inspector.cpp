@@ -136,7 +136,9 @@ void collectViews(View& view, const Mirror& mirror, json& out) {
             json entry = placed({{"kind", kindName(view)}, {"id", view.identifier()}, {"text", textOf(view)}}, place);
             if (auto image = imageOf(view); !image.empty()) entry["image"] = image;
             // Which segment is chosen: a click on a segment shows its effect here.
-            if (auto* segments = dynamic_cast<const SegmentedControl*>(&view)) entry["selected"] = segments->selectedSegmentIndex();
+            if (auto* segments = dynamic_cast<const SegmentedControl*>(&view)) {
+                entry["selected"] = segments->selectedSegmentIndex();
+            }
             json parts = json::array();
             collectParts(widget, &mirror, parts, nullptr);
             if (!parts.empty()) entry["parts"] = std::move(parts);

@@ -241,6 +241,19 @@ class Program:
                          lambda t: find(t, clickable=clickable, **match) is not None, timeout)
         return find(tree, clickable=clickable, **match)
 
+    def wait_steady(self, description, predicate, period, timeout=15):
+        """Waits until the drawn tree has satisfied `predicate` on every read for `period` seconds
+        (scaled as the bounds are); returns the last tree."""
+        since = [None]
+
+        def held(tree):
+            if not predicate(tree):
+                since[0] = None
+                return False
+            since[0] = since[0] or time.monotonic()
+            return time.monotonic() - since[0] >= bound(period)
+        return self.wait(description, held, timeout)
+
     def wait_still(self, description, timeout=15, **match):
         """Waits until a matching view can be clicked and lies in the same place over two reads
         of the window (no transition is moving it); returns it."""

@@ -482,6 +482,7 @@ def main():
     if len(sys.argv) < 3:
         print(__doc__)
         return 2
+    sys.stdout.reconfigure(line_buffering=True)  # each journey's result shows even if the run is cut off
     build, out = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     wanted = sys.argv[3:]
     os.makedirs(out, exist_ok=True)
