@@ -205,7 +205,7 @@ struct TourDetailLayout {
         }
         auto& p = *left;
         // Until the tour's own picture arrives, the picture of a tour without one.
-        make(p, side, kTourImage, side.image)->setImage(Image::named("default_image"));
+        make(p, side, kTourImage, side.image)->setImage(Image::named("tourPlaceholder"));
         if (portrait) {
             // The consult button lies over the whole picture: a touch on the picture consults.
             s.btnConsultImag = make<Button>(p, "btnConsultImag");

@@ -47,7 +47,7 @@ std::set<std::string> picturesTheScreensCanName() {
         // the stepping buttons of the maps and the content player; the map's way-finding button
         "stepPrevious", "stepNext", "directions",
         // the tour screen's picture until the tour's own arrives
-        "default_image",
+        "tourPlaceholder",
         // catalogue cells' network badge, by interface language
         "network-en.png", "network-fr.png", "network-esp.png",
         StarRatingView::filledStarImageName, StarRatingView::emptyStarImageName,
