@@ -151,7 +151,10 @@ def open_stored_tour_map(j, tour_title):
     j.program.tap("the start button", id="btnConsultTop")
     screen_is(j.program, "MapLeafletController", timeout=20)
     # A first visit shows how the map works over it.
-    tree = j.program.wait("the map's buttons", lambda t: find(t, id="btnNext") is not None)
+    # The hint fades in over the map and holds its touches until it is closed: wait for either.
+    tree = j.program.wait("the map's buttons or the hint over them",
+                          lambda t: find(t, id="btnNext", clickable=True) is not None
+                          or find(t, id="btnClosePopup", clickable=True) is not None)
     if find(tree, id="btnClosePopup", clickable=True):
         j.shot("map-hint")
         j.program.tap("the hint's close button", id="btnClosePopup")
