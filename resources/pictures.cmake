@@ -81,6 +81,7 @@ tq_picture(system-close bar-close.svg)
 
 # Search, places and the catalogue; the picture of a tour without one.
 tq_picture(default_image default-image.svg)
+tq_picture(tourPlaceholder tour-placeholder.svg WIDTH 768 HEIGHT 420)
 tq_picture(magnifyingglass magnifyingglass.svg)
 tq_picture(distance distance.svg)
 tq_picture(close close.svg)

@@ -20,7 +20,8 @@ struct FilledCase {
 };
 
 // The screens of a tour, filled from the web service and drawn upright and turned: every text they
-// show fits its room (a fact of the tour, a button title in a bar shared with others), in each
+// show fits its room (a fact of the tour, a button title in a bar shared with others) and every
+// control a person can press draws something, in each
 // interface language on the narrowest screen. A PNG of each goes to build/screenshots/.
 class FilledScreens : public ::testing::TestWithParam<FilledCase> {};
 
@@ -58,7 +59,10 @@ TEST_P(FilledScreens, TheTourAndItsMapShowTheirTextsWhole) {
                     ADD_FAILURE() << where << ": " << fault;
                 }
             }
-            app.screenshot("filled-" + where);
+            const auto shot = app.screenshot("filled-" + where);
+            for (const auto& fault : controlsDrawnAsNothing(app.mirror(), app.desktop->screen(), shot)) {
+                ADD_FAILURE() << where << ": " << fault;
+            }
             app.desktop->rotate();
             app.env.advance(1.0);
             app.settle();

@@ -6,7 +6,10 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -188,6 +191,68 @@ inline std::vector<std::string> placementsApartFromTheRules(desktop::Mirror& mir
         }
     }
     return apart;
+}
+
+// Whether every pixel of `rect` (in the screenshot's points, one pixel each) has one colour: a
+// control drawn as nothing shows only what lies behind it. Its edge pixel is left out (antialiasing
+// of a neighbour), and a rectangle off the picture counts as not flat.
+inline bool isOneFlatColour(GdkTexture* shot, const graphene_rect_t& rect) {
+    const int width = gdk_texture_get_width(shot), height = gdk_texture_get_height(shot);
+    const int left = std::max(0, int(std::ceil(rect.origin.x)) + 1), top = std::max(0, int(std::ceil(rect.origin.y)) + 1);
+    const int right = std::min(width, int(rect.origin.x + rect.size.width) - 1);
+    const int bottom = std::min(height, int(rect.origin.y + rect.size.height) - 1);
+    if (right <= left || bottom <= top) return false;
+    std::vector<guchar> pixels(std::size_t(width) * height * 4);
+    gdk_texture_download(shot, pixels.data(), std::size_t(width) * 4);
+    const guchar* first = &pixels[(std::size_t(top) * width + left) * 4];
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const guchar* p = &pixels[(std::size_t(y) * width + x) * 4];
+            for (int c = 0; c < 4; ++c) {  // alpha too: the window's own background is clear
+                if (std::abs(int(p[c]) - int(first[c])) > 2) return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Whether a click at the middle of `rect` reaches `widget` (not something drawn over it).
+inline bool reachedByClick(GtkWidget* widget, GtkWidget* screen, const graphene_rect_t& rect) {
+    GtkWidget* picked = gtk_widget_pick(screen, rect.origin.x + rect.size.width / 2, rect.origin.y + rect.size.height / 2,
+                                        GTK_PICK_DEFAULT);
+    return picked && (picked == widget || gtk_widget_is_ancestor(picked, widget));
+}
+
+// Every control a person could press that shows them nothing, one line each: enabled, shown,
+// touchable and reached by a click, yet its rectangle in the screenshot `png` is one flat colour: it
+// has no title, no picture, and nothing drawn under it either.
+inline std::vector<std::string> controlsDrawnAsNothing(desktop::Mirror& mirror, GtkWidget* screen,
+                                                       const std::filesystem::path& png) {
+    std::vector<std::string> faults;
+    GdkTexture* shot = gdk_texture_new_from_filename(png.c_str(), nullptr);
+    if (!shot) return {"no screenshot at " + png.string()};
+    std::function<void(View&, double)> walk = [&](View& view, double alpha) {
+        GtkWidget* widget = mirror.widgetFor(view);
+        alpha *= view.alpha();
+        if (!widget || !gtk_widget_get_mapped(widget) || view.isHidden() || alpha < 0.01) return;
+        if (mirror.isDrawnByPresenter(view)) return;
+        auto* control = dynamic_cast<Control*>(&view);
+        if (control && control->isEnabled() && view.isInteractiveInTree()) {
+            const auto r = boundsIn(widget, screen);
+            if (r.size.width >= 1 && r.size.height >= 1 && reachedByClick(widget, screen, r) && isOneFlatColour(shot, r)) {
+                faults.push_back(nameOf(view) + ": takes clicks but " +
+                                 (hasContent(mirror, view, widget) ? "draws nothing: " : "has neither title nor picture, ") +
+                                 "its rectangle " + std::to_string(int(r.origin.x)) + "," + std::to_string(int(r.origin.y)) +
+                                 " " + std::to_string(int(r.size.width)) + "x" + std::to_string(int(r.size.height)) +
+                                 " is one flat colour");
+            }
+        }
+        if (!view.drawsSubviews()) return;
+        for (const auto& child : view.subviews()) walk(*child, alpha);
+    };
+    walk(mirror.window(), 1.0);
+    g_object_unref(shot);
+    return faults;
 }
 
 // The widget tree with each view's place, for reading a fault.

@@ -71,6 +71,9 @@ TEST_P(ScreenWalk, EveryScreenHasRoomForWhatItShows) {
                     ADD_FAILURE() << where << ": " << d;
                 }
                 shots.push_back(app.screenshot(fileName(where)));
+                for (const auto& fault : controlsDrawnAsNothing(app.mirror(), app.desktop->screen(), shots.back())) {
+                    ADD_FAILURE() << where << ": " << fault;
+                }
                 app.desktop->rotate();
                 app.env.advance(1.0);
                 app.env.settle();

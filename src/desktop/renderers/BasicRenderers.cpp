@@ -143,11 +143,12 @@ public:
         auto image = b.currentImage();
         const bool background = !image || !mirror.images().texture(*image);
         if (background) image = b.currentBackgroundImage();
-        // A picture the button centres is drawn at its own size, never blown up past its pixels.
-        const bool ownSize = !background && imageModeOf(b) == ContentMode::center;
+        // As on the device, a button's picture is drawn at its own size (smaller when it has not the
+        // room), never blown up past its pixels, unless the screen asks its image view to fit it.
+        const bool fitted = !background && imageModeOf(b) == ContentMode::scaleAspectFit;
         gtk_picture_set_content_fit(GTK_PICTURE(parts.picture), background ? GTK_CONTENT_FIT_FILL
-                                                                : ownSize  ? GTK_CONTENT_FIT_SCALE_DOWN
-                                                                           : GTK_CONTENT_FIT_CONTAIN);
+                                                                : fitted   ? GTK_CONTENT_FIT_CONTAIN
+                                                                           : GTK_CONTENT_FIT_SCALE_DOWN);
         showPicture(GTK_PICTURE(parts.picture), mirror.images(), image);
         gtk_widget_set_sensitive(parts.button, b.isEnabled());
         gtk_widget_set_focusable(parts.button, b.isEnabled());

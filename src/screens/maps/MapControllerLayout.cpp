@@ -34,7 +34,10 @@ struct MapControllerLayout {
         size(root, background, 70, 70);
         pin(root, background, LayoutAttribute::bottom, 100);
         pin(root, background, side, 20);
-        return addView<Button>(*background, name, Rect(0, 0, 70, 70));
+        background->setBackgroundColor(Color{0.09, 0.196, 0.302, 1});  // a dark disc, shown faintly
+        auto button = addView<Button>(*background, name, Rect(0, 0, 70, 70));
+        button->setImage(Image::named(side == LayoutAttribute::leading ? "stepPrevious" : "stepNext"));
+        return button;
     }
 
     // A row of three equal buttons.
@@ -71,6 +74,8 @@ struct MapControllerLayout {
         pin(root, s.bgShare, LayoutAttribute::top, 70);
         pin(root, s.bgShare, LayoutAttribute::trailing, 20);
         s.btnShare = addView<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 50));
+        s.bgShare->setBackgroundColor(Color::white());
+        s.btnShare->setImage(Image::named("system-action"));
         s.imgCompass = addView<ImageView>(root, "imgCompass", Rect(width / 2 - 60, height / 2 - 60, 120, 120));
         s.imgCompass->setImage(Image::named("compass"));
         size(root, s.imgCompass, 120, 120);
@@ -86,11 +91,13 @@ struct MapControllerLayout {
         s.btnLocate = arrangedButton(*top, "btnLocate");
         s.btnCenterMap = arrangedButton(*top, "btnCenterMap");
         s.btnDirections = arrangedButton(*top, "btnDirections");
+        s.btnDirections->setImage(Image::named("directions"));
         s.splitBtnView = addView<View>(bottom, "splitBtnView", Rect(0, 44, width, 1));
         auto lower = buttonRow(bottom, "stackBtnBottom");
-        arrangedButton(*lower, "btnZoomIn");
-        arrangedButton(*lower, "btnZoomOut");
-        arrangedButton(*lower, "btnFlyOver");
+        // Signs that read the same in every language.
+        arrangedButton(*lower, "btnZoomIn")->setTitle("+");
+        arrangedButton(*lower, "btnZoomOut")->setTitle("\u2212");
+        arrangedButton(*lower, "btnFlyOver")->setTitle("3D");
 
         s.popUpBG = addView<View>(root, "popUpBG", root.bounds());
         s.popUpBG->setBackgroundColor(Color{0, 0, 0, 0.5});
@@ -104,6 +111,11 @@ struct MapControllerLayout {
         s.mapHandImage->setStretches(true);
         s.mapHandImage->setImage(Image::named("mapHand"));
         s.btnClosePopup = addView<Button>(*s.popUp, "btnClosePopup", Rect(0, 250, width - 60, 44));
+        s.btnClosePopup->setImage(Image::named("close"));
+        s.btnClosePopup->imageView().setContentMode(ContentMode::center);
+        s.mapHandImage->setContentMode(ContentMode::center);
+        s.popUp->setBackgroundColor(Color::white());
+        s.popUp->setCornerRadius(12);
         for (const auto& hint : {s.popUp, s.popUpBG}) {
             hint->setHidden(true);
             hint->setAlpha(0);

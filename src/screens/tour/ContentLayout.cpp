@@ -200,6 +200,8 @@ struct ContentLayout {
         column("stackNext", s.btnNext, "btnNext", s.lblNext, "lblNext");
         s.btnPrev->setImage(Image::named("stepPrevious"));
         s.btnNext->setImage(Image::named("stepNext"));
+        // The screen sets the Show button's picture for each content; until then, the usual one.
+        s.btnShow->setImage(Image::named("playContent"));
     }
 };
 

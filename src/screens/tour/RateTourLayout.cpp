@@ -42,6 +42,8 @@ struct RateTourLayout {
         auto& column = *s.scrollView;
 
         s.btnClose = row<Button>(column, "btnClose", 30);
+        s.btnClose->setImage(Image::named("close"));
+        s.btnClose->imageView().setContentMode(ContentMode::center);
         s.lblTitle = label(column, "lblTitle", 60, 2);
         s.lblTitle->setFont(Font::system(22, FontWeight::bold));
         s.statusLabel = label(column, "statusLabel", 20, 1);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AppDelegate.h"
 #include "platform/foundation/Environment.h"
 #include "platform/ui/LayoutBuilder.h"
 #include "platform/ui/Storyboard.h"
@@ -158,11 +159,15 @@ struct TourDetailLayout {
         s.lblTitle->setNumberOfLines(2);
         s.stackTitle->addArrangedSubview(s.lblTitle);
         keepOffSides(root, s.stackTitle);
+        // The buttons' titles as the screen sets them when the tour arrives; the presenter's name is
+        // not known before, and a dash holds its place.
         s.btnConsultTop = make<Button>(root, "btnConsultTop");
+        s.btnConsultTop->setTitle(s.app.text("Consult"));
         s.btnNetworkTop = hiddenButton(root, "btnNetworkTop");
         s.btnHiddenTourContent = hiddenButton(root, "btnHiddenTourContent");
         s.splitView = make<View>(root, "splitView");
         s.btnPreload = make<Button>(root, "btnPreload");
+        s.btnPreload->setTitle(s.app.text("Preload"));
         s.constBtnConsultFull = sizeConstraint(root, s.btnConsultTop, LayoutAttribute::width, width, "constBtnConsultFull");
 
         // Landscape turns the screen: its layout is as wide as the portrait screen is high, and
@@ -199,9 +204,16 @@ struct TourDetailLayout {
             }
         }
         auto& p = *left;
-        make(p, side, kTourImage, side.image);
+        // Until the tour's own picture arrives, the picture of a tour without one.
+        make(p, side, kTourImage, side.image)->setImage(Image::named("tourPlaceholder"));
+        if (portrait) {
+            // The consult button lies over the whole picture: a touch on the picture consults.
+            s.btnConsultImag = make<Button>(p, "btnConsultImag");
+            sizeConstraint(p, s.btnConsultImag, LayoutAttribute::height, side.image.height(), "btnConsultImagHeight");
+            offsetConstraint(p, s.btnConsultImag, LayoutAttribute::top, LayoutAnchor::previousSibling,
+                             -side.image.height(), "btnConsultImagTop");
+        }
         hidden(p, side, kImageActivity);
-        if (portrait) s.btnConsultImag = make<Button>(p, "btnConsultImag");
         hidden(p, side, kNetworkImage);
         make(p, side, kConsultIntro)->setImage(Image::named("playContent"));
 
@@ -233,6 +245,7 @@ struct TourDetailLayout {
         presenter->setArrangement(presenter->arrangement().packed(Pack::start));
         arranged(*presenter, side, kPresentedBy);
         arranged(*presenter, side, kPresentedByButton);
+        (s.*outlet(side, kPresentedByButton))->setTitle("\u2013");
         topGap(p, side, kTopPresentedBy, presenter, pad ? 70 : 80);
         keepOffSides(p, presenter);
         if (portrait) {

@@ -44,6 +44,10 @@ std::set<std::string> picturesTheScreensCanName() {
         "360White", "zoomNoHandle", "playContent", "pauseContent", "audioplayer_play.png", "audioplayer_pause.png",
         // maps: the native map's compass, marker glyph and hint
         "compass", "pin", "mapHand",
+        // the stepping buttons of the maps and the content player; the map's way-finding button
+        "stepPrevious", "stepNext", "directions",
+        // the tour screen's picture until the tour's own arrives
+        "tourPlaceholder",
         // catalogue cells' network badge, by interface language
         "network-en.png", "network-fr.png", "network-esp.png",
         StarRatingView::filledStarImageName, StarRatingView::emptyStarImageName,
