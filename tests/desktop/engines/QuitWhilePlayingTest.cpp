@@ -16,12 +16,9 @@
 #include "platform/media/VideoPlayer.h"
 #include "platform/services/FileURL.h"
 #include "support/MediaFixtures.h"
-#include "support/TestWebService.h"
 
 namespace tq::test {
 namespace {
-
-constexpr const char* kMediaHost = "media.routed.example";
 
 // Real time passes and GLib's loop turns, but no application loop: it has gone.
 bool waitWithoutTheLoop(const std::function<bool()>& condition, double seconds) {
@@ -35,7 +32,7 @@ bool waitWithoutTheLoop(const std::function<bool()>& condition, double seconds) 
     }
 }
 
-// The videos outlive the environment's folder: the service streams one after it has gone.
+// The media outlive the environment's folder.
 class MediaFolder {
 public:
     MediaFolder() : path_(std::filesystem::temp_directory_path() / ("tq-quit-" + std::to_string(::getpid()))) {
@@ -68,12 +65,7 @@ TEST(QuitWhilePlaying, PipelinesThatOutliveTheEnvironmentNeverReachItsLoop) {
     // Long enough to be sure to play on after the loop has gone, on a loaded machine too.
     constexpr double kLength = 4.0;
     auto fileClip = makeVideoFile(folder.sub("file"), kLength);
-    auto streamedClip = makeVideoFile(folder.sub("streamed"), kLength);
-    TestWebService service({kMediaHost});
-    auto reply = ScriptedReply::fromFile(streamedClip, "video/ogg");
-    reply.headers.emplace_back("Accept-Ranges", "none");
-    service.reply("/clip.ogv", reply);
-    auto harness = std::make_unique<EngineHarness>(EngineKind::real, [&](Environment& env) { service.connect(env); });
+    auto harness = std::make_unique<EngineHarness>(EngineKind::real);
     auto& media = harness->env().shared<MediaEngine>();
 
     const std::string track = wavBytes(kLength);
@@ -81,18 +73,13 @@ TEST(QuitWhilePlaying, PipelinesThatOutliveTheEnvironmentNeverReachItsLoop) {
     ASSERT_TRUE(std::holds_alternative<AudioFileInfo>(info));
     auto audio = media.makeAudioBackend(std::get<AudioFileInfo>(info), track);
     auto video = media.makeVideoBackend();
-    auto streamed = media.makeVideoBackend();
     video->setItem(std::make_shared<VideoPlayerItem>(fileURL(fileClip)));
-    streamed->setItem(std::make_shared<VideoPlayerItem>(std::string("https://") + kMediaHost + "/clip.ogv"));
-    for (auto* backend : {video.get(), streamed.get()}) {
-        backend->setVolume(0, true);
-        backend->setRate(1);
-    }
+    video->setVolume(0, true);
+    video->setRate(1);
     audio->play();
     const std::vector<Pipeline> pipelines = {
         {"content audio from memory", [&] { return audio->position(); }, kLength},
         {"video file", [&] { return video->position(); }, kLength},
-        {"streamed video", [&] { return streamed->position(); }, kLength},
     };
     ASSERT_TRUE(harness->waitFor(
         [&] {
@@ -117,7 +104,6 @@ TEST(QuitWhilePlaying, PipelinesThatOutliveTheEnvironmentNeverReachItsLoop) {
     waitWithoutTheLoop([] { return false; }, 0.3);
     audio.reset();
     video.reset();
-    streamed.reset();
 }
 
 // The same, one message at a time: a streaming thread's message after the loop has gone is dropped.
