@@ -171,7 +171,9 @@ TEST(PlayerControlsTest, AVideoThatCannotBePlayedShowsItFailed) {
         app.turn();
         ASSERT_TRUE(controls.bar());
         // Opened again, the same item is still one that failed.
-        if (std::string(c.name) == "Done") EXPECT_FALSE(controls.failure()) << "a failure shown before any";
+        if (std::string(c.name) == "Done") {
+            EXPECT_FALSE(controls.failure()) << "a failure shown before any";
+        }
         screen->videoPlayer->driver().failItem(MediaError{-1, "Could not reach the video's address"});
         EXPECT_TRUE(app.waitFor([&] { return controls.failure() && gtk_widget_get_mapped(controls.failure()); }))
             << "the player does not show that the video failed";
