@@ -3,22 +3,19 @@ points, the native map, and the rating at the tour's end. They reuse the downloa
 and run as the other journeys do (see journeys.py)."""
 
 import html
-import http.client
 import json
 import os
 import re
-import ssl
 import subprocess
 import time
 import urllib.request
 
 from driver import DemoService, StepFailed, find
 from journeys import (back_button, dialog_says, dictionary_texts, download_catalogue_tour, home_in,
-                      open_catalogue_tour, point_audio_seconds, sample_tour_id)
+                      open_catalogue_tour, point_audio_seconds, sample_tour_id, service_tour)
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MY_TOURS_BUTTON = "btnMyToursLand"
-WEB_SERVICE_HOST = "www.trelvoquest.com"  # the product's host the demo service answers for
 
 
 # --- what the sample tours hold ------------------------------------------------------------------
@@ -513,18 +510,7 @@ def journey_native_map(j, build, work):
 
 def service_totals(service, tour):
     """The rating totals the demo service gives the tour now, asked as the application asks."""
-    host, port = service.address.rsplit(":", 1)
-    context = ssl.create_default_context(cafile=service.authority)
-    connection = http.client.HTTPSConnection(host, int(port), context=context, timeout=10)
-    try:
-        connection.request("GET", f"/public/webservice/getFullCircuit/{tour}?callback=no",
-                           headers={"Host": WEB_SERVICE_HOST, "api-version": "1.1"})
-        reply = json.loads(connection.getresponse().read())
-    finally:
-        connection.close()
-    if reply.get("status") != "success" or not reply.get("results"):
-        raise StepFailed(f"the demo service has no tour {tour}: {reply}")
-    found = reply["results"][0]
+    found = service_tour(service, tour)
     return float(found["rating_total_score"]), int(found["rating_total_counter"])
 
 
