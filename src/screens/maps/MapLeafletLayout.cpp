@@ -57,15 +57,16 @@ struct MapLeafletLayout {
         // The map between the top band and the bottom bar; panels lie over it, pinned to the edges.
         root.setArrangement(Arrangement::overlay());
 
-        s.bgTop = make<View>(root, "bgTop", Rect(0, 0, w, 50));
-        size(root, s.bgTop, 0, 50);
+        // The screen starts under the navigation bar here, so the top band has no room to fill: the
+        // map starts at the top instead of under an empty strip.
+        s.bgTop = make<View>(root, "bgTop", Rect(0, 0, w, 0));
         pin(root, s.bgTop, LayoutAttribute::top, 0);
-        s.map = make<WebView>(root, "map", Rect(0, 50, w, h - 150));
+        s.map = make<WebView>(root, "map", Rect(0, 0, w, h - 100));
         s.constMapLead = edgeOffset(root, s.map, LayoutAttribute::leading, 0, "constMapLead");
-        pin(root, s.map, LayoutAttribute::top, 50);
+        pin(root, s.map, LayoutAttribute::top, 0);
         pin(root, s.map, LayoutAttribute::bottom, 100);
 
-        s.bgShare = group(root, "bgShare", Rect(w - 110, 60, 100, 44));
+        s.bgShare = group(root, "bgShare", Rect(w - 110, 10, 100, 44));
         s.bgShare->setAlpha(0);
         s.splitBtnView = make<View>(*s.bgShare, "splitBtnView", Rect(50, 0, 1, 44));
         s.btnShare = make<Button>(*s.bgShare, "btnShare", Rect(0, 0, 50, 44));
@@ -77,7 +78,7 @@ struct MapLeafletLayout {
         s.btnDirections->setImage(Image::named("directions"));
         s.constShareTrailing = edgeOffset(root, s.bgShare, LayoutAttribute::trailing, 16, "constShareTrailing");
         size(root, s.bgShare, 100, 44);
-        pin(root, s.bgShare, LayoutAttribute::top, 60);
+        pin(root, s.bgShare, LayoutAttribute::top, 10);
 
         // The bottom bar: previous and the explanation on the left, the options and next on the right.
         s.viewBtnBottom = make<View>(root, "viewBtnBottom", Rect(0, h - 100, w, 100));
