@@ -4,6 +4,7 @@
 // Console lines go to standard error. A start with --open-url while the program already runs on
 // the desktop hands the address to the running one and ends (desktop/LinkChannel.h).
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -25,6 +26,10 @@
 #include "platform/foundation/QuitOnSignal.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UiApplication.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -172,9 +177,22 @@ void runWindow(tq::Environment& env, const Options& options) {
     source.reset();  // before the window it draws
 }
 
-}  // namespace
+// Ends the process once the program has torn down what it owns. The engines' own threads (a video's
+// decoders being loaded, a stream still being read) may outlive that teardown, and the C library's
+// exit would finalise the shared libraries under them: a library loaded on such a thread afterwards
+// runs GLib's type set-up a second time, which aborts. Nothing is left to finalise that the system
+// does not take back with the process; the sanitized build checks for leaks first, as exit would.
+[[noreturn]] void leaveProcess(int status) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();
+#endif
+    std::_Exit(status);
+}
 
-int main(int argc, char** argv) {
+int runProgram(int argc, char** argv) {
     Options options;
     if (auto fault = parseOptions(argc, argv, options)) {
         std::cerr << "trelvoquest: " << *fault << "\n";
@@ -222,4 +240,10 @@ int main(int argc, char** argv) {
     }
     application.terminate();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    leaveProcess(runProgram(argc, argv));
 }
